@@ -1,0 +1,77 @@
+#pragma once
+// CAlignedMem<T>: an owned, 32-byte aligned buffer of n elements, the sample storage of curves.
+// It is not copyable; Clone makes an explicit copy. Process-wide counters of allocations and
+// copied bytes let tests and benchmarks prove that sharing code paths copy nothing.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
+
+namespace CAlignedMemStats {
+// Number of buffer allocations and of bytes copied by Clone since the start of the process.
+uint64_t Allocations();
+uint64_t BytesCopied();
+void CountAllocation();
+void CountCopy(uint64_t bytes);
+}  // namespace CAlignedMemStats
+
+template <typename T>
+class CAlignedMem {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  static constexpr size_t kAlignment = 32;
+
+  CAlignedMem() = default;
+  // n elements, zero-initialised.
+  explicit CAlignedMem(size_t n) { Allocate(n); }
+  ~CAlignedMem() { Release(); }
+  CAlignedMem(const CAlignedMem&) = delete;
+  CAlignedMem& operator=(const CAlignedMem&) = delete;
+
+  // A new buffer with the same elements.
+  std::shared_ptr<CAlignedMem> Clone() const {
+    auto copy = std::make_shared<CAlignedMem>(size_);
+    if (size_ > 0) {
+      std::memcpy(copy->data_, data_, size_ * sizeof(T));
+      CAlignedMemStats::CountCopy(size_ * sizeof(T));
+    }
+    return copy;
+  }
+
+  // Reallocates to n zero elements (the old content is dropped); no-op when n equals size().
+  void Resize(size_t n) {
+    if (n == size_) return;
+    Release();
+    Allocate(n);
+  }
+
+  T* data() { return data_; }
+  const T* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  void Allocate(size_t n) {
+    if (n == 0) return;
+    const size_t bytes = (n * sizeof(T) + kAlignment - 1) / kAlignment * kAlignment;
+    data_ = static_cast<T*>(::operator new(bytes, std::align_val_t(kAlignment)));
+    std::memset(static_cast<void*>(data_), 0, bytes);
+    size_ = n;
+    CAlignedMemStats::CountAllocation();
+  }
+  void Release() {
+    if (data_ != nullptr) ::operator delete(data_, std::align_val_t(kAlignment));
+    data_ = nullptr;
+    size_ = 0;
+  }
+
+  T* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+using CAlignedFloatMem = CAlignedMem<float>;
+using CAlignedFloatHandle = std::shared_ptr<CAlignedMem<float>>;

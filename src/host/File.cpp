@@ -1,0 +1,160 @@
+#include "host/File.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+size_t CMemFile::Read(void* buffer, size_t n) {
+  const size_t end = std::min(bytes_.size(), readLimit_);
+  if (position_ >= end) return 0;
+  const size_t count = std::min(n, end - position_);
+  std::memcpy(buffer, bytes_.data() + position_, count);
+  position_ += count;
+  return count;
+}
+
+bool CMemFile::Write(const void* buffer, size_t n) {
+  if (Failed() || n > writeLimit_ || position_ > writeLimit_ - n) {
+    SetFailed();
+    return false;
+  }
+  if (position_ + n > bytes_.size()) bytes_.resize(position_ + n);
+  if (n > 0) std::memcpy(bytes_.data() + position_, buffer, n);
+  position_ += n;
+  return true;
+}
+
+bool CMemFile::Seek(uint64_t position) {
+  if (position > bytes_.size()) return false;
+  position_ = static_cast<size_t>(position);
+  return true;
+}
+
+CDiskFile::~CDiskFile() {
+  Close();
+}
+
+bool CDiskFile::Open(const std::string& path, mode_t mode) {
+  Close();
+  file_ = std::fopen(path.c_str(), mode == modeRead ? "rb" : "wb");
+  path_ = path;
+  mode_ = mode;
+  return file_ != nullptr;
+}
+
+bool CDiskFile::Close() {
+  if (file_ == nullptr) return true;
+  bool ok = std::fflush(file_) == 0;
+  if (mode_ == modeWrite) ok = (::fsync(::fileno(file_)) == 0) && ok;
+  ok = (std::fclose(file_) == 0) && ok;
+  file_ = nullptr;
+  if (!ok) SetFailed();
+  return ok && !Failed();
+}
+
+size_t CDiskFile::Read(void* buffer, size_t n) {
+  if (file_ == nullptr || n == 0) return 0;
+  return std::fread(buffer, 1, n, file_);
+}
+
+bool CDiskFile::Write(const void* buffer, size_t n) {
+  if (file_ == nullptr || Failed()) {
+    SetFailed();
+    return false;
+  }
+  if (n == 0) return true;
+  if (std::fwrite(buffer, 1, n, file_) != n) {
+    SetFailed();
+    return false;
+  }
+  return true;
+}
+
+uint64_t CDiskFile::GetPosition() const {
+  if (file_ == nullptr) return 0;
+  const long position = std::ftell(file_);
+  return position < 0 ? 0 : static_cast<uint64_t>(position);
+}
+
+bool CDiskFile::Seek(uint64_t position) {
+  if (file_ == nullptr || position > GetLength()) return false;
+  return std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
+}
+
+uint64_t CDiskFile::GetLength() const {
+  if (file_ == nullptr) return 0;
+  const long here = std::ftell(file_);
+  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file_);
+  std::fseek(file_, here, SEEK_SET);
+  return end < 0 ? 0 : static_cast<uint64_t>(end);
+}
+
+CReplacingFile::~CReplacingFile() {
+  Abandon();
+}
+
+bool CReplacingFile::Open(const std::string& path) {
+  Abandon();
+  target_ = path;
+  temporary_ = path + ".tmp-" + std::to_string(::getpid());
+  if (file_.Open(temporary_, CDiskFile::modeWrite)) return true;
+  temporary_.clear();
+  SetFailed();
+  return false;
+}
+
+bool CReplacingFile::Write(const void* buffer, size_t n) {
+  if (!file_.Write(buffer, n)) {
+    SetFailed();
+    return false;
+  }
+  return true;
+}
+
+bool CReplacingFile::Commit() {
+  if (temporary_.empty()) return false;
+  const bool closed = file_.Close();
+  if (!closed || Failed() || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Abandon();
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
+
+void CReplacingFile::Abandon() {
+  if (temporary_.empty()) return;
+  file_.Close();
+  std::remove(temporary_.c_str());
+  temporary_.clear();
+}
+
+uint64_t RemainingBytes(const CFile& file) {
+  const uint64_t length = file.GetLength();
+  const uint64_t position = file.GetPosition();
+  return position < length ? length - position : 0;
+}
+
+bool WriteFloatsLE(CFile& file, const float* values, size_t n) {
+  if (n > SIZE_MAX / sizeof(float)) return false;
+  if constexpr (std::endian::native == std::endian::little) {
+    return file.Write(values, n * sizeof(float));
+  } else {
+    for (size_t i = 0; i < n; ++i)
+      if (!WriteLE(file, values[i])) return false;
+    return true;
+  }
+}
+
+bool ReadFloatsLE(CFile& file, float* values, size_t n) {
+  if (n > SIZE_MAX / sizeof(float)) return false;
+  if constexpr (std::endian::native == std::endian::little) {
+    return file.Read(values, n * sizeof(float)) == n * sizeof(float);
+  } else {
+    for (size_t i = 0; i < n; ++i)
+      if (!ReadLE(file, values[i])) return false;
+    return true;
+  }
+}

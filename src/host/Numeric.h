@@ -1,0 +1,31 @@
+#pragma once
+// The host's numeric routines. The DVL:: vector routines are the hot loops of the program:
+// plain loops over float pointers that the compiler vectorises (no aliasing between the
+// destination and a source unless the routine says so).
+
+#include <cstddef>
+
+#include "host/AlignedMem.h"
+
+namespace DVL {
+
+// A 32-byte aligned float array of n zeros; release it with DeleteAlignedFloat.
+float* NewAlignedFloat(size_t n);
+void DeleteAlignedFloat(float* p);
+
+// dst[i] = src[i]
+void Copy(const float* __restrict src, float* __restrict dst, size_t n);
+// dst[i] = value
+void SetConstant(float* dst, float value, size_t n);
+// dst[i] += src[i]
+void VectorAdd(float* __restrict dst, const float* __restrict src, size_t n);
+// dst[i] *= factor
+void VectorScale(float* dst, float factor, size_t n);
+// dst[i] = w * dst[i] + (1 - w) * src[i]
+void VectorWeightedSum(float* __restrict dst, const float* __restrict src, float w, size_t n);
+// dst[i] = w * dst[i] + (1 - w) * src[i]²
+void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, float w, size_t n);
+// dst[i] = max(dst[i], src[i])
+void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n);
+
+}  // namespace DVL
