@@ -1,0 +1,31 @@
+#pragma once
+// QValueStoreTrackItem<T>: one stored track of one quantity — its points ordered by their
+// position on the track's abscissa (a trigger value such as a speed, in the host's integer
+// units) and the unit of the values.
+
+#include <cstdint>
+#include <map>
+
+#include "host/MeasuringUnit.h"
+#include "store/QValueStoreItemBase.h"
+
+template <typename T>
+class QValueStoreTrackItem : public QValueStoreItemBase {
+ public:
+  using points_t = std::map<int64_t, T>;
+
+  QValueStoreTrackItem() = default;
+  ~QValueStoreTrackItem() override = default;
+  QValueStoreTrackItem(const QValueStoreTrackItem&) = default;
+  QValueStoreTrackItem& operator=(const QValueStoreTrackItem&) = default;
+
+  // Stores `point` at `position` (replacing a point there). The unit is taken from the first
+  // insertion into an empty track and kept afterwards.
+  T& Insert(int64_t position, const T& point, const CMeasuringUnit& pointUnit) {
+    if (points.empty()) unit = pointUnit;
+    return points.insert_or_assign(position, point).first->second;
+  }
+
+  points_t points;
+  CMeasuringUnit unit;
+};

@@ -1,0 +1,177 @@
+#include "store/KelSigLimitCurve.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/File.h"
+
+namespace {
+
+const CMeasuringUnit kOrder(CMeasuringUnit::cuOrder);
+const CMeasuringUnit kLevel(CMeasuringUnit::cuMetrePerSecond2, 0, 1.0f, CMeasuringUnit::flagLog);
+
+std::vector<float> CurveOf(const KelSigLimitCurve& c) {
+  return std::vector<float>(c.CurveData(), c.CurveData() + c.size());
+}
+std::vector<float> LimitOf(const KelSigLimitCurve& c) {
+  return std::vector<float>(c.LimitData(), c.LimitData() + c.size());
+}
+
+KelSigLimitCurve Sample() {
+  const float samples[] = {80.5f, 92.25f, 101.0f};
+  KelSigLimitCurve curve(samples, 3, 0.05f, QVInstrumentParam::eval_upper);
+  KelSigCurve shape = curve.Curve();
+  shape.SetUnits(kOrder, kLevel);
+  curve.SetDescription(shape.description());
+  float* limit = curve.LimitData();
+  limit[0] = 95.0f;
+  limit[1] = 96.0f;
+  limit[2] = 97.0f;
+  return curve;
+}
+
+}  // namespace
+
+TEST(KelSigLimitCurve, BuildingFromCurvesSharesBuffers) {
+  KelSigCurve spectrum;
+  const float samples[] = {1, 2, 3};
+  spectrum.ImportData(samples, 3, 0.1f, kOrder, kLevel);
+  spectrum.context = 6;
+
+  const KelSigLimitCurve fromCurve(spectrum);
+  EXPECT_EQ(fromCurve.CurveHandle().get(), spectrum.handle().get());
+  EXPECT_EQ(LimitOf(fromCurve), (std::vector<float>{0, 0, 0}));
+  EXPECT_EQ(fromCurve.description(), spectrum.description());
+  EXPECT_EQ(fromCurve.LimitState(), 0);
+  EXPECT_EQ(fromCurve.context, 6u);
+
+  KelSigCurve limit = spectrum;
+  limit.data()[0] = 9;
+  const KelSigLimitCurve pair(spectrum, limit);
+  EXPECT_EQ(pair.CurveHandle().get(), spectrum.handle().get());
+  EXPECT_EQ(pair.LimitHandle().get(), limit.handle().get());
+  EXPECT_EQ(pair.Limit().handle().get(), limit.handle().get());
+  EXPECT_EQ(pair.Curve().description(), spectrum.description());
+
+  KelSigLimitCurve assigned = Sample();
+  assigned.SetMinLimDist(-1.5f, 2);
+  assigned = spectrum;
+  EXPECT_EQ(assigned.CurveHandle().get(), spectrum.handle().get());
+  EXPECT_EQ(assigned.size(), 3u);
+  EXPECT_EQ(LimitOf(assigned), (std::vector<float>{0, 0, 0}));
+  EXPECT_EQ(assigned.LimitState(), 0);
+  EXPECT_FALSE(std::get<2>(assigned.MinLimDist()));
+}
+
+TEST(KelSigLimitCurve, WritingACopyCopiesBothBuffers) {
+  const KelSigLimitCurve original = Sample();
+  KelSigLimitCurve copy = original;
+  EXPECT_EQ(copy.CurveHandle().get(), original.CurveHandle().get());
+  EXPECT_EQ(copy.LimitHandle().get(), original.LimitHandle().get());
+
+  copy.LimitData()[0] = 1.0f;
+  EXPECT_NE(copy.CurveHandle().get(), original.CurveHandle().get());
+  EXPECT_NE(copy.LimitHandle().get(), original.LimitHandle().get());
+  EXPECT_EQ(LimitOf(original), (std::vector<float>{95, 96, 97}));
+  EXPECT_EQ(LimitOf(copy), (std::vector<float>{1, 96, 97}));
+
+  copy += original;
+  EXPECT_EQ(CurveOf(copy), (std::vector<float>{161, 184.5f, 202}));
+  EXPECT_EQ(LimitOf(copy), (std::vector<float>{1, 96, 97}));  // the limit is not added
+  copy /= 2.0f;
+  EXPECT_EQ(CurveOf(copy), CurveOf(original));
+
+  const float other[] = {90, 10, 110};
+  KelSigLimitCurve peak(other, 3, 0.05f, 0);
+  peak.SetDescription(original.description());
+  copy.maximize(peak);
+  EXPECT_EQ(CurveOf(copy), (std::vector<float>{90, 92.25f, 110}));
+  copy /= 0.0f;
+  EXPECT_EQ(CurveOf(copy), (std::vector<float>{0, 0, 0}));
+  EXPECT_EQ(CurveOf(original), (std::vector<float>{80.5f, 92.25f, 101}));
+
+  const KelSigLimitCurve misfit(other, 2, 0.05f, 0);
+  copy.maximize(misfit);
+  copy += misfit;
+  EXPECT_EQ(CurveOf(copy), (std::vector<float>{0, 0, 0}));
+
+  copy.Resize(4);
+  EXPECT_EQ(LimitOf(copy), (std::vector<float>{1, 96, 97, 0}));
+  EXPECT_EQ(copy.description().Size(0), 4u);
+
+  copy.SetMinLimDist(-2.5f, 1);
+  EXPECT_EQ(copy.MinLimDist(), std::make_tuple(-2.5f, 1u, true));
+  copy.ResetMinLimDist();
+  EXPECT_EQ(copy.MinLimDist(), std::make_tuple(0.0f, 0u, false));
+}
+
+TEST(KelSigLimitCurve, FileFormRoundTripsWithExactBytes) {
+  const KelSigLimitCurve curve = Sample();
+  CMemFile file;
+  ASSERT_TRUE(curve.WriteToFile(file));
+  // 2 + 2 + 4 + 4 + 4 + 16 + 16 header bytes, then 3 curve and 3 limit samples.
+  ASSERT_EQ(file.Bytes().size(), 48u + 24u);
+  const std::vector<uint8_t> head(file.Bytes().begin(), file.Bytes().begin() + 16);
+  EXPECT_EQ(head,
+            (std::vector<uint8_t>{0, 0, 0, 0, 3, 0, 0, 0, 0xcd, 0xcc, 0x4c, 0x3d, 2, 0, 0, 0}));
+
+  file.Seek(0);
+  KelSigLimitCurve read;
+  ASSERT_TRUE(read.ReadFromFile(file, 1));
+  EXPECT_EQ(read.size(), 3u);
+  EXPECT_EQ(read.description().Delta(0), 0.05f);
+  EXPECT_EQ(read.LimitState(), QVInstrumentParam::eval_upper);
+  EXPECT_EQ(read.description().XUnit(0), kOrder);
+  EXPECT_EQ(read.description().YUnit(), kLevel);
+  EXPECT_EQ(CurveOf(read), CurveOf(curve));
+  EXPECT_EQ(LimitOf(read), LimitOf(curve));
+  EXPECT_EQ(file.GetPosition(), file.GetLength());
+
+  // An empty curve has no sample blocks.
+  CMemFile empty;
+  ASSERT_TRUE(KelSigLimitCurve().WriteToFile(empty));
+  EXPECT_EQ(empty.Bytes().size(), 48u);
+  empty.Seek(0);
+  KelSigLimitCurve readEmpty = Sample();
+  ASSERT_TRUE(readEmpty.ReadFromFile(empty, 1));
+  EXPECT_EQ(readEmpty.size(), 0u);
+  EXPECT_EQ(readEmpty.CurveData(), nullptr);
+}
+
+TEST(KelSigLimitCurve, ShortOrForeignFilesAreRefused) {
+  const KelSigLimitCurve curve = Sample();
+  CMemFile good;
+  ASSERT_TRUE(curve.WriteToFile(good));
+  const std::vector<uint8_t>& bytes = good.Bytes();
+
+  KelSigLimitCurve target;
+  {
+    CMemFile file(bytes);
+    EXPECT_FALSE(target.ReadFromFile(file, 2));  // unknown version
+  }
+  for (size_t cut = 0; cut < bytes.size(); ++cut) {
+    CMemFile file(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
+    EXPECT_FALSE(target.ReadFromFile(file, 1)) << "cut at " << cut;
+    EXPECT_EQ(target.size(), 0u);  // a refused read leaves the record as it was
+  }
+  // A count of four billion samples is refused before anything is allocated.
+  std::vector<uint8_t> huge = bytes;
+  huge[4] = huge[5] = huge[6] = huge[7] = 0xff;
+  CMemFile hugeFile(huge);
+  EXPECT_FALSE(target.ReadFromFile(hugeFile, 1));
+  // Random bytes never crash the reader.
+  uint32_t seed = 12345;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<uint8_t> noise(64 + round);
+    for (uint8_t& b : noise) {
+      seed = seed * 1664525u + 1013904223u;
+      b = static_cast<uint8_t>(seed >> 24);
+    }
+    CMemFile file(noise);
+    KelSigLimitCurve scratch;
+    if (scratch.ReadFromFile(file, 1)) {
+      EXPECT_LE(scratch.size() * 8ull, noise.size());
+    }
+  }
+}
