@@ -1,0 +1,119 @@
+#include "host/Numeric.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "host/AlignedMem.h"
+
+namespace {
+
+bool Aligned(const void* p) {
+  return reinterpret_cast<uintptr_t>(p) % 32 == 0;
+}
+
+// 13 elements (not a multiple of the vector width) plus guards that must stay untouched.
+constexpr size_t kN = 13;
+constexpr size_t kWithGuard = 16;
+constexpr float kGuard = -99.0f;
+
+}  // namespace
+
+TEST(AlignedMem, AlignedZeroedClonedAndCounted) {
+  for (size_t n : {1u, 7u, 13u, 100u}) {
+    CAlignedMem<float> mem(n);
+    EXPECT_EQ(mem.size(), n);
+    EXPECT_TRUE(Aligned(mem.data()));
+    for (size_t i = 0; i < n; ++i) EXPECT_EQ(mem.data()[i], 0.0f);
+  }
+  CAlignedMem<float> empty;
+  EXPECT_EQ(empty.data(), nullptr);
+  EXPECT_EQ(empty.size(), 0u);
+
+  CAlignedMem<float> mem(kN);
+  for (size_t i = 0; i < kN; ++i) mem.data()[i] = static_cast<float>(i) + 0.5f;
+  const uint64_t allocations = CAlignedMemStats::Allocations();
+  const uint64_t copied = CAlignedMemStats::BytesCopied();
+  const auto clone = mem.Clone();
+  EXPECT_EQ(CAlignedMemStats::Allocations(), allocations + 1);
+  EXPECT_EQ(CAlignedMemStats::BytesCopied(), copied + kN * sizeof(float));
+  ASSERT_EQ(clone->size(), kN);
+  EXPECT_NE(clone->data(), mem.data());
+  EXPECT_TRUE(Aligned(clone->data()));
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(clone->data()[i], static_cast<float>(i) + 0.5f);
+
+  const auto emptyClone = empty.Clone();
+  EXPECT_EQ(emptyClone->size(), 0u);
+  EXPECT_EQ(CAlignedMemStats::BytesCopied(), copied + kN * sizeof(float));
+  EXPECT_EQ(CAlignedMemStats::Allocations(), allocations + 1);
+
+  float* const before = mem.data();
+  mem.Resize(kN);  // same size: keeps buffer and content
+  EXPECT_EQ(CAlignedMemStats::Allocations(), allocations + 1);
+  EXPECT_EQ(mem.data(), before);
+  EXPECT_EQ(mem.data()[3], 3.5f);
+  mem.Resize(20);  // new size: a fresh zeroed buffer
+  EXPECT_EQ(CAlignedMemStats::Allocations(), allocations + 2);
+  EXPECT_EQ(mem.size(), 20u);
+  EXPECT_EQ(mem.data()[3], 0.0f);
+  mem.Resize(0);
+  EXPECT_EQ(mem.data(), nullptr);
+}
+
+TEST(DVL, VectorRoutinesExactOnOddLength) {
+  float* zeros = DVL::NewAlignedFloat(kN);
+  ASSERT_NE(zeros, nullptr);
+  EXPECT_TRUE(Aligned(zeros));
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(zeros[i], 0.0f);
+  DVL::DeleteAlignedFloat(zeros);
+  EXPECT_EQ(DVL::NewAlignedFloat(0), nullptr);
+
+  float src[kWithGuard];
+  float dst[kWithGuard];
+  auto reset = [&](float dstBase) {
+    for (size_t i = 0; i < kWithGuard; ++i) {
+      src[i] = i < kN ? static_cast<float>(i) + 1.0f : kGuard;
+      dst[i] = i < kN ? dstBase * static_cast<float>(i) : kGuard;
+    }
+  };
+  auto expectGuards = [&] {
+    for (size_t i = kN; i < kWithGuard; ++i) EXPECT_EQ(dst[i], kGuard) << "index " << i;
+  };
+
+  reset(0.0f);
+  DVL::Copy(src, dst, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], i + 1.0f);
+  expectGuards();
+
+  DVL::SetConstant(dst, 2.5f, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], 2.5f);
+  expectGuards();
+
+  reset(10.0f);
+  DVL::VectorAdd(dst, src, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], 11.0f * i + 1.0f);
+  expectGuards();
+
+  reset(10.0f);
+  DVL::VectorScale(dst, -0.5f, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], -5.0f * i);
+  expectGuards();
+
+  // w = 0.25: 0.25 * 4i + 0.75 * (i + 1)
+  reset(4.0f);
+  DVL::VectorWeightedSum(dst, src, 0.25f, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], i + 0.75f * (i + 1.0f));
+  expectGuards();
+
+  // w = 0.5: 0.5 * 2i + 0.5 * (i + 1)²
+  reset(2.0f);
+  DVL::VectorWeightedSqrSum(dst, src, 0.5f, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], i + 0.5f * (i + 1.0f) * (i + 1.0f));
+  expectGuards();
+
+  // dst = 1.5i against src = i + 1: src is larger below i = 2, both are 3 at i = 2.
+  reset(1.5f);
+  DVL::VectorMaximum(dst, src, kN);
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], i < 2 ? i + 1.0f : 1.5f * i);
+  expectGuards();
+}
