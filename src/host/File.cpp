@@ -1,6 +1,9 @@
 #include "host/File.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +40,7 @@ CDiskFile::~CDiskFile() {
 
 bool CDiskFile::Open(const std::string& path, mode_t mode) {
   Close();
+  ClearFailed();
   file_ = std::fopen(path.c_str(), mode == modeRead ? "rb" : "wb");
   path_ = path;
   mode_ = mode;
@@ -95,10 +99,26 @@ CReplacingFile::~CReplacingFile() {
   Abandon();
 }
 
+namespace {
+
+// Makes a rename in `path`'s directory durable.
+void SyncDirectoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
 bool CReplacingFile::Open(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
   Abandon();
+  ClearFailed();
   target_ = path;
-  temporary_ = path + ".tmp-" + std::to_string(::getpid());
+  temporary_ = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
   if (file_.Open(temporary_, CDiskFile::modeWrite)) return true;
   temporary_.clear();
   SetFailed();
@@ -121,6 +141,7 @@ bool CReplacingFile::Commit() {
     return false;
   }
   temporary_.clear();
+  SyncDirectoryOf(target_);
   return true;
 }
 

@@ -35,6 +35,7 @@ class CFile {
 
  protected:
   void SetFailed() { failed_ = true; }
+  void ClearFailed() { failed_ = false; }
 
  private:
   bool failed_ = false;

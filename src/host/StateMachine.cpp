@@ -1,14 +1,17 @@
 #include "host/StateMachine.h"
 
+#include <atomic>
+
 namespace {
-int64_t& Sequence() {
-  static int64_t sequence = 0;
+// Read by worker threads taking keys, advanced by the bench on the main thread.
+std::atomic<int64_t>& Sequence() {
+  static std::atomic<int64_t> sequence{0};
   return sequence;
 }
 }  // namespace
 
 int64_t CurrentStateSequence() {
-  return Sequence();
+  return Sequence().load();
 }
 
 void CStateMachine::SetState(int state) {
