@@ -15,6 +15,12 @@ void CDescription::SetXDims(uint32_t n) {
   xDims_ = n;
 }
 
+void CDescription::SetYDims(uint32_t n) {
+  if (n > kMaxYDims) n = kMaxYDims;
+  for (uint32_t i = n; i < kMaxYDims; ++i) y_[i] = CYChannel{};
+  yDims_ = n;
+}
+
 uint64_t CDescription::TotalSize() const {
   uint64_t total = 1;
   for (uint32_t i = 0; i < xDims_; ++i) total *= x_[i].size;
@@ -25,5 +31,7 @@ bool CDescription::operator==(const CDescription& other) const {
   if (xDims_ != other.xDims_ || yDims_ != other.yDims_ || !(yUnit_ == other.yUnit_)) return false;
   for (uint32_t i = 0; i < xDims_; ++i)
     if (!(x_[i] == other.x_[i])) return false;
+  for (uint32_t i = 0; i < yDims_; ++i)
+    if (!(y_[i] == other.y_[i])) return false;
   return true;
 }

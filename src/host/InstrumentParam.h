@@ -3,6 +3,7 @@
 // an instrument that a key's `parameter` field names).
 
 #include <cstdint>
+#include <string>
 
 struct QVInstrumentParam {
   // Which limits a quantity is evaluated against.
@@ -15,4 +16,6 @@ struct QVInstrumentParam {
 
   int32_t instrument = -1;  // the instrument the parameter belongs to
   eval_mode_t evalMode = eval_none;
+  std::string name;
+  int32_t trigger = -1;  // trigger the parameter is tracked over; -1: not a track
 };

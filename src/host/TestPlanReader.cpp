@@ -1,0 +1,567 @@
+// Reading a test plan from JSON into a CParamSet. Every read goes through Node, which knows
+// its JSON pointer, so any refusal names the exact place and what was expected there.
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "host/Output.h"
+#include "host/TestPlan.h"
+
+namespace TestPlan {
+namespace {
+
+using json = nlohmann::json;
+
+struct PlanError {
+  std::string path;
+  std::string expected;
+};
+
+const char* TypeName(const json& value) {
+  switch (value.type()) {
+    case json::value_t::null:
+      return "null";
+    case json::value_t::boolean:
+      return "a boolean";
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned:
+      return "an integer";
+    case json::value_t::number_float:
+      return "a number with a fraction";
+    case json::value_t::string:
+      return "a text";
+    case json::value_t::array:
+      return "an array";
+    case json::value_t::object:
+      return "an object";
+    default:
+      return "something else";
+  }
+}
+
+// A value in the plan with its JSON pointer.
+class Node {
+ public:
+  Node(const json& value, std::string path) : value_(value), path_(std::move(path)) {}
+
+  const std::string& Path() const { return path_; }
+  const json& Value() const { return value_; }
+
+  [[noreturn]] void Fail(const std::string& expected) const { throw PlanError{Where(), expected}; }
+  [[noreturn]] void FailFound(const std::string& expected) const {
+    Fail(expected + ", found " + TypeName(value_));
+  }
+
+  // An object whose fields are all among `known` ("comment" is always allowed).
+  void ExpectObject(std::initializer_list<const char*> known) const {
+    if (!value_.is_object()) FailFound("an object");
+    for (const auto& item : value_.items()) {
+      if (item.key() == "comment") continue;
+      bool found = false;
+      for (const char* name : known) found = found || item.key() == name;
+      if (!found)
+        Node(item.value(), path_ + "/" + item.key())
+            .Fail("a known field (see docs/test-plan.md), not \"" + item.key() + "\"");
+    }
+  }
+
+  bool Has(const char* field) const { return value_.is_object() && value_.contains(field); }
+
+  Node Field(const char* field) const {
+    if (!value_.is_object()) FailFound("an object");
+    if (!value_.contains(field)) Fail(std::string("the field \"") + field + "\"");
+    return Node(value_.at(field), path_ + "/" + field);
+  }
+
+  std::vector<Node> Items() const {
+    if (!value_.is_array()) FailFound("an array");
+    std::vector<Node> items;
+    for (size_t i = 0; i < value_.size(); ++i)
+      items.emplace_back(value_[i], path_ + "/" + std::to_string(i));
+    return items;
+  }
+
+  int32_t Int() const {
+    if (!value_.is_number_integer()) FailFound("an integer");
+    const auto v = value_.get<int64_t>();
+    if (value_.is_number_unsigned() && value_.get<uint64_t>() > INT32_MAX)
+      Fail("an integer of 32 bits");
+    if (v < INT32_MIN || v > INT32_MAX) Fail("an integer of 32 bits");
+    return static_cast<int32_t>(v);
+  }
+  uint32_t Unsigned() const {
+    const int64_t v = value_.is_number_integer() ? value_.get<int64_t>() : -1;
+    if (!value_.is_number_integer() || v < 0 || v > UINT32_MAX) FailFound("a non-negative integer");
+    return static_cast<uint32_t>(v);
+  }
+  double Number() const {
+    if (!value_.is_number()) FailFound("a number");
+    return value_.get<double>();
+  }
+  float Float() const { return static_cast<float>(Number()); }
+  bool Bool() const {
+    if (!value_.is_boolean()) FailFound("true or false");
+    return value_.get<bool>();
+  }
+  std::string Text() const {
+    if (!value_.is_string()) FailFound("a text");
+    return value_.get<std::string>();
+  }
+
+  int32_t Int(const char* field, int32_t fallback) const {
+    return Has(field) ? Field(field).Int() : fallback;
+  }
+  float Float(const char* field, float fallback) const {
+    return Has(field) ? Field(field).Float() : fallback;
+  }
+  bool Bool(const char* field, bool fallback) const {
+    return Has(field) ? Field(field).Bool() : fallback;
+  }
+  std::string Text(const char* field, const std::string& fallback) const {
+    return Has(field) ? Field(field).Text() : fallback;
+  }
+
+ private:
+  std::string Where() const { return path_.empty() ? "/" : path_; }
+  const json& value_;
+  std::string path_;
+};
+
+QClavis ReadKey(const Node& node) {
+  const std::vector<Node> items = node.Items();
+  if (items.size() != 6)
+    node.Fail(
+        "a key of 6 integers [mode, instrument, channel, location, parameter, sensor], found " +
+        std::to_string(items.size()) + " values");
+  QClavis key;
+  for (int i = 0; i < 6; ++i) key[i] = items[static_cast<size_t>(i)].Int();
+  return key;
+}
+
+// Remembers where each id or key was first given, to refuse a second one.
+template <typename Key>
+class Unique {
+ public:
+  explicit Unique(const char* what) : what_(what) {}
+  void Add(const Key& key, const Node& at) {
+    auto [it, inserted] = seen_.emplace(key, at.Path());
+    if (!inserted)
+      at.Fail(std::string("a ") + what_ + " not given before (the same one is at " + it->second +
+              ")");
+  }
+
+ private:
+  const char* what_;
+  std::map<Key, std::string> seen_;
+};
+
+int32_t ReadId(const Node& item, Unique<int32_t>& ids) {
+  const Node id = item.Field("id");
+  const int32_t value = id.Int();
+  if (value < 0) id.Fail("a non-negative id");
+  ids.Add(value, id);
+  return value;
+}
+
+CMeasuringUnit ReadUnit(const Node& node) {
+  node.ExpectObject({"common", "exponent", "factor", "log", "power"});
+  const Node common = node.Field("common");
+  const int32_t code = common.Int();
+  if (code < 0 || code > CMeasuringUnit::cuLastCommonUnit)
+    common.Fail("a common unit code from 0 to " + std::to_string(CMeasuringUnit::cuLastCommonUnit));
+  const float factor = node.Float("factor", 1.0f);
+  if (!(factor > 0.0f)) node.Field("factor").Fail("a factor above 0");
+  uint32_t flags = 0;
+  if (node.Bool("log", false)) flags |= CMeasuringUnit::flagLog;
+  if (node.Bool("power", false)) flags |= CMeasuringUnit::flagPower;
+  return CMeasuringUnit(code, node.Int("exponent", 0), factor, flags);
+}
+
+void ReadModes(const Node& plan, CParamSet& set) {
+  Unique<int32_t> ids("mode id");
+  for (const Node& item : plan.Field("modes").Items()) {
+    item.ExpectObject(
+        {"id", "name", "base", "physicalName", "flags", "hidden", "referenceSpeed", "rotors"});
+    const int32_t id = ReadId(item, ids);
+    set.modes[QIdx1(id)] = QIdxName{item.Field("name").Text()};
+    CModeInfo& info = set.modeInfo[id];
+    info.baseMode = item.Int("base", -1);
+    info.physicalName = item.Text("physicalName", "");
+    info.referenceSpeed = item.Float("referenceSpeed", 0.0f);
+    if (item.Has("rotors")) {
+      for (const Node& rotor : item.Field("rotors").Items()) {
+        rotor.ExpectObject({"rotor", "ratio"});
+        info.rotorRatios[rotor.Field("rotor").Int()] = rotor.Field("ratio").Float();
+      }
+    }
+    QVModeProps props;
+    props.flags = item.Int("flags", QVModeProps::mfAcoustic);
+    props.hidden = item.Bool("hidden", false);
+    set.modeProperty[QIdx1(id)] = props;
+  }
+}
+
+void ReadNames(const Node& plan, CParamSet& set) {
+  Unique<int32_t> instruments("instrument id");
+  for (const Node& item : plan.Field("instruments").Items()) {
+    item.ExpectObject({"id", "name", "resultType"});
+    const int32_t id = ReadId(item, instruments);
+    set.instruments[QIdx1(id)] = QIdxName{item.Field("name").Text()};
+    const Node type = item.Field("resultType");
+    const int32_t resultType = type.Int();
+    if (resultType < 1 || resultType > 6) type.Fail("a result type from 1 to 6");
+    set.instrumentInfo[id].resultType = resultType;
+  }
+  Unique<int32_t> channels("channel id");
+  for (const Node& item : plan.Field("channels").Items()) {
+    item.ExpectObject({"id", "name", "resampling"});
+    const int32_t id = ReadId(item, channels);
+    set.channels[QIdx1(id)] = QIdxName{item.Field("name").Text()};
+    set.channelInfo[id].resamplingType = item.Int("resampling", 0);
+  }
+  Unique<int32_t> locations("location id");
+  for (const Node& item : plan.Field("locations").Items()) {
+    item.ExpectObject({"id", "name", "rotor"});
+    const int32_t id = ReadId(item, locations);
+    set.locations[QIdx1(id)] = QIdxName{item.Field("name").Text()};
+    set.locationProperty[QIdx1(id)] = QVLocationProperty{item.Int("rotor", -1)};
+  }
+  Unique<int32_t> signals("signal id");
+  for (const Node& item : plan.Field("signals").Items()) {
+    item.ExpectObject({"id", "name", "unit", "source"});
+    const int32_t id = ReadId(item, signals);
+    set.appSignalProperty[QIdx1(id)] = QVAppSignalProperty{
+        item.Field("name").Text(), ReadUnit(item.Field("unit")), item.Int("source", -1)};
+  }
+}
+
+void ReadTriggers(const Node& plan, CParamSet& set) {
+  if (!plan.Has("triggers")) return;
+  Unique<int32_t> ids("trigger id");
+  for (const Node& item : plan.Field("triggers").Items()) {
+    item.ExpectObject({"id", "name", "source", "axes"});
+    const int32_t id = ReadId(item, ids);
+    set.triggers[id] = CTriggerInfo{item.Field("name").Text(), item.Int("source", -1)};
+    Unique<std::pair<int, int>> axes("axis of this mode and dimension");
+    for (const Node& axis : item.Field("axes").Items()) {
+      axis.ExpectObject(
+          {"mode", "dimension", "signal", "setPoint", "tracked", "start", "step", "count"});
+      const int32_t mode = axis.Field("mode").Int();
+      const Node dimensionNode = axis.Field("dimension");
+      const int32_t dimension = dimensionNode.Int();
+      if (dimension < 1) dimensionNode.Fail("a dimension of 1 or more");
+      axes.Add({mode, dimension}, axis);
+      QVTriggerParams params;
+      params.appSignal = axis.Field("signal").Int();
+      params.setPoint = axis.Int("setPoint", -1);
+      params.tracked = axis.Bool("tracked", false);
+      params.start = axis.Field("start").Number();
+      const Node step = axis.Field("step");
+      params.step = step.Number();
+      if (params.step == 0.0) step.Fail("a step other than 0");
+      const Node count = axis.Field("count");
+      params.count = count.Unsigned();
+      if (params.count == 0) count.Fail("a count of 1 or more");
+      set.triggerParam[QIdx3(mode, id, dimension)] = params;
+    }
+  }
+}
+
+std::string CalcValue(const Node& node) {
+  if (node.Value().is_string()) return node.Text();
+  if (node.Value().is_number_integer()) return std::to_string(node.Int());
+  if (node.Value().is_number()) {
+    std::ostringstream text;
+    text << node.Float();
+    return text.str();
+  }
+  node.FailFound("a number or a text");
+}
+
+void ReadParameters(const Node& plan, CParamSet& set) {
+  Unique<int32_t> ids("parameter id");
+  for (const Node& item : plan.Field("parameters").Items()) {
+    item.ExpectObject({"id", "instrument", "name", "evalMode", "trigger", "calc", "bands", "hat"});
+    const int32_t id = ReadId(item, ids);
+    QVInstrumentParam param;
+    param.instrument = item.Field("instrument").Int();
+    param.name = item.Field("name").Text();
+    const int32_t evalMode = item.Int("evalMode", 0);
+    if (evalMode < 0 || evalMode > 3) item.Field("evalMode").Fail("an evaluation mode from 0 to 3");
+    param.evalMode = static_cast<QVInstrumentParam::eval_mode_t>(evalMode);
+    param.trigger = item.Int("trigger", -1);
+    set.instrumentParam[QIdx1(id)] = param;
+    if (item.Has("calc")) {
+      // Every field of "calc" is a calculation parameter: its number and its value.
+      const Node calc = item.Field("calc");
+      if (!calc.Value().is_object()) calc.FailFound("an object");
+      for (const auto& entry : calc.Value().items()) {
+        const Node value(entry.value(), calc.Path() + "/" + entry.key());
+        size_t used = 0;
+        int number = -1;
+        try {
+          number = std::stoi(entry.key(), &used);
+        } catch (const std::exception&) {
+          used = 0;
+        }
+        if (used != entry.key().size() || number < 0)
+          value.Fail("a calculation-parameter number as the field name, not \"" + entry.key() +
+                     "\"");
+        set.ipCalcParameter[QIdx2(id, number)] = QVIpCalcParameter{CalcValue(value), ""};
+      }
+    }
+    if (item.Has("bands")) {
+      int index = 0;
+      for (const Node& band : item.Field("bands").Items()) {
+        band.ExpectObject({"orders", "rotor", "low", "high", "domain"});
+        QVSpecIntervalEntry entry;
+        entry.definition.orders = band.Field("orders").Bool();
+        entry.definition.rotor = band.Int("rotor", -1);
+        entry.definition.low = band.Field("low").Float();
+        entry.definition.high = band.Field("high").Float();
+        if (entry.definition.low > entry.definition.high)
+          band.Field("high").Fail("high not below low");
+        entry.definition.domainValue =
+            band.Int("domain", QVSpecIntervalEntry::Definition::domain_pure);
+        set.specIntervals[QIdx2(id, index++)] = entry;
+      }
+    }
+    if (item.Has("hat")) {
+      const Node hat = item.Field("hat");
+      hat.ExpectObject({"interpretation", "definition", "location"});
+      const Node interpretation = hat.Field("interpretation");
+      QVIpSvOfSpec record{interpretation.Int(), hat.Text("definition", ""),
+                          hat.Int("location", -1)};
+      if (record.interpretation < 1 || record.interpretation > 8)
+        interpretation.Fail("an interpretation from 1 to 8");
+      set.ipSvOfSpec[QIdx1(id)] = record;
+    }
+  }
+}
+
+void ReadQuantities(const Node& plan, CParamSet& set) {
+  Unique<QClavis> keys("key");
+  for (const Node& item : plan.Field("quantities").Items()) {
+    item.ExpectObject(
+        {"key", "store", "limit", "curveLimit", "area", "learn", "relative", "trackPolygon"});
+    const Node keyNode = item.Field("key");
+    const QClavis key = ReadKey(keyNode);
+    keys.Add(key, keyNode);
+    if (item.Has("store")) {
+      const Node store = item.Field("store");
+      store.ExpectObject({"errorCode", "offset", "sigmaFactor", "percent", "archive"});
+      set.ipParamAndStore[key] = QVIpParamAndStore{
+          store.Int("errorCode", -1), store.Float("offset", 0.0f), store.Float("sigmaFactor", 0.0f),
+          store.Float("percent", 0.0f), store.Bool("archive", true)};
+    }
+    if (item.Has("limit")) {
+      const Node limit = item.Field("limit");
+      limit.ExpectObject({"evaluate", "min", "max"});
+      set.limSValue[key] = QVLimSValue{limit.Int("evaluate", 1), limit.Field("min").Float(),
+                                       limit.Field("max").Float()};
+    }
+    if (item.Has("curveLimit")) {
+      const Node limit = item.Field("curveLimit");
+      limit.ExpectObject({"evaluate", "lowerPolygon", "upperPolygon"});
+      set.limCValue[key] = QVLimCValue{limit.Int("evaluate", 1), limit.Int("lowerPolygon", -1),
+                                       limit.Int("upperPolygon", -1)};
+    }
+    if (item.Has("area")) {
+      const Node area = item.Field("area");
+      area.ExpectObject({"evaluate", "lower", "upper"});
+      set.limArea[key] = QVLimArea{area.Int("evaluate", 1), area.Field("lower").Float(),
+                                   area.Field("upper").Float()};
+    }
+    if (item.Has("learn"))
+      set.ipLearnParameter[key] = QVIpLearnParameter{item.Field("learn").Int()};
+    if (item.Has("relative")) {
+      const Node relative = item.Field("relative");
+      relative.ExpectObject({"percent", "offset"});
+      set.relativeLimit[key] =
+          QVRelativeLimit{relative.Float("percent", 0.0f), relative.Float("offset", 0.0f)};
+    }
+    if (item.Has("trackPolygon")) {
+      const Node polygon = item.Field("trackPolygon");
+      polygon.ExpectObject({"calcMode", "sourceParameter", "polygon"});
+      set.ipTrackPolygon[key] = CVIpSvTrackPolygon{polygon.Field("calcMode").Int(),
+                                                   polygon.Field("sourceParameter").Int(),
+                                                   polygon.Field("polygon").Int()};
+    }
+  }
+}
+
+void ReadEvaluationTables(const Node& plan, CParamSet& set) {
+  Unique<int32_t> procedures("learn procedure id");
+  if (plan.Has("learnProcedures")) {
+    for (const Node& item : plan.Field("learnProcedures").Items()) {
+      item.ExpectObject({"id", "name", "numberToLearn", "baseLearns", "timeConstant"});
+      const int32_t id = ReadId(item, procedures);
+      QVLearnProcedures record;
+      record.name = item.Text("name", "");
+      record.numberToLearn = item.Field("numberToLearn").Int();
+      record.baseLearns = item.Field("baseLearns").Unsigned();
+      const Node tc = item.Field("timeConstant");
+      record.timeConstant = tc.Float();
+      if (!(record.timeConstant >= 1.0f)) tc.Fail("a time constant of 1 part or more");
+      set.learnProcedures[QIdx1(id)] = record;
+    }
+  }
+  Unique<int32_t> codes("error code");
+  for (const Node& item : plan.Field("errorCodes").Items()) {
+    item.ExpectObject({"code", "external", "text", "priority", "severity", "group"});
+    const Node codeNode = item.Field("code");
+    const int32_t code = codeNode.Int();
+    codes.Add(code, codeNode);
+    QVErrorCode record;
+    record.externalCode = item.Int("external", code);
+    record.text = item.Field("text").Text();
+    record.priority = item.Field("priority").Int();
+    record.severity = item.Field("severity").Int();
+    record.group = item.Int("group", 0);
+    if (record.group < 0 || record.group > 32)
+      item.Field("group").Fail("a shadow group from 0 (none) to 32");
+    set.errorCode[QIdx1(code)] = record;
+  }
+  Unique<int32_t> severities("severity");
+  if (plan.Has("severities")) {
+    for (const Node& item : plan.Field("severities").Items()) {
+      item.ExpectObject({"severity", "result", "color", "text"});
+      const Node severity = item.Field("severity");
+      severities.Add(severity.Int(), severity);
+      set.severityProperty[QIdx1(severity.Int())] = QVErrorGroup{
+          item.Field("result").Int(), item.Field("color").Int(), item.Text("text", "")};
+    }
+  }
+  Unique<int32_t> groups("shadow group");
+  if (plan.Has("shadowGroups")) {
+    for (const Node& item : plan.Field("shadowGroups").Items()) {
+      item.ExpectObject({"group", "shadows"});
+      const Node groupNode = item.Field("group");
+      const int32_t group = groupNode.Int();
+      if (group < 1 || group > 32) groupNode.Fail("a shadow group from 1 to 32");
+      groups.Add(group, groupNode);
+      uint32_t mask = 0;
+      for (const Node& shadowed : item.Field("shadows").Items()) {
+        const int32_t g = shadowed.Int();
+        if (g < 1 || g > 32) shadowed.Fail("a shadow group from 1 to 32");
+        mask |= 1u << (g - 1);
+      }
+      set.shadowGroupProperty[QIdx1(group)] = QVShadowGroupProperty{group, mask};
+    }
+  }
+}
+
+void ReadPolygons(const Node& plan, CParamSet& set) {
+  if (!plan.Has("polygons")) return;
+  Unique<int32_t> ids("polygon id");
+  for (const Node& item : plan.Field("polygons").Items()) {
+    item.ExpectObject({"id", "name", "order", "points"});
+    const int32_t id = ReadId(item, ids);
+    set.ipPolygon[QIdx1(id)] = QVClassIdName{item.Text("name", "")};
+    set.ipPolygonProperty[QIdx1(id)] = QVIpPolygonProperty{item.Int("order", -1)};
+    const std::vector<Node> points = item.Field("points").Items();
+    if (points.empty()) item.Field("points").Fail("at least one point [x, y]");
+    int index = 0;
+    for (const Node& point : points) {
+      const std::vector<Node> xy = point.Items();
+      if (xy.size() != 2) point.Fail("a point [x, y] of two numbers");
+      set.ipPolygonValues[{id, index++}] = CVPoint{xy[0].Float(), xy[1].Float()};
+    }
+  }
+}
+
+void ReadPlan(const json& document, CParamSet& set) {
+  const Node plan(document, "");
+  plan.ExpectObject({"kelvaTestPlan", "name", "baseType", "showIdsInDialogs", "modes",
+                     "instruments", "channels", "locations", "signals", "triggers", "parameters",
+                     "quantities", "learnProcedures", "errorCodes", "severities", "shadowGroups",
+                     "polygons", "simulation"});
+  const Node version = plan.Field("kelvaTestPlan");
+  if (version.Int() != 1) version.Fail("format version 1");
+  set.planName = plan.Field("name").Text();
+  set.baseType = plan.Text("baseType", "");
+  set.showIdsInDialogs = plan.Bool("showIdsInDialogs", false);
+  ReadModes(plan, set);
+  ReadNames(plan, set);
+  ReadTriggers(plan, set);
+  ReadParameters(plan, set);
+  ReadQuantities(plan, set);
+  ReadEvaluationTables(plan, set);
+  ReadPolygons(plan, set);
+}
+
+void Report(const std::string& text) {
+  PrWin::Output(PrWin::catOperator, 3, "%s\n", text.c_str());
+}
+
+}  // namespace
+
+std::shared_ptr<CParamSet> Parse(const std::string& text, const std::string& fileName,
+                                 std::string& error) {
+  json document;
+  try {
+    document = json::parse(text);
+  } catch (const json::parse_error& e) {
+    error = "Test plan '" + fileName + "': not valid JSON at byte " + std::to_string(e.byte) +
+            ": expected a JSON document (" + e.what() + ")";
+    return nullptr;
+  }
+  auto set = std::make_shared<CParamSet>();
+  try {
+    ReadPlan(document, *set);
+  } catch (const PlanError& e) {
+    error = "Test plan '" + fileName + "', at " + e.path + ": expected " + e.expected;
+    return nullptr;
+  }
+  const std::string problem = Check(*set);
+  if (!problem.empty()) {
+    error = "Test plan '" + fileName + "': " + problem;
+    return nullptr;
+  }
+  error.clear();
+  return set;
+}
+
+bool LoadText(const std::string& text, const std::string& fileName) {
+  std::string error;
+  std::shared_ptr<CParamSet> set = Parse(text, fileName, error);
+  if (!set) {
+    Report(error);
+    return false;
+  }
+  ParamDatabase::Install(std::move(set));
+  return true;
+}
+
+bool LoadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    Report("Test plan '" + path + "': the file cannot be opened");
+    return false;
+  }
+  std::ostringstream content;
+  content << in.rdbuf();
+  return LoadText(content.str(), path);
+}
+
+bool Install(std::shared_ptr<const CParamSet> set, const std::string& origin) {
+  if (!set) return false;
+  const std::string problem = Check(*set);
+  if (!problem.empty()) {
+    Report("Test plan '" + origin + "': " + problem);
+    return false;
+  }
+  ParamDatabase::Install(std::move(set));
+  return true;
+}
+
+std::string DemoPlanPath() {
+  const char* dir = std::getenv("KELVA_DATA_DIR");
+  if (dir != nullptr && *dir != '\0') return std::string(dir) + "/demo-plan.json";
+  return std::string(KELVA_SOURCE_DATA_DIR) + "/demo-plan.json";
+}
+
+}  // namespace TestPlan

@@ -1,0 +1,42 @@
+#include "host/TriggerStore.h"
+
+#include <cmath>
+
+#include "host/Params.h"
+
+int CTriggerStore::Dimension(int mode, int trigger) const {
+  const auto& table = params_.TriggerParam();
+  int first = -1;
+  for (auto it = table.lower_bound(QIdx3(mode, trigger, INT32_MIN));
+       it != table.end() && it->first.mode() == mode && it->first.trigger() == trigger; ++it) {
+    if (it->first.dimension() < 1) continue;
+    const int index = it->first.dimension() - 1;
+    if (it->second.tracked) return index;
+    if (first < 0) first = index;
+  }
+  return first;
+}
+
+bool CTriggerStore::field(int mode, int trigger, unsigned dimension, CInterval& interval) const {
+  const auto& table = params_.TriggerParam();
+  auto it = table.find(QIdx3(mode, trigger, static_cast<int32_t>(dimension) + 1));
+  if (it == table.end() || it->second.count == 0 || it->second.step == 0.0) return false;
+  interval = CInterval(it->second.start, it->second.step, it->second.count, dimension);
+  return true;
+}
+
+bool CTriggerStore::position(const CInterval& interval, int64_t cell, unsigned dimension,
+                             float& x) {
+  if (interval.empty() || interval.dimension() != dimension) return false;
+  x = static_cast<float>(interval.start() + static_cast<double>(cell) * interval.step());
+  return true;
+}
+
+bool CTriggerStore::cell(const CInterval& interval, unsigned dimension, float x, int64_t& cell,
+                         bool round) {
+  if (interval.empty() || interval.dimension() != dimension || !std::isfinite(x)) return false;
+  const double exact = (static_cast<double>(x) - interval.start()) / interval.step();
+  if (std::fabs(exact) > 9.0e18) return false;
+  cell = static_cast<int64_t>(round ? std::llround(exact) : std::floor(exact));
+  return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+// CTriggerStore: the trigger axes of the current parameter set. A trigger (a speed, a time, a
+// torque) has per mode one or more dimensions, numbered from 1 in the trigger-parameter table;
+// one of them is the tracked dimension, the axis tracks are recorded over. An axis is an
+// interval of `count` cells: cell c lies at start + c·step (step < 0: a falling axis, e.g. a
+// coast-down from 4,000 to 800 rpm).
+//
+// Track points are keyed by their cell; cell and position convert between a trigger value and
+// a cell:
+//   cell(x)     = round((x − start) / step)     (floor towards −∞ when not rounding)
+//   position(c) = start + c · step
+
+#include <cstdint>
+
+class CDtParamInstance;
+
+class CTriggerStore {
+ public:
+  class CInterval {
+   public:
+    CInterval() = default;
+    CInterval(double start, double step, uint32_t count, unsigned dimension)
+        : start_(start), step_(step), count_(count), dimension_(dimension) {}
+
+    // An empty interval: no cells; position and cell then fail.
+    void clear() { *this = CInterval(); }
+    bool empty() const { return count_ == 0 || step_ == 0.0; }
+
+    double start() const { return start_; }
+    double step() const { return step_; }
+    uint32_t count() const { return count_; }
+    // The axis value of the last cell.
+    double stop() const { return count_ == 0 ? start_ : start_ + (count_ - 1) * step_; }
+    bool raising() const { return step_ > 0.0; }
+    // The 0-based index of the dimension this interval belongs to.
+    unsigned dimension() const { return dimension_; }
+
+   private:
+    double start_ = 0.0;
+    double step_ = 0.0;
+    uint32_t count_ = 0;
+    unsigned dimension_ = 0;
+  };
+
+  explicit CTriggerStore(const CDtParamInstance& params) : params_(params) {}
+
+  // The 0-based index of the tracked dimension of (mode, trigger): the dimension marked as
+  // tracked, else the first one; -1 when the trigger has no dimension in that mode.
+  int Dimension(int mode, int trigger) const;
+  // Fills the interval of dimension index `dimension` of (mode, trigger); false when that
+  // dimension has no axis (no entry, no cells or no step).
+  bool field(int mode, int trigger, unsigned dimension, CInterval& interval) const;
+
+  // Cell → axis value. Only an interval of the given dimension converts; false (x unchanged)
+  // for an empty interval or another dimension.
+  static bool position(const CInterval& interval, int64_t cell, unsigned dimension, float& x);
+  // Axis value → cell (nearest cell when `round`, else the cell at or before x in axis
+  // direction). False for an empty interval, another dimension or a non-finite x.
+  static bool cell(const CInterval& interval, unsigned dimension, float x, int64_t& cell,
+                   bool round = true);
+
+ private:
+  const CDtParamInstance& params_;
+};
