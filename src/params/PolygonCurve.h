@@ -1,0 +1,13 @@
+#pragma once
+// Limit polygons of the parameter database as display curves.
+
+#include "host/Display.h"
+#include "host/Params.h"
+
+namespace Kelva {
+
+// Fills `out` with the points of polygon `polygon` in index order and returns their number;
+// 0 (and an empty polygon) for polygon -1 or a polygon without points.
+int GeneratePolygonCurve(const CDtParamInstance& params, int polygon, CVisDataPolygon& out);
+
+}  // namespace Kelva
