@@ -119,7 +119,7 @@ struct QVAppSignalProperty {
 };
 
 struct QVLocationProperty {
-  int32_t rotor = -1;  // the rotor whose orders the location sees, -1 = the reference shaft
+  int32_t rotor = -1;  // the rotor (a location id) whose orders the location sees; -1: its own
 };
 
 struct QVClassIdName {

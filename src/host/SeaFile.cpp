@@ -3,7 +3,7 @@
 //   # comment
 //   [application]
 //   KelSequencer-Params = 1; 0; "NEUTRAL"
-//   Terminal-Instruments += 2500; 1
+//   Terminal-Instruments = 2500; 1
 //   Terminal-Instruments += 2001; 1
 //   EmptyList
 //   [end]
@@ -12,6 +12,7 @@
 // entry without lines. Fields are separated by ';' and trimmed; a field with ';', '"', '#',
 // blanks at its ends or nothing at all is written in double quotes with \" and \\ escapes.
 // The closing line "[end]" tells a complete file from one cut short by a crash or a full disk.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -109,6 +110,15 @@ void Report(const std::string& fileName, int line, const std::string& expected) 
 
 }  // namespace
 
+// A key that reads back as itself: no '=', '"', ';' or '+', no '#' or '[' at its start, no
+// blanks at its ends, not empty.
+static bool SavableKey(const std::string& key) {
+  if (key.empty() || key.front() == '#' || key.front() == '[') return false;
+  if (key.front() == ' ' || key.front() == '\t' || key.back() == ' ' || key.back() == '\t')
+    return false;
+  return key.find_first_of("=\";+\n\r") == std::string::npos;
+}
+
 std::string Format() {
   std::ostringstream out;
   out << "# Kelva settings. Lines: [store], key = fields, key += further line, key (no lines).\n";
@@ -116,6 +126,13 @@ std::string Format() {
   for (const CSeaBase* store : kSavedStores) {
     out << "\n[" << store->Name() << "]\n";
     for (const auto& [key, entry] : store->Entries()) {
+      if (!SavableKey(key)) {
+        PrWin::Output(PrWin::catWarning,
+                      "Settings entry '%s' is not saved: a key must not be empty, hold '=', '\"', "
+                      "';' or '+', start with '#' or '[', or have blanks at its ends\n",
+                      key.c_str());
+        continue;
+      }
       if (entry.empty()) {
         out << key << "\n";
         continue;
@@ -198,7 +215,7 @@ bool Parse(const std::string& text, const std::string& fileName) {
   }
   if (error.empty() && !ended) error = "the closing line [end] (the file is cut short)";
   if (error.empty()) return true;
-  Report(fileName, number, error);
+  Report(fileName, number < 1 ? 1 : number, error);
   for (CSeaBase* store : kSavedStores) store->Clear();
   return false;
 }
@@ -214,10 +231,16 @@ bool Save(const std::string& path) {
 }
 
 bool Load(const std::string& path) {
+  std::error_code error;
+  const bool exists = std::filesystem::exists(path, error);
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     for (CSeaBase* store : kSavedStores) store->Clear();
-    return true;
+    if (!exists) return true;
+    PrWin::Output(PrWin::catOperator, 3,
+                  "Settings file '%s' cannot be read; all settings take their defaults\n",
+                  path.c_str());
+    return false;
   }
   std::ostringstream content;
   content << in.rdbuf();

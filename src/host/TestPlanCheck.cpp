@@ -93,6 +93,13 @@ std::string CheckQuantities(const CParamSet& set) {
       return "quantity " + KeyText(key) +
              ": expected error code -1 (none) or a defined error code, not " +
              std::to_string(record.errorCode);
+    // A quantity limited on both sides reports a violation of its upper limit as code + 1.
+    auto param = set.instrumentParam.find(QIdx1(key.parameter()));
+    if (record.errorCode != -1 && param->second.evalMode == QVInstrumentParam::eval_interval &&
+        !set.errorCode.count(QIdx1(record.errorCode + 1)))
+      return "quantity " + KeyText(key) + ": expected error code " +
+             std::to_string(record.errorCode + 1) +
+             " to be defined too (an interval quantity reports its upper limit with code + 1)";
   }
   for (const auto& entry : set.limSValue)
     if (!(problem = CheckKey(set, entry.first, "limit of")).empty()) return problem;
@@ -106,8 +113,9 @@ std::string CheckQuantities(const CParamSet& set) {
     if (!(problem = CheckKey(set, entry.first, "area limit of")).empty()) return problem;
   for (const auto& [key, learn] : set.ipLearnParameter) {
     if (!(problem = CheckKey(set, key, "learn parameter of")).empty()) return problem;
-    if (!set.learnProcedures.count(QIdx1(learn.procedure)))
-      return "learn parameter of " + KeyText(key) + ": expected a defined learn procedure, not " +
+    if (learn.procedure != -1 && !set.learnProcedures.count(QIdx1(learn.procedure)))
+      return "learn parameter of " + KeyText(key) +
+             ": expected -1 (none) or a defined learn procedure, not " +
              std::to_string(learn.procedure);
   }
   for (const auto& entry : set.relativeLimit)

@@ -1,5 +1,6 @@
 // Reading a test plan from JSON into a CParamSet. Every read goes through Node, which knows
 // its JSON pointer, so any refusal names the exact place and what was expected there.
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -101,7 +102,11 @@ class Node {
     if (!value_.is_number()) FailFound("a number");
     return value_.get<double>();
   }
-  float Float() const { return static_cast<float>(Number()); }
+  float Float() const {
+    const auto value = static_cast<float>(Number());
+    if (!std::isfinite(value)) Fail("a number within the range of a float");
+    return value;
+  }
   bool Bool() const {
     if (!value_.is_boolean()) FailFound("true or false");
     return value_.get<bool>();
@@ -149,8 +154,7 @@ class Unique {
   void Add(const Key& key, const Node& at) {
     auto [it, inserted] = seen_.emplace(key, at.Path());
     if (!inserted)
-      at.Fail(std::string("a ") + what_ + " not given before (the same one is at " + it->second +
-              ")");
+      at.Fail(std::string(what_) + " not given before (the same one is at " + it->second + ")");
   }
 
  private:
@@ -177,11 +181,14 @@ CMeasuringUnit ReadUnit(const Node& node) {
   uint32_t flags = 0;
   if (node.Bool("log", false)) flags |= CMeasuringUnit::flagLog;
   if (node.Bool("power", false)) flags |= CMeasuringUnit::flagPower;
-  return CMeasuringUnit(code, node.Int("exponent", 0), factor, flags);
+  const int32_t exponent = node.Int("exponent", 0);
+  if (exponent < -30 || exponent > 30)
+    node.Field("exponent").Fail("a decimal exponent from -30 to 30");
+  return CMeasuringUnit(code, exponent, factor, flags);
 }
 
 void ReadModes(const Node& plan, CParamSet& set) {
-  Unique<int32_t> ids("mode id");
+  Unique<int32_t> ids("a mode id");
   for (const Node& item : plan.Field("modes").Items()) {
     item.ExpectObject(
         {"id", "name", "base", "physicalName", "flags", "hidden", "referenceSpeed", "rotors"});
@@ -205,7 +212,7 @@ void ReadModes(const Node& plan, CParamSet& set) {
 }
 
 void ReadNames(const Node& plan, CParamSet& set) {
-  Unique<int32_t> instruments("instrument id");
+  Unique<int32_t> instruments("an instrument id");
   for (const Node& item : plan.Field("instruments").Items()) {
     item.ExpectObject({"id", "name", "resultType"});
     const int32_t id = ReadId(item, instruments);
@@ -215,21 +222,21 @@ void ReadNames(const Node& plan, CParamSet& set) {
     if (resultType < 1 || resultType > 6) type.Fail("a result type from 1 to 6");
     set.instrumentInfo[id].resultType = resultType;
   }
-  Unique<int32_t> channels("channel id");
+  Unique<int32_t> channels("a channel id");
   for (const Node& item : plan.Field("channels").Items()) {
     item.ExpectObject({"id", "name", "resampling"});
     const int32_t id = ReadId(item, channels);
     set.channels[QIdx1(id)] = QIdxName{item.Field("name").Text()};
     set.channelInfo[id].resamplingType = item.Int("resampling", 0);
   }
-  Unique<int32_t> locations("location id");
+  Unique<int32_t> locations("a location id");
   for (const Node& item : plan.Field("locations").Items()) {
     item.ExpectObject({"id", "name", "rotor"});
     const int32_t id = ReadId(item, locations);
     set.locations[QIdx1(id)] = QIdxName{item.Field("name").Text()};
     set.locationProperty[QIdx1(id)] = QVLocationProperty{item.Int("rotor", -1)};
   }
-  Unique<int32_t> signals("signal id");
+  Unique<int32_t> signals("a signal id");
   for (const Node& item : plan.Field("signals").Items()) {
     item.ExpectObject({"id", "name", "unit", "source"});
     const int32_t id = ReadId(item, signals);
@@ -240,12 +247,12 @@ void ReadNames(const Node& plan, CParamSet& set) {
 
 void ReadTriggers(const Node& plan, CParamSet& set) {
   if (!plan.Has("triggers")) return;
-  Unique<int32_t> ids("trigger id");
+  Unique<int32_t> ids("a trigger id");
   for (const Node& item : plan.Field("triggers").Items()) {
     item.ExpectObject({"id", "name", "source", "axes"});
     const int32_t id = ReadId(item, ids);
     set.triggers[id] = CTriggerInfo{item.Field("name").Text(), item.Int("source", -1)};
-    Unique<std::pair<int, int>> axes("axis of this mode and dimension");
+    Unique<std::pair<int, int>> axes("an axis of this mode and dimension");
     for (const Node& axis : item.Field("axes").Items()) {
       axis.ExpectObject(
           {"mode", "dimension", "signal", "setPoint", "tracked", "start", "step", "count"});
@@ -274,15 +281,14 @@ std::string CalcValue(const Node& node) {
   if (node.Value().is_string()) return node.Text();
   if (node.Value().is_number_integer()) return std::to_string(node.Int());
   if (node.Value().is_number()) {
-    std::ostringstream text;
-    text << node.Float();
-    return text.str();
+    node.Float();                // refuses a number beyond the range of a float
+    return node.Value().dump();  // the shortest text that reads back to the same number
   }
   node.FailFound("a number or a text");
 }
 
 void ReadParameters(const Node& plan, CParamSet& set) {
-  Unique<int32_t> ids("parameter id");
+  Unique<int32_t> ids("a parameter id");
   for (const Node& item : plan.Field("parameters").Items()) {
     item.ExpectObject({"id", "instrument", "name", "evalMode", "trigger", "calc", "bands", "hat"});
     const int32_t id = ReadId(item, ids);
@@ -299,15 +305,15 @@ void ReadParameters(const Node& plan, CParamSet& set) {
       const Node calc = item.Field("calc");
       if (!calc.Value().is_object()) calc.FailFound("an object");
       for (const auto& entry : calc.Value().items()) {
+        if (entry.key() == "comment") continue;
         const Node value(entry.value(), calc.Path() + "/" + entry.key());
-        size_t used = 0;
         int number = -1;
         try {
-          number = std::stoi(entry.key(), &used);
+          number = std::stoi(entry.key());
         } catch (const std::exception&) {
-          used = 0;
+          number = -1;
         }
-        if (used != entry.key().size() || number < 0)
+        if (number < 0 || std::to_string(number) != entry.key())
           value.Fail("a calculation-parameter number as the field name, not \"" + entry.key() +
                      "\"");
         set.ipCalcParameter[QIdx2(id, number)] = QVIpCalcParameter{CalcValue(value), ""};
@@ -343,7 +349,7 @@ void ReadParameters(const Node& plan, CParamSet& set) {
 }
 
 void ReadQuantities(const Node& plan, CParamSet& set) {
-  Unique<QClavis> keys("key");
+  Unique<QClavis> keys("a key");
   for (const Node& item : plan.Field("quantities").Items()) {
     item.ExpectObject(
         {"key", "store", "limit", "curveLimit", "area", "learn", "relative", "trackPolygon"});
@@ -394,7 +400,7 @@ void ReadQuantities(const Node& plan, CParamSet& set) {
 }
 
 void ReadEvaluationTables(const Node& plan, CParamSet& set) {
-  Unique<int32_t> procedures("learn procedure id");
+  Unique<int32_t> procedures("a learn procedure id");
   if (plan.Has("learnProcedures")) {
     for (const Node& item : plan.Field("learnProcedures").Items()) {
       item.ExpectObject({"id", "name", "numberToLearn", "baseLearns", "timeConstant"});
@@ -409,11 +415,12 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
       set.learnProcedures[QIdx1(id)] = record;
     }
   }
-  Unique<int32_t> codes("error code");
+  Unique<int32_t> codes("an error code");
   for (const Node& item : plan.Field("errorCodes").Items()) {
     item.ExpectObject({"code", "external", "text", "priority", "severity", "group"});
     const Node codeNode = item.Field("code");
     const int32_t code = codeNode.Int();
+    if (code < 0) codeNode.Fail("an error code of 0 or more");
     codes.Add(code, codeNode);
     QVErrorCode record;
     record.externalCode = item.Int("external", code);
@@ -425,7 +432,7 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
       item.Field("group").Fail("a shadow group from 0 (none) to 32");
     set.errorCode[QIdx1(code)] = record;
   }
-  Unique<int32_t> severities("severity");
+  Unique<int32_t> severities("a severity");
   if (plan.Has("severities")) {
     for (const Node& item : plan.Field("severities").Items()) {
       item.ExpectObject({"severity", "result", "color", "text"});
@@ -435,7 +442,7 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
           item.Field("result").Int(), item.Field("color").Int(), item.Text("text", "")};
     }
   }
-  Unique<int32_t> groups("shadow group");
+  Unique<int32_t> groups("a shadow group");
   if (plan.Has("shadowGroups")) {
     for (const Node& item : plan.Field("shadowGroups").Items()) {
       item.ExpectObject({"group", "shadows"});
@@ -456,7 +463,7 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
 
 void ReadPolygons(const Node& plan, CParamSet& set) {
   if (!plan.Has("polygons")) return;
-  Unique<int32_t> ids("polygon id");
+  Unique<int32_t> ids("a polygon id");
   for (const Node& item : plan.Field("polygons").Items()) {
     item.ExpectObject({"id", "name", "order", "points"});
     const int32_t id = ReadId(item, ids);

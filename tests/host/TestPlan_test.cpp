@@ -67,11 +67,12 @@ TEST_F(TestPlanTest, DemoPlanAnswersEveryTable) {
   EXPECT_EQ(params.TriggerId(100), -1);
   EXPECT_EQ(params.TriggerName(1), "Input shaft speed");
   EXPECT_EQ(params.ChannelResamplingType(1), 1);
-  EXPECT_EQ(params.OrderSource2Rotor(1, 2), 3);
-  EXPECT_EQ(params.OrderSource2Rotor(1, 1), 1);
-  EXPECT_FLOAT_EQ(params.FrequencyRatioToGeneratingRotor(3, 2, 3), 0.5124f);
-  EXPECT_FLOAT_EQ(params.FrequencyRatioToGeneratingRotor(5, 2, 3), 0.2838f);  // via base mode
-  EXPECT_EQ(params.FrequencyRatioToGeneratingRotor(7, 2, 3), 0.0f);
+  EXPECT_EQ(params.OrderSource2Rotor(1, 2), 2);
+  EXPECT_EQ(params.OrderSource2Rotor(1, 3), 1);  // the housing sees the input shaft
+  EXPECT_FLOAT_EQ(params.FrequencyRatioToGeneratingRotor(3, 2, 2), 0.5124f);
+  EXPECT_FLOAT_EQ(params.FrequencyRatioToGeneratingRotor(5, 2, 2), 0.2838f);  // via base mode
+  EXPECT_EQ(params.FrequencyRatioToGeneratingRotor(7, 2, 2), 0.0f);
+  EXPECT_EQ(params.FrequencyRatioToGeneratingRotor(7, 2, -1), 1.0f);
   EXPECT_EQ(params.ApplicationSignalName(2), "Accelerometer A1");
 
   const QClavis rms(1, 1, 1, 1, 100, 2);
@@ -93,9 +94,9 @@ TEST_F(TestPlanTest, DemoPlanAnswersEveryTable) {
   EXPECT_EQ(params.SeverityProperty().count(QIdx1(10)), 0u);
   EXPECT_EQ(params.ShadowGroupProperty().at(QIdx1(1)).mask, 0b110u);
   EXPECT_EQ(params.IpSvOfSpec().at(QIdx1(302)).interpretation, 4);
-  EXPECT_EQ(params.IpPolygonProperty().at(QIdx1(30)).order, 3);
+  EXPECT_EQ(params.IpPolygonProperty().at(QIdx1(30)).order, 2);
   EXPECT_EQ(params.IpPolygon().size(), 5u);
-  EXPECT_EQ(params.LocationProperty().at(QIdx1(2)).rotor, 3);
+  EXPECT_EQ(params.LocationProperty().at(QIdx1(3)).rotor, 1);
   EXPECT_EQ(params.AppSignalProperty().at(QIdx1(1)).unit.CommonUnit(), CMeasuringUnit::cuRpm);
   EXPECT_TRUE(params.AppSignalProperty().at(QIdx1(2)).unit.is_log());
   EXPECT_EQ(params.TriggerParam().at(QIdx3(2, 1, 1)).step, -10.0);
@@ -153,6 +154,17 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["quantities"][4]["key"][4] = 100; }),
             "Test plan 'bad.json': quantity [1, 1001, 1, 1, 100, 2]: expected a parameter of "
             "instrument 1001 (parameter 100 belongs to instrument 1)\n");
+  EXPECT_EQ(RefusalOf([](nlohmann::json& p) {
+              p["parameters"][0]["calc"] = {{"08", 1}};
+            }),
+            "Test plan 'bad.json', at /parameters/0/calc/08: expected a calculation-parameter "
+            "number as the field name, not \"08\"\n");
+  EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["signals"][0]["unit"]["factor"] = 1e39; }),
+            "Test plan 'bad.json', at /signals/0/unit/factor: expected a number within the range "
+            "of a float\n");
+  EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["errorCodes"].erase(15); }),
+            "Test plan 'bad.json': quantity [7, 2, 3, 3, 110, 4]: expected error code 1601 to be "
+            "defined too (an interval quantity reports its upper limit with code + 1)\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["modes"][1]["base"] = 5; }),
             "Test plan 'bad.json': mode 2: expected a base mode that is not itself virtual (5 maps "
             "to 1)\n");
