@@ -1,6 +1,8 @@
 #include "store/KelSigLimitCurve.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 #include "host/File.h"
 #include "host/Numeric.h"
@@ -23,6 +25,18 @@ bool Shared(const KelSigLimitCurve::handle_t& buffer) {
   return buffer && buffer.use_count() != 1;
 }
 
+// A zero buffer of n samples shared by every limit curve that has not been written yet: most
+// stored curves never get a limit of their own, and the first write copies it (copy on write).
+KelSigLimitCurve::handle_t SharedZeros(uint32_t n) {
+  if (n == 0) return nullptr;
+  static std::mutex mutex;
+  static std::unordered_map<uint32_t, KelSigLimitCurve::handle_t> zeros;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto& buffer = zeros[n];
+  if (!buffer) buffer = NewBuffer(n);
+  return buffer;
+}
+
 }  // namespace
 
 KelSigLimitCurve::KelSigLimitCurve(const float* samples, uint32_t n, float delta, int32_t evalMode)
@@ -35,7 +49,7 @@ KelSigLimitCurve::KelSigLimitCurve(const float* samples, uint32_t n, float delta
 KelSigLimitCurve::KelSigLimitCurve(const KelSigCurve& curve)
     : QValueStoreItemBase(curve.context, curve.expire),
       curve_(curve.handle()),
-      limit_(NewBuffer(curve.size())),
+      limit_(SharedZeros(curve.size())),
       size_(curve.size()),
       description_(curve.description()) {}
 
@@ -50,10 +64,7 @@ KelSigLimitCurve& KelSigLimitCurve::operator=(const KelSigCurve& curve) {
   context = curve.context;
   expire = curve.expire;
   curve_ = curve.handle();
-  if (size_ != curve.size() || Shared(limit_))
-    limit_ = NewBuffer(curve.size());
-  else if (limit_)
-    DVL::SetConstant(limit_->data(), 0.0f, size_);
+  limit_ = SharedZeros(curve.size());
   size_ = curve.size();
   description_ = curve.description();
   ResetMinLimDist();

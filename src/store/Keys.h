@@ -33,8 +33,18 @@ class QIdxN : public QValueBase {
   auto tuple() { return Refs(f_, std::make_index_sequence<N>{}); }
   auto tuple() const { return Refs(f_, std::make_index_sequence<N>{}); }
 
-  friend bool operator<(const QIdxN& a, const QIdxN& b) { return a.f_ < b.f_; }
-  friend bool operator==(const QIdxN& a, const QIdxN& b) { return a.f_ == b.f_; }
+  // The first field that differs decides (every store lookup runs through this: keep it a
+  // plain loop the compiler unrolls).
+  friend bool operator<(const QIdxN& a, const QIdxN& b) {
+    for (size_t i = 0; i < N; ++i)
+      if (a.f_[i] != b.f_[i]) return a.f_[i] < b.f_[i];
+    return false;
+  }
+  friend bool operator==(const QIdxN& a, const QIdxN& b) {
+    for (size_t i = 0; i < N; ++i)
+      if (a.f_[i] != b.f_[i]) return false;
+    return true;
+  }
 
  protected:
   std::array<int32_t, N> f_;
