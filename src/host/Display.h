@@ -4,6 +4,7 @@
 // record never changes under the window's feet and filling one copies no samples.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host/AlignedMem.h"
@@ -37,8 +38,14 @@ struct CVisDataGrid {
   const float* Data() const { return samples ? samples->data() : nullptr; }
 };
 
+// What every display item has: the units of its axes.
+struct CVisDataItem {
+  CMeasuringUnit xUnit;
+  CMeasuringUnit yUnit;
+};
+
 // A polygon (a limit polygon, a track over speed) built point by point.
-class CVisDataPolygon {
+class CVisDataPolygon : public CVisDataItem {
  public:
   struct Point {
     double x;
@@ -53,18 +60,15 @@ class CVisDataPolygon {
   int Completed() const { return completed_; }
   const std::vector<Point>& Points() const { return points_; }
 
-  CMeasuringUnit xUnit;
-  CMeasuringUnit yUnit;
-
  private:
   std::vector<Point> points_;
   int completed_ = 0;
 };
 
-// Values at arbitrary x positions (a scalar track with its limits).
+// A named series of curves, each at a position of a trigger axis (a spectrogram).
 struct CVisDataArray {
-  std::vector<double> x;
-  std::vector<float> y;
-  CMeasuringUnit xUnit;
-  CMeasuringUnit yUnit;
+  std::string name;
+  std::vector<CVisDataVector> curves;
+  std::vector<float> positions;  // axis value of each curve
+  CMeasuringUnit positionUnit;
 };

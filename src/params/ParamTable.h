@@ -8,6 +8,7 @@
 // Iterators into a table are the Map's: erasing an entry invalidates only iterators to it;
 // Clear and ClearForNewUse invalidate all.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -61,10 +62,13 @@ class CQParamTypedTable : public CQParamBaseTable, public Map {
   size_t Rows() const override { return Map::size(); }
 
   // "<-\t<name>", one line per entry "%4d:\t<key> | <value>", "->\t<name>".
-  void Dump() const override {
+  void Dump() const override { DumpRows(SIZE_MAX); }
+  // The same with at most `limit` entry lines.
+  void DumpRows(size_t limit) const {
     PrWin::Output("<-\t" + Name() + "\n", PrWin::catWarning, 1);
     int number = 0;
     for (const auto& [key, value] : static_cast<const Map&>(*this)) {
+      if (static_cast<size_t>(number) >= limit) break;
       char prefix[32];
       std::snprintf(prefix, sizeof(prefix), "%4d:\t", ++number);
       PrWin::Output(

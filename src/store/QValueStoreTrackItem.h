@@ -1,18 +1,19 @@
 #pragma once
 // QValueStoreTrackItem<T>: one stored track of one quantity — its points ordered by their
 // position on the track's abscissa (a trigger value such as a speed, in the host's integer
-// units) and the unit of the values.
+// units) and the unit of the values. Inserting or erasing a point invalidates iterators and
+// references to the points (see CTrackPointMap).
 
 #include <cstdint>
-#include <map>
 
 #include "host/MeasuringUnit.h"
 #include "store/QValueStoreItemBase.h"
+#include "store/TrackPointMap.h"
 
 template <typename T>
 class QValueStoreTrackItem : public QValueStoreItemBase {
  public:
-  using points_t = std::map<int64_t, T>;
+  using points_t = CTrackPointMap<T>;
 
   QValueStoreTrackItem() = default;
   ~QValueStoreTrackItem() override = default;

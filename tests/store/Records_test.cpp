@@ -45,5 +45,5 @@ TEST(Records, TrackItemTakesTheUnitOfItsFirstPoint) {
   EXPECT_EQ(track.unit, db);
   ASSERT_EQ(track.points.size(), 2u);
   EXPECT_EQ(track.points.begin()->first, 800);
-  EXPECT_EQ(track.points.rbegin()->second.value, 81.0f);
+  EXPECT_EQ(std::prev(track.points.end())->second.value, 81.0f);
 }

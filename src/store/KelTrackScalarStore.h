@@ -1,0 +1,54 @@
+#pragma once
+// CKelTrackScalarStore: scalar tracks — a level over the speed of a run-up, one point per
+// trigger cell.
+
+#include "host/Display.h"
+#include "store/KelStoreTrackPoint.h"
+#include "store/KelTrackStore.h"
+
+class CKelTrackScalarStore : public CKelTrackStore<KelStoreTrackPoint> {
+ public:
+  static constexpr uint32_t s_version = 1;
+
+  // What FindMaximum looks for.
+  enum maximum_kind_t {
+    max_value = 0,         // the largest value
+    max_upper_margin = 1,  // the largest upperLimit − value over points with an upper limit
+    max_lower_margin = 2,  // the largest value − lowerLimit over points with a lower limit
+  };
+
+  CKelTrackScalarStore();
+
+  // Stores value at the position of track `where.trackKey` (replacing a point there). A new
+  // track takes the context and expiry, an empty one the unit.
+  KelStoreTrackPoint& InsertValue(S1int1int64 where, float value, const CMeasuringUnit& unit,
+                                  unsigned long long context, SignalBase::measuring_expire_t expire,
+                                  unsigned validate);
+  // The same under the quantity's track key (assigned on first use).
+  KelStoreTrackPoint& InsertValue(const QClavis& key, long long position, float value,
+                                  const CMeasuringUnit& unit, unsigned long long context,
+                                  SignalBase::measuring_expire_t expire, unsigned validate);
+
+  // The maximum of `kind` over the quantity's track; false without track or without a point
+  // that has the limit asked for. The position is given on the trigger axis (the cell itself
+  // when the quantity has no trigger interval).
+  bool FindMaximum(const QClavis& key, maximum_kind_t kind, float& maximum,
+                   float* position = nullptr, KelStoreTrackPoint* point = nullptr) const;
+
+  // The current track as a polygon over the trigger axis; the number of points, 0 without
+  // track. `dimension` (1-based) gives the x unit.
+  int GeneratePolygonData(const QClavis& key, int dimension, CVisDataPolygon* out) const;
+  // The history sections of the track, oldest first, one after the other in one polygon.
+  int GeneratePolygonHistory(const QClavis& key, int dimension, CVisDataPolygon* out) const;
+  // A grid of the current track (row 0) and its history sections (rows 1…, oldest first) over
+  // the positions of the current track; a position a section lacks is NaN. Number of columns.
+  int GenerateArrayData(const QClavis& key, int dimension, CVisDataGrid* out) const;
+  // The axis and value units of the quantity's track; false without track or trigger axis.
+  bool SetTrackPolygonUnits(const QClavis& key, CVisDataItem& item) const;
+
+ private:
+  // Trigger-axis value of a cell (the cell itself without interval).
+  float AxisValue(const CTriggerStore::CInterval& interval, int dimension, int64_t cell) const;
+  int AppendPoints(const QValueStoreTrackItem<KelStoreTrackPoint>& track, const QClavis& key,
+                   CVisDataPolygon* out) const;
+};

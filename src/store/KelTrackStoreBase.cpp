@@ -1,0 +1,106 @@
+#include "store/KelTrackStoreBase.h"
+
+#include <limits>
+
+namespace {
+const QIdx1 kNoTrackKey(-1);
+const QClavis kNoQuantity;
+}  // namespace
+
+unsigned CKelTrackStoreBase::GenerateKeyOfDovetar(const QClavis& key) {
+  if (lastTrackKey_ >= 0 && key == lastQuantity_) return static_cast<unsigned>(lastTrackKey_);
+  auto it = keyMap_.find(key);
+  if (it == keyMap_.end()) {
+    const QIdx1 trackKey(static_cast<int32_t>(keyMap_.size()));
+    it = keyMap_.emplace(key, trackKey).first;
+    reverseMap_[trackKey] = key;
+  }
+  lastQuantity_ = key;
+  lastTrackKey_ = it->second.id();
+  return static_cast<unsigned>(lastTrackKey_);
+}
+
+const QIdx1& CKelTrackStoreBase::KeyOfDovetar(const QClavis& key) const {
+  auto it = keyMap_.find(key);
+  return it == keyMap_.end() ? kNoTrackKey : it->second;
+}
+
+const QClavis& CKelTrackStoreBase::DovetarOfKey(const QIdx1& trackKey) const {
+  auto it = reverseMap_.find(trackKey);
+  return it == reverseMap_.end() ? kNoQuantity : it->second;
+}
+
+std::pair<CKelTrackStoreBase::key_map_t::const_iterator,
+          CKelTrackStoreBase::key_map_t::const_iterator>
+CKelTrackStoreBase::DovetarKeyRange(int mode) const {
+  auto first = keyMap_.lower_bound(QClavis::ModeBegin(mode));
+  auto last = mode == std::numeric_limits<int32_t>::max()
+                  ? keyMap_.end()
+                  : keyMap_.lower_bound(QClavis::ModeBegin(mode + 1));
+  return {first, last};
+}
+
+bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
+  keyMap_.clear();
+  lastTrackKey_ = -1;
+  const bool read = keyMap_.Read(file);
+  reverseMap_.clear();
+  for (const auto& [key, trackKey] : keyMap_) reverseMap_[trackKey] = key;
+  return read;
+}
+
+bool CKelTrackStoreBase::WriteKeyMap(CFile& file) const {
+  return keyMap_.Write(file);
+}
+
+int CKelTrackStoreBase::GetTrackInterval(const QClavis& key,
+                                         CTriggerStore::CInterval& interval) const {
+  const int trigger = params_.TriggerId(key.parameter());
+  const CTriggerStore triggers(params_);
+  const int dimension = triggers.Dimension(key.mode(), trigger);
+  if (dimension < 0) return -1;
+  if (!triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval)) return -2;
+  return dimension;
+}
+
+int CKelTrackStoreBase::GetTrackDimension(const QClavis& key) const {
+  const int trigger = params_.TriggerId(key.parameter());
+  if (trigger == -1) return 0;
+  int count = 0;
+  while (params_.TriggerParam().count(QIdx3(key.mode(), trigger, count + 1)) != 0) ++count;
+  return count;
+}
+
+bool CKelTrackStoreBase::HasValidLimit(int parameter, int side) const {
+  auto it = params_.InstrumentParam().find(QIdx1(parameter));
+  if (it == params_.InstrumentParam().end()) return false;
+  const int mode = it->second.evalMode;
+  if (side == 1) return mode == 2 || mode == 3;
+  if (side == 2) return mode == 1 || mode == 3;
+  return false;
+}
+
+void CKelTrackStoreBase::AssignStructure(const CKelTrackStoreBase& other) {
+  static_cast<key_map_t::map_type&>(keyMap_) = other.keyMap_;
+  reverseMap_ = other.reverseMap_;
+  lastTrackKey_ = -1;
+}
+
+void CKelTrackStoreBase::PurgeStore() {
+  DismissValues();
+  DismissHistory();
+  keyMap_.clear();
+  reverseMap_.clear();
+  lastTrackKey_ = -1;
+}
+
+bool CKelTrackStoreBase::GetAxisUnit(const QClavis& key, int dimension,
+                                     CMeasuringUnit& unit) const {
+  const int trigger = params_.TriggerId(key.parameter());
+  auto axis = params_.TriggerParam().find(QIdx3(key.mode(), trigger, dimension));
+  if (axis == params_.TriggerParam().end()) return false;
+  auto signal = params_.AppSignalProperty().find(QIdx1(axis->second.appSignal));
+  if (signal == params_.AppSignalProperty().end()) return false;
+  unit = signal->second.unit;
+  return true;
+}

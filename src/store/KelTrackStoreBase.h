@@ -1,0 +1,83 @@
+#pragma once
+// CKelTrackStoreBase: what the scalar and curve track stores share — the key map that gives
+// every quantity that ever receives a track a compact track key (0, 1, 2, … in order of first
+// appearance), its reverse, and the trigger geometry of a quantity. The key map is kept in a
+// file across runs so that learned track data stays attached to the same keys; it survives
+// DismissValues, DismissHistory and DeleteEntriesOfMode, and only PurgeStore and ReadKeyMap
+// replace it.
+
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include "host/File.h"
+#include "host/TriggerStore.h"
+#include "host/UniqueTreeMap.h"
+#include "params/ParamTable.h"
+#include "store/Keys.h"
+#include "store/ValueStoreBase.h"
+
+class CKelTrackStoreBase : public CValueStoreBase {
+ public:
+  // Key of the history tables: track key and history section.
+  class Qiqi : public QValueBase {
+   public:
+    Qiqi() = default;
+    Qiqi(int32_t trackKey, int32_t historyIndex) : trackKey(trackKey), historyIndex(historyIndex) {}
+    int32_t trackKey = -1;
+    int32_t historyIndex = -1;
+    auto tuple() { return std::tie(trackKey, historyIndex); }
+    auto tuple() const { return std::tie(trackKey, historyIndex); }
+    friend bool operator<(const Qiqi& a, const Qiqi& b) { return a.tuple() < b.tuple(); }
+    friend bool operator==(const Qiqi& a, const Qiqi& b) { return a.tuple() == b.tuple(); }
+  };
+
+  using key_map_t = CQParamFileTypedTable<CUniqueTreeMap<QClavis, QIdx1>>;
+  using reverse_map_t = std::map<QIdx1, QClavis>;
+
+  explicit CKelTrackStoreBase(const char* keyMapName) : keyMap_(keyMapName) {}
+
+  // The track key of a quantity, assigned on first use.
+  unsigned GenerateKeyOfDovetar(const QClavis& key);
+  // The assigned track key, or a key with id -1.
+  const QIdx1& KeyOfDovetar(const QClavis& key) const;
+  // The quantity of a track key, or a key with all fields -1.
+  const QClavis& DovetarOfKey(const QIdx1& trackKey) const;
+  // The key-map entries of one mode.
+  std::pair<key_map_t::const_iterator, key_map_t::const_iterator> DovetarKeyRange(int mode) const;
+  const key_map_t& KeyMap() const { return keyMap_; }
+
+  // Replaces the key map by the file's (the reverse map is rebuilt); false when the table
+  // cannot be read (the map then holds the rows read before the failure).
+  bool ReadKeyMap(CFile& file);
+  bool WriteKeyMap(CFile& file) const;
+
+  // The trigger interval of the quantity's tracked dimension: the dimension (0 or more), -1
+  // when its trigger has no dimension in the mode (or the parameter has no trigger), -2 when
+  // the dimension has no axis.
+  int GetTrackInterval(const QClavis& key, CTriggerStore::CInterval& interval) const;
+  // The number of trigger dimensions of the quantity (consecutive dimensions 1, 2, … in the
+  // trigger-parameter table); 0 without trigger.
+  int GetTrackDimension(const QClavis& key) const;
+  // Whether instrument parameter `parameter` is limited on `side`: side 1 asks for an upper
+  // limit (evaluation mode 2 or 3), side 2 for a lower one (1 or 3).
+  bool HasValidLimit(int parameter, int side) const;
+  // Takes over the key map and reverse map of another store.
+  void AssignStructure(const CKelTrackStoreBase& other);
+
+  void PurgeStore() override;
+
+ protected:
+  // The axis unit of trigger dimension `dimension` (1-based) of the quantity; false when the
+  // trigger parameter or its signal is missing.
+  bool GetAxisUnit(const QClavis& key, int dimension, CMeasuringUnit& unit) const;
+
+ private:
+  key_map_t keyMap_;
+  reverse_map_t reverseMap_;
+  // The last quantity GenerateKeyOfDovetar answered for: the points of a track arrive one
+  // after the other under the same quantity. Cleared whenever the key map is replaced.
+  QClavis lastQuantity_;
+  int32_t lastTrackKey_ = -1;
+};

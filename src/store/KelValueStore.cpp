@@ -1,0 +1,148 @@
+#include "store/KelValueStore.h"
+
+#include "host/Sea.h"
+
+KelStoreSValue& CKelValueStore::InsertSValue(const QClavis& key, const KelStoreSValue& value,
+                                             const CMeasuringUnit& unit, unsigned validate) {
+  KelStoreSValue& stored = finalScalar_.InsertValue(key, value, validate);
+  InsertMeasuringUnit(QIdx4(key), unit);
+  return stored;
+}
+
+KelSigLimitCurve& CKelValueStore::InsertSigCurve(const QClavis& key, const KelSigCurve& curve,
+                                                 unsigned validate) {
+  return finalCurve_.InsertValue(key, curve, validate);
+}
+
+void CKelValueStore::InsertMeasuringUnit(const QIdx4& key, const CMeasuringUnit& unit) {
+  units_.insert_or_assign(key, unit);
+}
+
+const QValueStoreItemBase* CKelValueStore::find(const QClavis& key) const {
+  switch (params_.ResultType(key.instrument())) {
+    case 1: {
+      auto it = finalScalar_.ValueMap().find(key);
+      return it == finalScalar_.ValueMap().end() ? nullptr : &it->second;
+    }
+    case 2:
+      return trackScalar_.FindTrack(key);
+    case 3:
+    case 4:
+    case 6: {
+      auto it = finalCurve_.ValueMap().find(key);
+      return it == finalCurve_.ValueMap().end() ? nullptr : &it->second;
+    }
+    case 5:
+      return trackCurve_.FindTrack(key);
+    default:
+      return nullptr;
+  }
+}
+
+QValueStoreItemBase* CKelValueStore::find(const QClavis& key) {
+  return const_cast<QValueStoreItemBase*>(static_cast<const CKelValueStore&>(*this).find(key));
+}
+
+const CMeasuringUnit& CKelValueStore::GetMeasuringUnit(const QClavis& key) const {
+  static const CMeasuringUnit kDefaultUnit(0, 0, 1.0f, 0);
+  auto it = units_.find(QIdx4(key));
+  return it == units_.end() ? kDefaultUnit : it->second;
+}
+
+bool CKelValueStore::evaluation_matches(const QClavis& key, Kelva::sequencer_events_t event) const {
+  const QValueStoreItemBase* record = find(key);
+  return record != nullptr && CInstrumentTimesliceAssociator::expire_matches(record->expire, event);
+}
+
+bool CKelValueStore::empty(int mode) const {
+  if (mode == -1) return empty();
+  for (const CValueStoreBase* store : subStores_)
+    if (!store->empty(mode)) return false;
+  return true;
+}
+
+bool CKelValueStore::empty() const {
+  for (const CValueStoreBase* store : subStores_)
+    if (!store->empty()) return false;
+  return true;
+}
+
+void CKelValueStore::OnInsertCandidate() {
+  PurgeStore();
+  globalDebugVerbose_ = CSeaBase::MessagesSea()->LookupGetBool("GlobalDebugVerbose", 0, false);
+}
+
+void CKelValueStore::PurgeStore() {
+  purgedFlag_ = false;
+  historyCount_ = 0;
+  for (CValueStoreBase* store : subStores_) store->PurgeStore();
+}
+
+void CKelValueStore::DismissValues() {
+  for (CValueStoreBase* store : subStores_) store->DismissValues();
+}
+
+void CKelValueStore::DismissHistory() {
+  historyCount_ = 0;
+  for (CValueStoreBase* store : subStores_) store->DismissHistory();
+}
+
+void CKelValueStore::DeleteEntriesFromMode(int mode, Kelva::sequencer_events_t event) {
+  for (CValueStoreBase* store : subStores_) {
+    if (mode == -1 && event == Kelva::all_events)
+      store->PurgeStore();
+    else
+      store->DeleteEntriesOfMode(mode, event);
+  }
+}
+
+void CKelValueStore::validated() {
+  finalScalar_.validated();
+  finalCurve_.validated();
+  trackScalar_.validated();
+  trackCurve_.validated();
+}
+
+void CKelValueStore::evaluated(Kelva::sequencer_events_t event) {
+  finalScalar_.evaluated(event);
+  finalCurve_.evaluated(event);
+  trackScalar_.evaluated(event);
+  trackCurve_.evaluated(event);
+}
+
+void CKelValueStore::DumpTables() const {
+  for (const CValueStoreBase* store : subStores_) store->DumpTables();
+}
+
+void CKelValueStore::SetHistoryDepth(unsigned depth) {
+  for (CValueStoreBase* store : subStores_) store->SetHistoryDepth(depth);
+}
+
+void CKelValueStore::SetMAHistoryDepth(unsigned depth) {
+  for (CValueStoreBase* store : subStores_) store->SetMAHistoryDepth(depth);
+}
+
+void CKelValueStore::CopyToHistoryStore() {
+  const auto index = static_cast<int>(historyCount_++);
+  for (CValueStoreBase* store : subStores_) store->CopyToHistoryStore(index);
+}
+
+bool CKelValueStore::AverageHistory(bool all, KelValueStore::history_average_mode_t mode) {
+  if (mode == KelValueStore::ham_none) return false;
+  bool allAveraged = true;
+  for (CValueStoreBase* store : subStores_)
+    allAveraged = store->AverageHistory(all, mode) && allAveraged;
+  return allAveraged;
+}
+
+bool CKelValueStore::WriteHistory(CFile& file) const {
+  return WriteLE(file, historyCount_) && finalScalar_.WriteHistory(file);
+}
+
+bool CKelValueStore::ReadHistory(CFile& file) {
+  PurgeStore();
+  uint32_t count = 0;
+  if (!ReadLE(file, count)) return false;
+  historyCount_ = count;
+  return finalScalar_.ReadHistory(file);
+}

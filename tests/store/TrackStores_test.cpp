@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include "host/TestPlanBuilder.h"
+#include "store/KelTrackCurveStore.h"
+#include "store/KelTrackScalarStore.h"
+
+namespace {
+
+const CMeasuringUnit kDb(CMeasuringUnit::cuMetrePerSecond2, 0, 1.0f, CMeasuringUnit::flagLog);
+
+class TrackStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestPlan::Builder plan("tracks");
+    plan.Mode(1, "Run-up")
+        .Mode(2, "Coast-down")
+        .Mode(3, "Hold")
+        .Instrument(2001, "Order track", 2)
+        .Instrument(2100, "Spectrogram", 5)
+        .Signal(1, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
+        .Trigger(1, "Input shaft speed")
+        .TriggerAxis(1, 1, 1, 1, 800, 10, 321)
+        .TriggerAxis(2, 1, 1, 1, 4000, -10, 321)
+        .Parameter(400, 2001, "Order 23", QVInstrumentParam::eval_upper, 1)
+        .Parameter(401, 2001, "Order 31", QVInstrumentParam::eval_interval, 1)
+        .Parameter(402, 2001, "Untriggered", QVInstrumentParam::eval_lower);
+    ASSERT_TRUE(plan.Install());
+  }
+  void TearDown() override { ParamDatabase::Reset(); }
+
+  // One part: the track measured at cells 0..n-1 with values base + cell.
+  void Measure(const QClavis& key, int cells, float base) {
+    for (int cell = 0; cell < cells; ++cell)
+      scalars.InsertValue(key, cell, base + cell, kDb, 22, SignalBase::expire_mode, 1);
+  }
+
+  CKelTrackScalarStore scalars;
+  const QClavis k1{1, 2001, 1, 1, 400, 0};
+  const QClavis k2{1, 2001, 1, 1, 401, 0};
+  const QClavis k3{2, 2001, 1, 1, 400, 0};
+};
+
+}  // namespace
+
+TEST_F(TrackStoreTest, TrackKeysAreGivenInOrderOfFirstAppearance) {
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k2), 0u);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k1), 1u);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k3), 2u);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k2), 0u);
+  EXPECT_EQ(scalars.KeyOfDovetar(k1), QIdx1(1));
+  EXPECT_EQ(scalars.KeyOfDovetar(QClavis(9, 9, 9, 9, 9, 9)).id(), -1);
+  EXPECT_EQ(scalars.DovetarOfKey(QIdx1(2)), k3);
+  EXPECT_EQ(scalars.DovetarOfKey(QIdx1(-1)), QClavis());
+  auto [first, last] = scalars.DovetarKeyRange(1);
+  EXPECT_EQ(std::distance(first, last), 2);
+
+  // The key map survives values and history, and travels through its file.
+  Measure(k1, 3, 80);
+  scalars.DismissValues();
+  scalars.DismissHistory();
+  scalars.DeleteEntriesOfMode(1, Kelva::all_events);
+  EXPECT_EQ(scalars.KeyOfDovetar(k3), QIdx1(2));
+  CMemFile file;
+  ASSERT_TRUE(scalars.WriteKeyMap(file));
+  CKelTrackScalarStore other;
+  other.GenerateKeyOfDovetar(QClavis(5, 5, 5, 5, 5, 5));
+  file.Seek(0);
+  ASSERT_TRUE(other.ReadKeyMap(file));
+  EXPECT_EQ(other.KeyOfDovetar(QClavis(5, 5, 5, 5, 5, 5)).id(), -1);
+  EXPECT_EQ(other.DovetarOfKey(QIdx1(1)), k1);
+  CKelTrackScalarStore copy;
+  copy.AssignStructure(other);
+  EXPECT_EQ(copy.KeyOfDovetar(k3), QIdx1(2));
+  scalars.PurgeStore();
+  EXPECT_EQ(scalars.KeyOfDovetar(k1).id(), -1);
+}
+
+TEST_F(TrackStoreTest, PointsReplaceAndTriggerGeometry) {
+  Measure(k1, 5, 80);
+  scalars.InsertValue(k1, 2, 99.0f, CMeasuringUnit(), 6, SignalBase::expire_candidate, 1);
+  EXPECT_EQ(scalars.GetTrackLength(k1), 5);
+  EXPECT_EQ(scalars.GetTrackLength(k2), -1);
+  const auto* track = scalars.FindTrack(k1);
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(track->points.at(2).value, 99.0f);
+  EXPECT_EQ(track->unit, kDb);  // from the first insertion
+  EXPECT_EQ(track->expire, SignalBase::expire_mode);
+  EXPECT_EQ(scalars.ToValidateMap().size(), 1u);
+
+  CTriggerStore::CInterval interval;
+  EXPECT_EQ(scalars.GetTrackInterval(k1, interval), 0);
+  EXPECT_EQ(interval.start(), 800.0);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(3, 2001, 1, 1, 400, 0), interval), -1);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(1, 2001, 1, 1, 402, 0), interval), -1);
+  EXPECT_EQ(scalars.GetTrackDimension(k1), 1);
+  EXPECT_EQ(scalars.GetTrackDimension(QClavis(1, 2001, 1, 1, 402, 0)), 0);
+  CMeasuringUnit x, y;
+  ASSERT_TRUE(scalars.GetTrackUnits(k1, x, y, 1));
+  EXPECT_EQ(x.CommonUnit(), CMeasuringUnit::cuRpm);
+  EXPECT_EQ(y, kDb);
+  EXPECT_FALSE(scalars.GetTrackUnits(k1, x, y, 2));
+  EXPECT_TRUE(scalars.HasValidLimit(400, 1));
+  EXPECT_FALSE(scalars.HasValidLimit(400, 2));
+  EXPECT_TRUE(scalars.HasValidLimit(401, 2));
+  EXPECT_FALSE(scalars.HasValidLimit(999, 1));
+
+  float maximum = 0, position = 0;
+  KelStoreTrackPoint point;
+  ASSERT_TRUE(scalars.FindMaximum(k1, CKelTrackScalarStore::max_value, maximum, &position, &point));
+  EXPECT_EQ(maximum, 99.0f);
+  EXPECT_EQ(position, 820.0f);  // cell 2 of 800 + 10·cell
+  EXPECT_FALSE(scalars.FindMaximum(k1, CKelTrackScalarStore::max_upper_margin, maximum));
+  auto& p3 = scalars.ValueMap().at(scalars.KeyOfDovetar(k1)).points.at(3);
+  p3.evalMode = QVInstrumentParam::eval_upper;
+  p3.upperLimit = 90.0f;
+  ASSERT_TRUE(scalars.FindMaximum(k1, CKelTrackScalarStore::max_upper_margin, maximum, &position));
+  EXPECT_EQ(maximum, 7.0f);
+  EXPECT_EQ(position, 830.0f);
+
+  CVisDataPolygon polygon;
+  EXPECT_EQ(scalars.GeneratePolygonData(k1, 1, &polygon), 5);
+  EXPECT_EQ(polygon.Points()[4].x, 840.0);
+  EXPECT_EQ(polygon.xUnit.CommonUnit(), CMeasuringUnit::cuRpm);
+  EXPECT_EQ(scalars.GeneratePolygonData(k2, 1, &polygon), 0);
+}
+
+TEST_F(TrackStoreTest, HistorySectionsAndAverages) {
+  scalars.SetHistoryDepth(2);
+  for (int part = 0; part < 4; ++part) {
+    Measure(k1, 3, 80.0f + part);
+    scalars.CopyToHistoryStore(part);
+    scalars.validated();
+  }
+  std::vector<int> sections;
+  for (const auto& [key, track] : scalars.ValueMapSectionHistory())
+    sections.push_back(key.historyIndex);
+  EXPECT_EQ(sections, (std::vector<int>{2, 3}));
+
+  CVisDataPolygon history;
+  EXPECT_EQ(scalars.GeneratePolygonHistory(k1, 1, &history), 6);
+  CVisDataGrid grid;
+  ASSERT_EQ(scalars.GenerateArrayData(k1, 1, &grid), 3);
+  EXPECT_EQ(grid.rows, 3u);
+  EXPECT_EQ(grid.Data()[0], 83.0f);
+  EXPECT_EQ(grid.Data()[3], 82.0f);  // row 1: section 2
+
+  // The newest section decides the positions; a section may lack some of them.
+  scalars.ValueMapSectionHistory().begin()->second.points.erase(2);
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_mean));
+  const auto& mean = scalars.FindTrack(k1)->points;
+  ASSERT_EQ(mean.size(), 3u);
+  EXPECT_EQ(mean.at(0).value, 82.5f);
+  EXPECT_EQ(mean.at(2).value, 85.0f);  // section 3 only
+  // ham_mean_drop leaves out the section with other positions.
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_mean_drop));
+  EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 83.0f);
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_max));
+  EXPECT_EQ(scalars.FindTrack(k1)->points.at(1).value, 84.0f);
+  scalars.SetMAHistoryDepth(1);
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_moving_average));
+  EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 83.0f);
+  EXPECT_FALSE(scalars.AverageHistory(false, KelValueStore::ham_mean));  // nothing pending
+  EXPECT_FALSE(scalars.AverageHistory(true, KelValueStore::ham_none));
+}
+
+TEST_F(TrackStoreTest, SpectrogramsShareCurvesAndLeaveNoDanglingEntries) {
+  CKelTrackCurveStore curves;
+  const QClavis key(1, 2100, 1, 1, 400, 0);
+  std::vector<float> samples = {60, 70, 80};
+  KelSigCurve spectrum;
+  spectrum.ImportData(samples.data(), 3, 0.05f, CMeasuringUnit(CMeasuringUnit::cuOrder), kDb);
+  for (int cell = 0; cell < 4; ++cell) curves.InsertValue(key, cell, spectrum, 1);
+  const auto* track = curves.FindTrack(key);
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(track->points.at(3).CurveHandle().get(), spectrum.handle().get());
+  EXPECT_EQ(track->unit, kDb);
+
+  CVisDataVector one;
+  float axis = 0;
+  ASSERT_TRUE(curves.GetCurve(key, 2, one, axis));
+  EXPECT_EQ(axis, 820.0f);
+  CVisDataArray array, limits;
+  EXPECT_EQ(curves.GenerateCurveArray(key, array, &limits), 4);
+  EXPECT_EQ(limits.name, array.name + "-lim");
+  EXPECT_EQ(array.positions.back(), 830.0f);
+
+  curves.SetHistoryDepth(1);
+  curves.CopyToHistoryStore(0);
+  EXPECT_EQ(curves.GenerateCurveArrayHistory(key, 0, array), 4);
+  // The track is pending validation: deleting it also takes it off the list.
+  EXPECT_EQ(curves.DeleteSpectrogram(key), 4u);
+  EXPECT_TRUE(curves.ToValidateMap().empty());
+  curves.validated();
+  EXPECT_TRUE(curves.ToEvaluateMap().empty());
+  EXPECT_EQ(curves.DeleteSpectrogram(key), 0u);
+  EXPECT_EQ(curves.ValueMapSectionHistory().size(), 1u);
+}
