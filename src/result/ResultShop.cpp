@@ -12,26 +12,26 @@
 #include "sequencer/InstrumentTimesliceAssociator.h"
 #include "store/KelValueStore.h"
 
-CResultShop::CResultShop() : errors_("<EvStoreErrorList>") {}
+CResultShop::CResultShop() : m_errors("<EvStoreErrorList>") {}
 
 void CResultShop::Touch() {
-  lastErrorTime_ = static_cast<uint32_t>(HostClock::TickCount());
+  m_lastErrorTime = static_cast<uint32_t>(HostClock::TickCount());
 }
 
 void CResultShop::SetErrorCount(unsigned max, unsigned keepPerMode) {
-  maxErrors_ = max;
-  keepPerMode_ = keepPerMode;
+  m_maxErrors = max;
+  m_keepPerMode = keepPerMode;
 }
 
 bool CResultShop::CodeRecord(int code, QVErrorCode& record) const {
-  auto it = params_.ErrorCode().find(QIdx1(code));
-  if (it == params_.ErrorCode().end()) {
+  auto it = m_params.ErrorCode().find(QIdx1(code));
+  if (it == m_params.ErrorCode().end()) {
     record = QVErrorCode{};
     return false;
   }
   record = it->second;
-  auto priority = priorityOverride_.find(code);
-  if (priority != priorityOverride_.end()) record.priority = priority->second;
+  auto priority = m_priorityOverride.find(code);
+  if (priority != m_priorityOverride.end()) record.priority = priority->second;
   return true;
 }
 
@@ -41,46 +41,46 @@ int CResultShop::Priority(int code) const {
 }
 
 unsigned CResultShop::GroupBit(int code) const {
-  auto it = codeGroup_.find(code);
-  return it == codeGroup_.end() ? 0u : it->second;
+  auto it = m_codeGroup.find(code);
+  return it == m_codeGroup.end() ? 0u : it->second;
 }
 
 std::pair<CResultShop::iterator, CResultShop::iterator> CResultShop::ModeRange(int mode) {
   auto last = mode == std::numeric_limits<int>::max()
-                  ? errors_.end()
-                  : errors_.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {errors_.lower_bound(QClavis::ModeBegin(mode)), last};
+                  ? m_errors.end()
+                  : m_errors.lower_bound(QClavis::ModeBegin(mode + 1));
+  return {m_errors.lower_bound(QClavis::ModeBegin(mode)), last};
 }
 
 std::pair<CResultShop::error_list_t::const_iterator, CResultShop::error_list_t::const_iterator>
 CResultShop::ModeRange(int mode) const {
-  if (mode == -1) return {errors_.begin(), errors_.end()};
+  if (mode == -1) return {m_errors.begin(), m_errors.end()};
   auto last = mode == std::numeric_limits<int>::max()
-                  ? errors_.end()
-                  : errors_.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {errors_.lower_bound(QClavis::ModeBegin(mode)), last};
+                  ? m_errors.end()
+                  : m_errors.lower_bound(QClavis::ModeBegin(mode + 1));
+  return {m_errors.lower_bound(QClavis::ModeBegin(mode)), last};
 }
 
 bool CResultShop::ApplyShadows(int code, int mode) {
   const unsigned bit = GroupBit(code);
-  if (groupMask_.empty() || bit == 0) return false;
-  unsigned& mask = modeShadow_[mode];
+  if (m_groupMask.empty() || bit == 0) return false;
+  unsigned& mask = m_modeShadow[mode];
   const bool shadowed = (mask & bit) != 0;
-  if (shadowed && debugVerbose_)
+  if (shadowed && m_debugVerbose)
     PrWin::Output(16, "Error code %d (group-bit %d) was shadowed out\n", code, bit);
-  const unsigned groupMask = groupMask_[bit];
+  const unsigned groupMask = m_groupMask[bit];
   if ((mask & groupMask) != groupMask) {
     mask |= groupMask;
-    if (debugVerbose_)
+    if (m_debugVerbose)
       PrWin::Output(16, "Extending shadow mask: group-bit %d, group-mask %#X, complete mask %#X\n",
                     bit, groupMask, mask);
-    for (auto it = errors_.begin(); it != errors_.end();) {
+    for (auto it = m_errors.begin(); it != m_errors.end();) {
       const unsigned entryBit = GroupBit(it->second.code);
       if ((entryBit & mask) != 0) {
-        if (debugVerbose_)
+        if (m_debugVerbose)
           PrWin::Output(16, "Error code %d (group-bit %d) is shadowed out\n", it->second.code,
                         entryBit);
-        it = errors_.erase(it);
+        it = m_errors.erase(it);
       } else {
         ++it;
       }
@@ -93,8 +93,8 @@ bool CResultShop::ApplyShadows(int code, int mode) {
 void CResultShop::AddErrorEntry(const QClavis& key, int code, float value, float limit, float mean,
                                 float position) {
   if (ApplyShadows(code, key.mode())) return;
-  errors_.emplace(key, KelStoreError(code, value, limit, mean, position, nextSequence_++));
-  if (exportCount_ < VelkocontrolFcListSize) exportCodes_[exportCount_++] = code;
+  m_errors.emplace(key, KelStoreError(code, value, limit, mean, position, m_nextSequence++));
+  if (m_exportCount < VelkocontrolFcListSize) m_exportCodes[m_exportCount++] = code;
   Touch();
 }
 
@@ -107,16 +107,16 @@ void CResultShop::DeleteErrorEntries(int mode, Kelva::sequencer_events_t event) 
   bool removed = false;
   if (event == Kelva::all_events) {
     removed = first != last;
-    errors_.erase(first, last);
-    modeShadow_[mode] = 0;
-  } else if (repetitionClearsErrors_) {
+    m_errors.erase(first, last);
+    m_modeShadow[mode] = 0;
+  } else if (m_repetitionClearsErrors) {
     const CKelValueStore* store = CEvStoreServer<CKelValueStore>::Object().Store(-1);
     if (store == nullptr) return;
     while (first != last) {
       const QValueStoreItemBase* value = store->find(first->first);
       if (value != nullptr &&
           CInstrumentTimesliceAssociator::context_matches(value->context, event)) {
-        first = errors_.erase(first);
+        first = m_errors.erase(first);
         removed = true;
       } else {
         ++first;
@@ -127,26 +127,26 @@ void CResultShop::DeleteErrorEntries(int mode, Kelva::sequencer_events_t event) 
 }
 
 void CResultShop::DeleteErrorEntry(const QClavis& key) {
-  if (errors_.erase(key) != 0) Touch();
+  if (m_errors.erase(key) != 0) Touch();
 }
 
 CResultShop::iterator CResultShop::DeleteErrorEntry(iterator entry) {
   Touch();
-  return errors_.erase(entry);
+  return m_errors.erase(entry);
 }
 
 void CResultShop::DismissErrors() {
-  const bool hadErrors = !errors_.empty();
-  errors_.clear();
-  exportCount_ = 0;
-  nextSequence_ = 0;
-  for (auto& [mode, mask] : modeShadow_) mask = 0;
-  for (auto& [mode, state] : modeStates_) state = Kelva::ms_none;
+  const bool hadErrors = !m_errors.empty();
+  m_errors.clear();
+  m_exportCount = 0;
+  m_nextSequence = 0;
+  for (auto& [mode, mask] : m_modeShadow) mask = 0;
+  for (auto& [mode, state] : m_modeStates) state = Kelva::ms_none;
   if (hadErrors) Touch();
 }
 
 const std::pair<const QClavis, KelStoreError>* CResultShop::FindErrorEntry(int code) const {
-  for (const auto& entry : errors_)
+  for (const auto& entry : m_errors)
     if (entry.second.code == code) return &entry;
   return nullptr;
 }
@@ -157,14 +157,14 @@ bool CResultShop::HasErrors(int mode) const {
 }
 
 unsigned CResultShop::KickOutErrors() {
-  const unsigned keep = std::max(keepPerMode_, 1u);
-  if (maxErrors_ == 0 || maxErrors_ < keep || errors_.size() <= maxErrors_) return 0;
+  const unsigned keep = std::max(m_keepPerMode, 1u);
+  if (m_maxErrors == 0 || m_maxErrors < keep || m_errors.size() <= m_maxErrors) return 0;
 
   // Entries per mode, and each entry filed under (mode, priority) in list order.
   std::map<int, unsigned> perMode;
   std::set<int> priorities;
   std::multimap<std::pair<int, int>, iterator> byModeAndPriority;
-  for (auto it = errors_.begin(); it != errors_.end(); ++it) {
+  for (auto it = m_errors.begin(); it != m_errors.end(); ++it) {
     const int priority = Priority(it->second.code);
     ++perMode[it->first.mode()];
     priorities.insert(priority);
@@ -174,7 +174,7 @@ unsigned CResultShop::KickOutErrors() {
   float r = 0.0f;
   for (int priority : priorities) rank[priority] = ++r;
   const auto n = static_cast<float>(priorities.size());
-  const auto total = static_cast<float>(errors_.size());
+  const auto total = static_cast<float>(m_errors.size());
   const auto e = static_cast<float>(keep);
 
   // Scores: the lower, the sooner removed. The `keep` most important entries of each mode get
@@ -195,8 +195,8 @@ unsigned CResultShop::KickOutErrors() {
     --c;
   }
   unsigned removed = 0;
-  for (auto it = scored.begin(); it != scored.end() && errors_.size() > maxErrors_; ++it) {
-    errors_.erase(it->second);
+  for (auto it = scored.begin(); it != scored.end() && m_errors.size() > m_maxErrors; ++it) {
+    m_errors.erase(it->second);
     ++removed;
   }
   if (removed > 0) Touch();
@@ -216,8 +216,8 @@ bool CResultShop::GetErrors(std::vector<error_entry_t>& out, error_sorting_t sor
     out.push_back(entry);
   }
   if (sorting == es_list) return allKnown;
-  const bool functionFirst = sorting == es_priority_function_modes_first && functionModesFirst_;
-  auto isFunction = [this](int m) { return params_.ModeIsOfType(m, QVModeProps::mfFunction); };
+  const bool functionFirst = sorting == es_priority_function_modes_first && m_functionModesFirst;
+  auto isFunction = [this](int m) { return m_params.ModeIsOfType(m, QVModeProps::mfFunction); };
   std::stable_sort(out.begin(), out.end(), [&](const error_entry_t& a, const error_entry_t& b) {
     if (functionFirst) {
       const bool fa = isFunction(a.mode);
@@ -231,9 +231,9 @@ bool CResultShop::GetErrors(std::vector<error_entry_t>& out, error_sorting_t sor
 }
 
 unsigned CResultShop::CopyVelkocontrolErrcodes(int* out, unsigned n) const {
-  const unsigned copied = std::min(n, exportCount_);
-  for (unsigned i = 0; i < n; ++i) out[i] = i < copied ? exportCodes_[i] : 0;
-  return exportCount_;
+  const unsigned copied = std::min(n, m_exportCount);
+  for (unsigned i = 0; i < n; ++i) out[i] = i < copied ? m_exportCodes[i] : 0;
+  return m_exportCount;
 }
 
 void CResultShop::FehlercodesHolen(std::vector<int>& out, int mode) const {
@@ -246,7 +246,7 @@ void CResultShop::FehlercodesHolen(std::vector<int>& out, int mode) const {
 
 void CResultShop::ReportErrors() const {
   PrWin::Output(16, "\n-- Errors ..\n");
-  for (const auto& [key, error] : errors_) {
+  for (const auto& [key, error] : m_errors) {
     if (error.code == 0) continue;
     QVErrorCode record;
     if (CodeRecord(error.code, record)) {
@@ -261,19 +261,20 @@ void CResultShop::ReportErrors() const {
 }
 
 void CResultShop::BuildGroupTables() {
-  codeGroup_.clear();
-  groupMask_.clear();
-  for (const auto& [code, record] : params_.ErrorCode())
-    codeGroup_[code.id()] = record.group >= 1 && record.group <= 32 ? 1u << (record.group - 1) : 0u;
-  for (const auto& [group, record] : params_.ShadowGroupProperty()) {
+  m_codeGroup.clear();
+  m_groupMask.clear();
+  for (const auto& [code, record] : m_params.ErrorCode())
+    m_codeGroup[code.id()] =
+        record.group >= 1 && record.group <= 32 ? 1u << (record.group - 1) : 0u;
+  for (const auto& [group, record] : m_params.ShadowGroupProperty()) {
     const int g = group.id();
     if (g < 1 || g > 32) continue;
     const unsigned bit = 1u << (g - 1);
     // A group shadows only groups of higher number.
     const unsigned lowerAndSelf = bit == 0x80000000u ? 0xffffffffu : (bit << 1) - 1;
-    groupMask_[bit] = record.mask & ~lowerAndSelf;
+    m_groupMask[bit] = record.mask & ~lowerAndSelf;
   }
-  modeShadow_.clear();
+  m_modeShadow.clear();
 }
 
 void CResultShop::PurgeShop() {
@@ -281,26 +282,26 @@ void CResultShop::PurgeShop() {
 }
 
 void CResultShop::Purge() {
-  measuringComplete_ = false;
+  m_measuringComplete = false;
   PurgeShop();
 }
 
 void CResultShop::OnInsertCandidate() {
-  measuringComplete_ = false;
-  debugVerbose_ = CSeaBase::MessagesSea()->LookupGetBool("GlobalDebugVerbose", 0, false);
+  m_measuringComplete = false;
+  m_debugVerbose = CSeaBase::MessagesSea()->LookupGetBool("GlobalDebugVerbose", 0, false);
   CSeaBase* app = CSeaBase::ApplicationSea();
   if (!app->HasEntry("RetestProhibitionSettings")) {
-    app->LookupSetInt("RetestProhibitionSettings", static_cast<int>(retestSeverity_), 0);
-    app->LookupSetString("RetestProhibitionSettings", retestText_, 1);
+    app->LookupSetInt("RetestProhibitionSettings", static_cast<int>(m_retestSeverity), 0);
+    app->LookupSetString("RetestProhibitionSettings", m_retestText, 1);
   }
-  retestSeverity_ = static_cast<unsigned>(
-      app->LookupGetInt("RetestProhibitionSettings", 0, static_cast<int>(retestSeverity_)));
-  retestText_ = app->LookupGetString("RetestProhibitionSettings", 1, retestText_);
-  retestReported_ = false;
+  m_retestSeverity = static_cast<unsigned>(
+      app->LookupGetInt("RetestProhibitionSettings", 0, static_cast<int>(m_retestSeverity)));
+  m_retestText = app->LookupGetString("RetestProhibitionSettings", 1, m_retestText);
+  m_retestReported = false;
   PurgeShop();
   BuildGroupTables();
-  modeStates_.clear();
-  for (const auto& [mode, name] : params_.Mode()) modeStates_[mode.id()] = Kelva::ms_none;
+  m_modeStates.clear();
+  for (const auto& [mode, name] : m_params.Mode()) m_modeStates[mode.id()] = Kelva::ms_none;
 }
 
 bool CResultShop::UnifyAndRePriorize(std::vector<std::pair<QClavis, KelStoreError>>& batch) {
@@ -312,7 +313,7 @@ bool CResultShop::UnifyAndRePriorize(std::vector<std::pair<QClavis, KelStoreErro
   std::map<int, int> listed;  // code already in the list -> its priority
   int lowest = std::numeric_limits<int>::max();
   int highest = std::numeric_limits<int>::min();
-  for (const auto& [key, error] : errors_) {
+  for (const auto& [key, error] : m_errors) {
     const int priority = Priority(error.code);
     listed[error.code] = priority;
     lowest = std::min(lowest, priority);
@@ -327,7 +328,7 @@ bool CResultShop::UnifyAndRePriorize(std::vector<std::pair<QClavis, KelStoreErro
       priority = it != listed.end() ? it->second : lowest + (highest - lowest) / 2;
     }
     if (priority <= 0) continue;
-    priorityOverride_[error.code] = priority;
+    m_priorityOverride[error.code] = priority;
     AddErrorEntry(key, error.code, error.value, error.limit, error.mean, error.position);
   }
   return true;

@@ -53,27 +53,29 @@ class CResultShop : public CResultShop_SequencerInterface {
 
   // CResultShop_SequencerInterface.
   void SetErrorCount(unsigned max, unsigned keepPerMode) override;
-  void SetIgnoreNotEval(bool ignore) override { ignoreNotEval_ = ignore; }
+  void SetIgnoreNotEval(bool ignore) override { m_ignoreNotEval = ignore; }
   void SetNotEvalInterpretation(Kelva::not_eval_interpretation_t value) override {
-    notEvalInterpretation_ = value;
+    m_notEvalInterpretation = value;
   }
-  void SetNotEvalErrorCode(int code) override { notEvalErrorCode_ = code; }
-  void SetSysErrorInterpretation(bool asNok) override { sysErrorInterpretation_ = asNok; }
-  void SetResultRequestEndsMode(bool ends) override { resultRequestEndsMode_ = ends; }
-  void FunctionModesFirst(bool first) override { functionModesFirst_ = first; }
-  void MeasurementRepetitionClearsErrors(bool clears) override { repetitionClearsErrors_ = clears; }
-  void MeasuringComplete(bool complete) override { measuringComplete_ = complete; }
+  void SetNotEvalErrorCode(int code) override { m_notEvalErrorCode = code; }
+  void SetSysErrorInterpretation(bool asNok) override { m_sysErrorInterpretation = asNok; }
+  void SetResultRequestEndsMode(bool ends) override { m_resultRequestEndsMode = ends; }
+  void FunctionModesFirst(bool first) override { m_functionModesFirst = first; }
+  void MeasurementRepetitionClearsErrors(bool clears) override {
+    m_repetitionClearsErrors = clears;
+  }
+  void MeasuringComplete(bool complete) override { m_measuringComplete = complete; }
   unsigned KickOutErrors() override;
   void Purge() override;
   void OnInsertCandidate() override;
-  mode_state_map_t& ModeStateMap() override { return modeStates_; }
+  mode_state_map_t& ModeStateMap() override { return m_modeStates; }
 
-  bool MeasuringComplete() const { return measuringComplete_; }
-  bool FunctionModesFirst() const { return functionModesFirst_; }
-  bool MeasurementRepetitionClearsErrors() const { return repetitionClearsErrors_; }
-  bool ResultRequestEndsMode() const { return resultRequestEndsMode_; }
-  uint32_t GetLastErrorTime() const { return lastErrorTime_; }
-  void SetLastErrorTime(uint32_t ticks) { lastErrorTime_ = ticks; }
+  bool MeasuringComplete() const { return m_measuringComplete; }
+  bool FunctionModesFirst() const { return m_functionModesFirst; }
+  bool MeasurementRepetitionClearsErrors() const { return m_repetitionClearsErrors; }
+  bool ResultRequestEndsMode() const { return m_resultRequestEndsMode; }
+  uint32_t GetLastErrorTime() const { return m_lastErrorTime; }
+  void SetLastErrorTime(uint32_t ticks) { m_lastErrorTime = ticks; }
 
   // Error list.
   // Adds an error (value, limit, mean, position) unless a shadow group of its mode hides it.
@@ -91,14 +93,14 @@ class CResultShop : public CResultShop_SequencerInterface {
   const std::pair<const QClavis, KelStoreError>* FindErrorEntry(int code) const;
   // Mode -1: whether there is any entry.
   bool HasErrors(int mode) const;
-  const error_list_t& Errors() const { return errors_; }
+  const error_list_t& Errors() const { return m_errors; }
 
   // The mode's entries (all for -1) in the given order; false when an entry's code is not in
   // the error-code table (it then carries a default record).
   bool GetErrors(std::vector<error_entry_t>& out, error_sorting_t sorting, int mode) const;
   // The first min(n, count) exported codes, the rest of the n slots 0; returns the count.
   unsigned CopyVelkocontrolErrcodes(int* out, unsigned n) const;
-  void ResetVelkocontrolErrcodes() { exportCount_ = 0; }
+  void ResetVelkocontrolErrcodes() { m_exportCount = 0; }
   // The codes of the mode's entries, sorted, each once.
   void FehlercodesHolen(std::vector<int>& out, int mode) const;
   void ReportErrors() const;
@@ -138,29 +140,29 @@ class CResultShop : public CResultShop_SequencerInterface {
   std::pair<iterator, iterator> ModeRange(int mode);
   std::pair<error_list_t::const_iterator, error_list_t::const_iterator> ModeRange(int mode) const;
 
-  error_list_t errors_;
-  int nextSequence_ = 0;
-  unsigned maxErrors_ = 50;
-  unsigned keepPerMode_ = 1;
-  bool functionModesFirst_ = true;
-  bool repetitionClearsErrors_ = true;
-  bool measuringComplete_ = false;
-  bool ignoreNotEval_ = false;
-  Kelva::not_eval_interpretation_t notEvalInterpretation_ = Kelva::ne_no_result;
-  int notEvalErrorCode_ = -1;
-  bool sysErrorInterpretation_ = true;
-  bool resultRequestEndsMode_ = false;
-  std::array<int, VelkocontrolFcListSize> exportCodes_{};
-  unsigned exportCount_ = 0;
-  CDtParamInstance params_;
-  bool debugVerbose_ = false;
-  std::map<int, unsigned> codeGroup_;       // error code -> group bit
-  std::map<unsigned, unsigned> groupMask_;  // group bit -> groups it shadows
-  std::map<int, unsigned> modeShadow_;      // mode -> shadow mask of this run
-  unsigned retestSeverity_ = 7;
-  std::string retestText_ = "Test repetition prohibited";
-  bool retestReported_ = false;
-  mode_state_map_t modeStates_;
-  uint32_t lastErrorTime_ = 0;
-  std::map<int, int> priorityOverride_;  // code -> priority set by UnifyAndRePriorize
+  error_list_t m_errors;
+  int m_nextSequence = 0;
+  unsigned m_maxErrors = 50;
+  unsigned m_keepPerMode = 1;
+  bool m_functionModesFirst = true;
+  bool m_repetitionClearsErrors = true;
+  bool m_measuringComplete = false;
+  bool m_ignoreNotEval = false;
+  Kelva::not_eval_interpretation_t m_notEvalInterpretation = Kelva::ne_no_result;
+  int m_notEvalErrorCode = -1;
+  bool m_sysErrorInterpretation = true;
+  bool m_resultRequestEndsMode = false;
+  std::array<int, VelkocontrolFcListSize> m_exportCodes{};
+  unsigned m_exportCount = 0;
+  CDtParamInstance m_params;
+  bool m_debugVerbose = false;
+  std::map<int, unsigned> m_codeGroup;       // error code -> group bit
+  std::map<unsigned, unsigned> m_groupMask;  // group bit -> groups it shadows
+  std::map<int, unsigned> m_modeShadow;      // mode -> shadow mask of this run
+  unsigned m_retestSeverity = 7;
+  std::string m_retestText = "Test repetition prohibited";
+  bool m_retestReported = false;
+  mode_state_map_t m_modeStates;
+  uint32_t m_lastErrorTime = 0;
+  std::map<int, int> m_priorityOverride;  // code -> priority set by UnifyAndRePriorize
 };

@@ -10,17 +10,17 @@
 Kelva::measure_state_t CResultShop::GetModeState(int mode) const {
   if (mode == -1) {
     int smallest = 5;
-    for (const auto& [m, state] : modeStates_)
+    for (const auto& [m, state] : m_modeStates)
       if (state > 0 && state < smallest) smallest = state;
     return static_cast<Kelva::measure_state_t>(smallest == 5 ? 0 : smallest);
   }
-  auto it = modeStates_.find(params_.VirtMode2BaseMode(mode));
-  return it == modeStates_.end() ? Kelva::ms_none : it->second;
+  auto it = m_modeStates.find(m_params.VirtMode2BaseMode(mode));
+  return it == m_modeStates.end() ? Kelva::ms_none : it->second;
 }
 
 int CResultShop::Severity(const std::pair<const QClavis, KelStoreError>& entry) const {
-  auto relative = params_.RelativeLimit().find(entry.first);
-  if (relative != params_.RelativeLimit().end()) {
+  auto relative = m_params.RelativeLimit().find(entry.first);
+  if (relative != m_params.RelativeLimit().end()) {
     const float v = entry.second.value;
     const float l = entry.second.limit;
     float d = (l * (1.0f + relative->second.percent / 100.0f) + relative->second.offset) - v;
@@ -58,8 +58,8 @@ NorviDefs::result_t CResultShop::TranslateSeverityToResult(int severity,
                                                            NorviDefs::result_color_t* colour,
                                                            std::string* text) const {
   if (severity == 0) return NorviDefs::result_ok;
-  auto it = params_.SeverityProperty().find(QIdx1(severity));
-  if (it != params_.SeverityProperty().end()) {
+  auto it = m_params.SeverityProperty().find(QIdx1(severity));
+  if (it != m_params.SeverityProperty().end()) {
     if (colour != nullptr) *colour = static_cast<NorviDefs::result_color_t>(it->second.color);
     if (text != nullptr) *text = it->second.text;
     return static_cast<NorviDefs::result_t>(it->second.result);
@@ -104,7 +104,7 @@ NorviDefs::result_t CResultShop::GetResultForMode(int mode, NorviDefs::result_t*
 
 NorviDefs::result_t CResultShop::GetResultForLocation(int location, int* severity) {
   int s = severity != nullptr ? *severity : 0;
-  for (const auto& entry : errors_)
+  for (const auto& entry : m_errors)
     if (location == -1 || entry.first.location() == location) s = std::max(s, Severity(entry));
   const NorviDefs::result_t r =
       s < 1 ? GetResultFromModeState(-1, nullptr) : TranslateSeverityToResult(s, nullptr, nullptr);
@@ -116,45 +116,45 @@ NorviDefs::result_t CResultShop::GetResultForLocation(int location, int* severit
 
 void CResultShop::AddNotEvalError(const std::pair<const int, Kelva::measure_state_t>& record) {
   if (record.second > Kelva::ms_measured)
-    AddErrorEntry(QClavis(record.first, 0, 0, 0, 0, 0), notEvalErrorCode_, 0, 0, 0, 0);
+    AddErrorEntry(QClavis(record.first, 0, 0, 0, 0, 0), m_notEvalErrorCode, 0, 0, 0, 0);
 }
 
 NorviDefs::result_t CResultShop::ResultRequest(int mode) {
   NorviDefs::result_t r = GetResultForMode(mode);
   if (r == NorviDefs::result_none) {
-    switch (notEvalInterpretation_) {
+    switch (m_notEvalInterpretation) {
       case Kelva::ne_no_result:
         break;
       case Kelva::ne_as_ok:
         r = NorviDefs::result_ok;
         break;
       case Kelva::ne_as_error:
-        if (notEvalErrorCode_ != -1 && !ignoreNotEval_) {
+        if (m_notEvalErrorCode != -1 && !m_ignoreNotEval) {
           if (mode == -1) {
-            for (const auto& record : modeStates_) AddNotEvalError(record);
+            for (const auto& record : m_modeStates) AddNotEvalError(record);
           } else {
-            auto record = modeStates_.find(params_.VirtMode2BaseMode(mode));
-            if (record != modeStates_.end()) AddNotEvalError(*record);
+            auto record = m_modeStates.find(m_params.VirtMode2BaseMode(mode));
+            if (record != m_modeStates.end()) AddNotEvalError(*record);
           }
         }
-        r = ignoreNotEval_ ? NorviDefs::result_ok : NorviDefs::result_nok;
+        r = m_ignoreNotEval ? NorviDefs::result_ok : NorviDefs::result_nok;
         break;
     }
   }
-  if (r == NorviDefs::result_syserror && sysErrorInterpretation_) r = NorviDefs::result_nok;
+  if (r == NorviDefs::result_syserror && m_sysErrorInterpretation) r = NorviDefs::result_nok;
   return r;
 }
 
 void CResultShop::PublishTestProperties(NorviDefs::result_t result) const {
-  if (result == NorviDefs::result_ok && !errors_.empty())
+  if (result == NorviDefs::result_ok && !m_errors.empty())
     McAddTestPropertyFlags(tpOkWithErrors);
   else
     McRemoveTestPropertyFlags(tpOkWithErrors);
 }
 
 void CResultShop::ReportSeverity(unsigned severity) {
-  if (severity < retestSeverity_ || retestReported_ || params_.RelativeLimit().empty()) return;
+  if (severity < m_retestSeverity || m_retestReported || m_params.RelativeLimit().empty()) return;
   CResourceList infos(CSeaBase::MessagesSea(), "AdditionalArchiveInfos");
-  if (!infos.GotoLine(retestText_)) infos.AddLineTail().SetString(0, retestText_);
-  retestReported_ = true;
+  if (!infos.GotoLine(m_retestText)) infos.AddLineTail().SetString(0, m_retestText);
+  m_retestReported = true;
 }
