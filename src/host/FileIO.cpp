@@ -1,0 +1,282 @@
+#include "host/FileIO.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace FileIO {
+
+namespace {
+
+constexpr size_t kMaxFileNameBytes = 120;
+
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+// Length of the well-formed UTF-8 sequence that starts at `text[i]`, or 0 when the bytes
+// there are not one (stray continuation, overlong form, surrogate, beyond U+10FFFF, cut off).
+size_t Utf8SequenceLength(const std::string& text, size_t i) {
+  const auto at = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  const unsigned char lead = at(0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length || at(1) < low || at(1) > high) return 0;
+  for (size_t k = 2; k < length; ++k)
+    if (!IsContinuation(at(k))) return 0;
+  return length;
+}
+
+// Largest cut <= `limit` that does not fall on a continuation byte.
+size_t CharacterBoundary(const std::string& text, size_t limit) {
+  size_t cut = std::min(limit, text.size());
+  while (cut > 0 && cut < text.size() && IsContinuation(static_cast<unsigned char>(text[cut])))
+    --cut;
+  return cut;
+}
+
+uint32_t Fnv1a32(const std::string& text) {
+  uint32_t hash = 2166136261u;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+bool IsForbiddenAscii(unsigned char c) {
+  return c < 0x20 || c == 0x7F ||
+         std::string_view("/\\<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool IsStripped(char c) {
+  return c == ' ' || c == '.';
+}
+
+struct NormalPath {
+  bool absolute = false;
+  std::vector<std::string> parts;
+};
+
+// Lexical normal form: empty and "." components dropped, "name/.." pairs removed, ".." at the
+// root of an absolute path dropped, leading ".." of a relative path kept.
+NormalPath Normalise(const std::string& path) {
+  NormalPath normal;
+  normal.absolute = !path.empty() && path.front() == '/';
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part != "..") {
+      normal.parts.push_back(part);
+    } else if (!normal.parts.empty() && normal.parts.back() != "..") {
+      normal.parts.pop_back();
+    } else if (!normal.absolute) {
+      normal.parts.push_back(part);
+    }
+  }
+  return normal;
+}
+
+// Makes the data of `path` (a file, or a directory when `directory`) durable.
+bool SyncPath(const std::string& path, bool directory) {
+  const int fd = ::open(path.c_str(), O_RDONLY | (directory ? O_DIRECTORY : 0));
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
+// Copies one file to a temporary name beside `target` and renames it into place.
+bool CopyOneFile(const fs::path& source, const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  const std::string temporary =
+      target.string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+  std::error_code ec;
+  bool ok = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec) && !ec;
+  ok = ok && SyncPath(temporary, false);
+  if (ok) {
+    fs::rename(temporary, target, ec);
+    ok = !ec;
+  }
+  if (!ok) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  SyncPath(target.parent_path().string(), true);
+  return true;
+}
+
+}  // namespace
+
+std::string ensureLimitedPath(const std::string& path, size_t maxLength) {
+  if (path.size() <= maxLength) return path;
+  const bool trailingSlash = path.back() == '/';
+  const size_t reserved = 9 + (trailingSlash ? 1 : 0);  // "~" + 8 hex digits (+ '/')
+  if (maxLength < reserved) return "";
+  char suffix[10];
+  std::snprintf(suffix, sizeof(suffix), "~%08x", static_cast<unsigned>(Fnv1a32(path)));
+  std::string result = path.substr(0, CharacterBoundary(path, maxLength - reserved));
+  result += suffix;
+  if (trailingSlash) result += '/';
+  return result;
+}
+
+std::string sanitizeFileName(const std::string& name) {
+  std::string safe;
+  safe.reserve(name.size());
+  for (size_t i = 0; i < name.size();) {
+    const size_t length = Utf8SequenceLength(name, i);
+    if (length == 0 || (length == 1 && IsForbiddenAscii(static_cast<unsigned char>(name[i])))) {
+      safe += '_';
+      ++i;
+    } else {
+      safe.append(name, i, length);
+      i += length;
+    }
+  }
+  size_t first = 0;
+  while (first < safe.size() && IsStripped(safe[first])) ++first;
+  safe.erase(0, first);
+  safe.resize(CharacterBoundary(safe, kMaxFileNameBytes));
+  while (!safe.empty() && IsStripped(safe.back())) safe.pop_back();
+  return safe.empty() ? "_" : safe;
+}
+
+bool matchesPattern(const std::string& name, const std::string& pattern) {
+  // One character of `name` at `i`: a whole UTF-8 sequence, or a single stray byte.
+  const auto characterAt = [&](size_t i) {
+    return std::max<size_t>(1, Utf8SequenceLength(name, i));
+  };
+  size_t n = 0, p = 0;
+  size_t starPattern = std::string::npos, starName = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = p++;
+      starName = n;
+    } else if (p < pattern.size() && pattern[p] == '?') {
+      n += characterAt(n);
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == name[n]) {
+      ++n;
+      ++p;
+    } else if (starPattern != std::string::npos) {
+      // Let the last '*' swallow one more character and retry from there.
+      starName += characterAt(starName);
+      n = starName;
+      p = starPattern + 1;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool isContent(const std::string& folder, const std::string& pattern) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError) && matchesPattern(it->path().filename().string(), pattern))
+      return true;
+  }
+  return false;
+}
+
+std::string makePathRelative(const std::string& path, const std::string& base) {
+  const NormalPath normalPath = Normalise(path);
+  const NormalPath normalBase = Normalise(base);
+  if (normalPath.absolute != normalBase.absolute ||
+      normalBase.parts.size() > normalPath.parts.size() ||
+      !std::equal(normalBase.parts.begin(), normalBase.parts.end(), normalPath.parts.begin()))
+    return path;
+  std::string relative;
+  for (size_t i = normalBase.parts.size(); i < normalPath.parts.size(); ++i) {
+    if (!relative.empty()) relative += '/';
+    relative += normalPath.parts[i];
+  }
+  if (!relative.empty() && path.back() == '/') relative += '/';
+  return relative;
+}
+
+std::string makePathAbsolute(const std::string& relative, const std::string& root) {
+  if (!relative.empty() && relative.front() == '/') return relative;
+  if (root.empty()) return relative;
+  size_t depth = 0;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    const std::string part = relative.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part != "..") {
+      ++depth;
+    } else if (depth == 0) {
+      return "";  // would climb above root
+    } else {
+      --depth;
+    }
+  }
+  return root.back() == '/' ? root + relative : root + '/' + relative;
+}
+
+bool CreateFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  std::string trimmed = folder;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  std::error_code ec;
+  fs::create_directories(trimmed, ec);
+  return fs::is_directory(trimmed, ec);
+}
+
+int CopyFiles(const std::string& fromFolder, const std::string& pattern,
+              const std::string& toFolder) {
+  std::error_code ec;
+  if (fromFolder.empty() || !fs::is_directory(fromFolder, ec)) return -1;
+  if (!CreateFolder(toFolder)) return -1;
+  std::vector<std::string> names;
+  fs::directory_iterator it(fromFolder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    const std::string name = it->path().filename().string();
+    if (it->is_regular_file(typeError) && matchesPattern(name, pattern)) names.push_back(name);
+  }
+  if (ec) return -1;
+  std::sort(names.begin(), names.end());
+  int copied = 0;
+  for (const std::string& name : names) {
+    if (!CopyOneFile(fs::path(fromFolder) / name, fs::path(toFolder) / name)) return -1;
+    ++copied;
+  }
+  return copied;
+}
+
+}  // namespace FileIO

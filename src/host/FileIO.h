@@ -1,0 +1,75 @@
+#pragma once
+// Path helpers of the file library: the sequencer keeps one history file per part type in a
+// "History/" folder under the local data path and copies those files to and from a project
+// folder. Paths are UTF-8 text; a folder is written with a trailing '/'. Nothing here throws:
+// every failure is reported through the return value.
+
+#include <cstddef>
+#include <string>
+
+namespace FileIO {
+
+// Returns `path` unchanged when it is at most `maxLength` bytes. A longer path is shortened to
+// at most `maxLength` bytes: its leading bytes are kept and everything after them is replaced
+// by "~" and 8 lower-case hex digits of the FNV-1a 32-bit hash of the whole original path; a
+// trailing '/' is kept. The cut never falls inside a UTF-8 multi-byte sequence, so the kept
+// part is as long as possible without splitting a character. The same path always gives the
+// same result and two long paths that differ anywhere (almost surely) give different results.
+// Returns "" when `maxLength` cannot hold the 9 bytes of "~hash" (plus the trailing '/').
+std::string ensureLimitedPath(const std::string& path, size_t maxLength = 240);
+
+// Makes any text (a platform or part-type name) safe as ONE file-name component. In order:
+//  1. each byte that is '/', '\\', a control byte (< 0x20 or 0x7F), one of <>:"|?*, or not
+//     part of a well-formed UTF-8 sequence becomes '_';
+//  2. leading and trailing blanks (' ') and dots are removed;
+//  3. the text is cut to at most 120 bytes at a character boundary, and blanks and dots that
+//     now end it are removed;
+//  4. an empty result becomes "_".
+// So "../../etc/x" gives "_.._etc_x" and "Getriebe-Ä1" stays as it is. The result is valid
+// UTF-8, 1 to 120 bytes, never "." or "..", never starts with '.', holds no separator, and
+// sanitizing it again changes nothing.
+std::string sanitizeFileName(const std::string& name);
+
+// Matches a file name (not a path) against a glob: '*' stands for any run of characters
+// (also none), '?' for exactly one UTF-8 character, every other byte for itself (case
+// sensitive). "*" matches every name, also names starting with '.'; "*.hst" matches names
+// ending in ".hst"; an empty pattern matches nothing but the empty name.
+bool matchesPattern(const std::string& name, const std::string& pattern);
+
+// True when `folder` exists and holds at least one regular file (or link to one) whose name
+// matches `pattern`. Subfolders and their content do not count. A missing or unreadable
+// folder gives false.
+bool isContent(const std::string& folder, const std::string& pattern = "*");
+
+// `path` relative to `base` when it lies inside `base`, else `path` unchanged. Purely lexical:
+// both are normalised first (empty and "." components dropped, "name/.." pairs removed), then
+// the components of `base` must be a leading run of those of `path`; "/data/kelvax" is not
+// inside "/data/kelva". The result is the remaining components joined by '/', ending in '/'
+// when `path` does; it is "" when `path` is `base` itself. An absolute path is never inside a
+// relative base and vice versa.
+// Example: makePathRelative("/data//kelva/./History/", "/data/kelva") == "History/".
+std::string makePathRelative(const std::string& path, const std::string& base);
+
+// `root` + `relative` when `relative` is relative; `root` gets a '/' appended when it is
+// non-empty and does not end in one. An absolute `relative` (leading '/') is returned
+// unchanged, and so is any `relative` when `root` is empty. A relative path whose ".."
+// components would climb above `root` at any point ("../x", "a/../../x") is refused: the
+// result is "". ".." that stays inside ("a/../b") is allowed and kept as written.
+std::string makePathAbsolute(const std::string& relative, const std::string& root);
+
+// Creates `folder` and every missing parent. True when `folder` is a directory afterwards
+// (also when it existed before); false for "" and when a file is in the way.
+bool CreateFolder(const std::string& folder);
+
+// Copies every regular file of `fromFolder` whose name matches `pattern` (see
+// matchesPattern) into `toFolder`, replacing files of the same name; subfolders are not
+// copied. `toFolder` is created when missing. Files are copied in name order, each to a
+// temporary name in `toFolder` that is synced and renamed into place, so a crash never leaves
+// a partial file under the real name. Returns the number of files copied; -1 when
+// `fromFolder` is not a directory, `toFolder` cannot be created, the folder cannot be listed,
+// or a copy fails. A failed copy stops the run: files copied before it stay, its temporary
+// file is removed, and the files after it are not copied.
+int CopyFiles(const std::string& fromFolder, const std::string& pattern,
+              const std::string& toFolder);
+
+}  // namespace FileIO
