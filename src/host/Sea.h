@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// Messages-store key: while a recorded test is played back, nothing is learned.
+inline constexpr const char wpWavPlaybackNoLearning[] = "wpWavPlaybackNoLearning";
+
 class CSeaBase {
  public:
   using Line = std::vector<std::string>;
