@@ -1,0 +1,136 @@
+#pragma once
+// CKelSequencer: the module that follows the host's test sequence. It owns the run's value
+// store and result shop, registers them as the default stores, and on every event of the
+// sequence (a part is inserted, a mode begins, a measurement ends, a part is removed ...) runs
+// a fixed order of store operations and the evaluation cycle.
+//
+// Its settings live in the application store under "<name>-Params", "Terminal-ErrorCode",
+// "ResultCodeCompatibilityOptions", "Terminal-Instruments" and "Terminal-Modes"; the value
+// history of each part type is kept in "<local data>/History/<platform>_<type>.dhf".
+
+#include <map>
+#include <string>
+
+#include "host/Module.h"
+#include "host/Params.h"
+#include "result/ResultShop.h"
+#include "sequencer/CommandCenter.h"
+#include "store/KelValueStore.h"
+
+class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
+ public:
+  // Instrument id of the keys of mode-level errors: (mode, 9500, 0, 0, 0, 0).
+  static constexpr int MODE_CHECK_INSTRUMENT = 9500;
+  static constexpr unsigned kRefreshPeriodMs = 100;
+  using mode_record_t = std::pair<const int, Kelva::measure_state_t>;
+
+  CKelSequencer();
+  ~CKelSequencer() override;
+
+  const char* RuntimeClassName() const override { return "CKelSequencer"; }
+  bool Create(const std::string& name, CModule* parent) override;
+  void PostCreate() override;
+  void OnSpecialFileSave() override;
+  void OnSpecialRevertToDefaults() override;
+  void OnSpecialShutdown() override;
+  void OnSequencerEvent(Kelva::sequencer_events_t event, Kelva::event_argument_t argument) override;
+
+  CKelValueStore& ValueStore() { return m_valueStore; }
+  CResultShop& ResultShop() { return m_resultShop; }
+  int CurrentMode() const { return m_currentMode; }
+  bool CandidateInserted() const { return m_candidateInserted; }
+
+  // Settings.
+  void LoadSettings();
+  void SaveSettings();
+  void ApplySettings();
+  void NotifySerialChange();
+  int Verbosity() const { return m_verbosity; }
+
+  // History files of the current part type ("<platform>_<type>"; kind 0 ".dhf").
+  bool SaveHistory();
+  bool LoadHistory();
+  std::string HistoryFolder() const;
+  std::string HistoryName() const;
+  // The project command: flags 4 copies the local history to the project folder `projectPath`,
+  // 2 saves and copies, 8 saves, copies and takes the project's history over.
+  bool OnProject(long flags, const std::string& projectPath);
+
+  // Completeness checks.
+  void LoadTerminalTables();
+  int CheckRequestedMeasuringResults();
+  bool CheckRequestedMeasuredModes(const mode_record_t& record);
+  bool CheckEmptyModes();
+  int CountMissingMeasurements();
+
+  // Evaluation cycle.
+  void EvaluateTracks(int mode, Kelva::sequencer_events_t event);
+  int Evaluate(int mode, Kelva::sequencer_events_t event);
+  void EvaluateAndLearn(int mode, Kelva::sequencer_events_t event);
+
+  // The mode's state record in the result shop (under its base mode); null with a warning.
+  mode_record_t* get_mode_state(int mode);
+  // Sends mcRefreshReport when the error list changed since the last refresh.
+  void RefreshReportTick();
+
+ private:
+  void insert_candidate(const std::string& serial);
+  void begin_mode(int mode);
+  void begin_measurement(int mode);
+  void cancel_measurement(int mode);
+  void end_measurement(int mode);
+  void end_ratiotest(int mode);
+  void end_shiftlane(int mode, int from, int to);
+  void end_mode(int mode);
+  void begin_milestone();
+  void end_milestone();
+  void remove_candidate(bool evaluate);
+  void ClearMode(int mode, Kelva::sequencer_events_t event);
+  void SetState(int mode, Kelva::measure_state_t state);
+  void Trace(const char* format, const std::string& text) const;
+  bool CheckingAllowed() const { return !m_checksSuspended || m_checkWhenSuspended != 0; }
+  std::string HistoryPath(const std::string& extension) const;
+  void ResetTerminalTables();
+
+  CDtParamInstance m_params;
+  CKelValueStore m_valueStore;
+  CResultShop m_resultShop;
+  // Learn store, limit shop, evaluation shop and instrument shop join the sequencer with
+  // their own parts of the library.
+  CModule* m_learnFileModule = nullptr;
+  int m_currentMode = -1;
+  int m_dismissHistory = 1;
+  unsigned m_maHistoryDepth = 1;
+  int m_averagingParameter = 0;
+  int m_averagingSwitch = 1;
+  bool m_candidateInserted = false;
+  bool m_checksSuspended = true;
+  std::string m_lastBaseType;
+  std::string m_lastPlatform;
+  std::string m_lastSerial;
+  int m_neutralSerialCheck = 0;
+  int m_learnSpectrograms = 0;
+  int m_finalScalarHistoryDepth = 0;
+  int m_finalCurveHistoryDepth = 0;
+  int m_trackScalarHistoryDepth = 0;
+  int m_trackCurveHistoryDepth = 0;
+  int m_maxErrors = 50;
+  int m_errorCountMode = 1;
+  int m_resultRequestEndsMode = 0;
+  int m_checkWhenSuspended = 0;
+  int m_checkEverySelectedMode = 0;
+  int m_checkEmptyRuns = 0;
+  int m_functionModesFirst = 1;
+  int m_repetitionClearsErrors = 1;
+  std::map<int, bool> m_requestedInstruments;
+  int m_errMissingMeasurement = -1;
+  std::map<int, int> m_selectedModes;
+  int m_errEmptyMode = -1;
+  int m_errModeNotMeasured = -1;
+  int m_notEvalInterpretation = 0;
+  int m_errNotEval = -1;
+  bool m_sysErrorInterpretation = true;
+  int m_verbosity = 0;
+  int m_refreshCallback = -1;
+  uint32_t m_lastRefreshTick = 0;
+};

@@ -1,0 +1,52 @@
+// The evaluation cycle run at the end of a measurement, ratio test, shift lane, mode or part.
+#include "host/Sea.h"
+#include "sequencer/KelSequencer.h"
+
+namespace {
+
+// Puts every track of the mode whose expiry matches the event on the validation list.
+template <typename TrackStore>
+void PromoteTracks(TrackStore& store, int mode, Kelva::sequencer_events_t event) {
+  auto [first, last] = store.DovetarKeyRange(mode);
+  for (; first != last; ++first) {
+    if (!store.evaluation_matches(first->second, event)) continue;
+    auto track = store.ValueMap().find(first->second);
+    if (track != store.ValueMap().end()) store.Promote(track, 1);
+  }
+}
+
+}  // namespace
+
+void CKelSequencer::EvaluateTracks(int mode, Kelva::sequencer_events_t event) {
+  if (mode == -1) return;
+  PromoteTracks(m_valueStore.TrackScalarStore(), mode, event);
+  PromoteTracks(m_valueStore.TrackCurveStore(), mode, event);
+}
+
+int CKelSequencer::Evaluate(int mode, Kelva::sequencer_events_t event) {
+  if (mode == -1) return 0;
+  // Step: second-level instruments (instrument shop) join here.
+  // Step: limit generation (limit shop) joins here.
+  m_valueStore.CopyToHistoryStore();
+  const auto averaging = static_cast<KelValueStore::history_average_mode_t>(m_averagingParameter);
+  if (m_averagingSwitch == 0)
+    m_valueStore.AverageHistory(false, averaging);
+  else if (event == Kelva::remove_candidate)
+    m_valueStore.AverageHistory(true, averaging);
+  int count = 0;
+  // Step: evaluation against the limits (evaluation shop) joins here and adds its errors.
+  if (event == Kelva::remove_candidate || event == Kelva::begin_milestone)
+    count += CheckRequestedMeasuringResults();
+  m_valueStore.validated();
+  return count;
+}
+
+void CKelSequencer::EvaluateAndLearn(int mode, Kelva::sequencer_events_t event) {
+  if (mode == -1) return;
+  Evaluate(mode, event);
+  if (!CSeaBase::MessagesSea()->LookupGetBool(wpWavPlaybackNoLearning, 0, false)) {
+    // Step: learning (moving-average learn stores, then the main learn store when the mode's
+    // result allows it) joins here.
+  }
+  m_valueStore.evaluated(event);
+}
