@@ -30,7 +30,7 @@ struct CChannelInfo {
   int32_t resamplingType = 0;  // bit 0: order-resampled channel, bit 1: rotor-bound channel
 };
 
-struct CTriggerInfo {
+struct CTriggerProperty {
   std::string name;
   int32_t source = -1;  // the physical source of the trigger signal
 };
@@ -46,7 +46,7 @@ struct CParamSet {
   std::map<int32_t, CModeInfo> modeInfo;
   std::map<int32_t, CInstrumentInfo> instrumentInfo;
   std::map<int32_t, CChannelInfo> channelInfo;
-  std::map<int32_t, CTriggerInfo> triggers;
+  std::map<int32_t, CTriggerProperty> triggers;
 
   // Tables.
   CQParamSeaTypedTable<CDbUniqueMap<QIdx1, QVInstrumentParam>> instrumentParam;

@@ -15,9 +15,12 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/RailwayObject.h"
 
 class CStateMachine {
  public:
@@ -77,11 +80,17 @@ class CCandidateMachine : public CStateMachine {
 
 namespace CThreadSynch {
 // A point of the state sequence: `sequence` -1 means "now"; `thread` names the producer.
-struct Key {
+// It travels in trains as a wagon.
+struct Key : public CRailwayObject {
+  static constexpr uint32_t kWagonId = MarshalingYard::FourCC('T', 'S', 'O', 'K');
   Key() = default;
   Key(int64_t sequence, int64_t thread) : sequence(sequence), thread(thread) {}
   int64_t sequence = -1;
   int64_t thread = -1;
+
+  uint32_t WagonId() const override { return kWagonId; }
+  void Marshal(std::vector<uint8_t>& out) const override;
+  static std::optional<Key> Unmarshal(const uint8_t* data, size_t size);
 };
 // A key for the current point of the sequence, as a worker thread takes it.
 Key CurrentKey(int64_t thread);

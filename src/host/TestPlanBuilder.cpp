@@ -49,7 +49,7 @@ Builder& Builder::Parameter(int id, int instrument, const std::string& name,
 }
 
 Builder& Builder::Trigger(int id, const std::string& name, int source) {
-  set_->triggers[id] = CTriggerInfo{name, source};
+  set_->triggers[id] = CTriggerProperty{name, source};
   return *this;
 }
 

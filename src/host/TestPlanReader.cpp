@@ -251,7 +251,7 @@ void ReadTriggers(const Node& plan, CParamSet& set) {
   for (const Node& item : plan.Field("triggers").Items()) {
     item.ExpectObject({"id", "name", "source", "axes"});
     const int32_t id = ReadId(item, ids);
-    set.triggers[id] = CTriggerInfo{item.Field("name").Text(), item.Int("source", -1)};
+    set.triggers[id] = CTriggerProperty{item.Field("name").Text(), item.Int("source", -1)};
     Unique<std::pair<int, int>> axes("an axis of this mode and dimension");
     for (const Node& axis : item.Field("axes").Items()) {
       axis.ExpectObject(
