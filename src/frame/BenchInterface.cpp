@@ -1,0 +1,52 @@
+#include "frame/BenchInterface.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/EvStoreServer.h"
+#include "result/ResultShop.h"
+#include "sequencer/CommandCenter.h"
+
+extern "C" {
+
+void KelvaSequencerEvent(int32_t event, int32_t kind, int32_t number, const char* text,
+                         const int32_t* array, int32_t count) {
+  Kelva::event_argument_t argument;
+  if (kind == 1) argument = number;
+  if (kind == 2) argument = std::string(text == nullptr ? "" : text);
+  if (kind == 3 && array != nullptr && count > 0)
+    argument = std::vector<int32_t>(array, array + count);
+  CCommandCenterServer::Message(static_cast<Kelva::sequencer_events_t>(event), argument);
+}
+
+int32_t KelvaResultRequest(int32_t mode) {
+  CResultShop* shop = CEvStoreServer<CResultShop>::Object().Store(-1);
+  return shop == nullptr ? -1 : shop->ResultRequest(mode);
+}
+
+int32_t KelvaErrorCount() {
+  CResultShop* shop = CEvStoreServer<CResultShop>::Object().Store(-1);
+  return shop == nullptr ? 0 : static_cast<int32_t>(shop->Errors().size());
+}
+
+bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSize) {
+  CResultShop* shop = CEvStoreServer<CResultShop>::Object().Store(-1);
+  if (shop == nullptr || error == nullptr || index < 0) return false;
+  std::vector<CResultShop::error_entry_t> entries;
+  shop->GetErrors(entries, CResultShop::es_priority_function_modes_first, -1);
+  if (static_cast<size_t>(index) >= entries.size()) return false;
+  const CResultShop::error_entry_t& e = entries[static_cast<size_t>(index)];
+  *error =
+      KelvaError{e.mode,        e.instrument, e.channel,           e.location,      e.parameter,
+                 e.sensor,      e.error.code, e.code.externalCode, e.code.severity, e.error.value,
+                 e.error.limit, e.error.mean, e.error.position};
+  if (text != nullptr && textSize > 0) {
+    const size_t n = std::min(e.code.text.size(), static_cast<size_t>(textSize - 1));
+    std::memcpy(text, e.code.text.data(), n);
+    text[n] = '\0';
+  }
+  return true;
+}
+
+}  // extern "C"

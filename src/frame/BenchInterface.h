@@ -1,0 +1,31 @@
+#pragma once
+// The plug-in's C entry points for a bench host that loads libkelva.so with dlopen and finds
+// them with dlsym: sequencer events, result requests and the error list. They forward to the
+// exported C++ interface (CCommandCenterServer::Message, the default result shop).
+
+#include <cstdint>
+
+extern "C" {
+
+// One event of the test sequence. `kind` says which argument is meant: 0 none, 1 `number`,
+// 2 `text`, 3 `array` of `count` int32.
+void KelvaSequencerEvent(int32_t event, int32_t kind, int32_t number, const char* text,
+                         const int32_t* array, int32_t count);
+
+// CResultShop::ResultRequest of the default result shop; -1 when there is none.
+int32_t KelvaResultRequest(int32_t mode);
+
+// The number of entries of the default result shop's error list (0 without result shop).
+int32_t KelvaErrorCount();
+
+// Entry `index` of the error list in the order of importance (most important first): its key,
+// code, external code, value, limit and text (copied into `text`, at most `textSize` bytes
+// with the terminating 0). False when there is no such entry.
+struct KelvaError {
+  int32_t mode, instrument, channel, location, parameter, sensor;
+  int32_t code, externalCode, severity;
+  float value, limit, mean, position;
+};
+bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSize);
+
+}  // extern "C"
