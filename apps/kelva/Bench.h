@@ -1,0 +1,49 @@
+#pragma once
+// The simulated test bench: drives a part through the test sequence as a host does —
+// sequencer events to the plug-in, measured values as trains into the intake station's
+// inputs, the state machines along the sequence, a result request at the end of the test.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Plugin.h"
+#include "Simulation.h"
+#include "host/Params.h"
+#include "host/Railway.h"
+
+struct PartOutcome {
+  SimPart part;
+  int32_t result = -1;  // NorviDefs::result_t
+  std::vector<KelvaError> errors;
+  std::vector<std::string> errorTexts;
+  double milliseconds = 0.0;
+};
+
+class CBench {
+ public:
+  CBench(const CPlugin& plugin, const SimPlan& plan, std::string station, uint64_t seed);
+
+  PartOutcome RunPart(int number);
+
+ private:
+  void RunMode(SimPart& part, int mode);
+  void SendFinals(SimPart& part, int mode);
+  void SendTracks(SimPart& part, int mode);
+  // The level of a quantity for this part: nominal, scatter and an injected defect.
+  float Scatter(SimPart& part, const SimQuantity& q) const;
+  bool Delivers(const SimPart& part, size_t index) const;
+  bool Defective(const SimPart& part, size_t index) const;
+  std::vector<float> Spectrum(SimPart& part, const SimQuantity& q, bool defective,
+                              float extra) const;
+  uint32_t CellsOf(const QClavis& key) const;
+
+  const CPlugin& plugin_;
+  const SimPlan& plan_;
+  std::string station_;
+  uint64_t seed_;
+  CDtParamInstance params_;
+};
+
+// "O.K.", "n.O.K.", "no result", "system error", or "result <n>".
+std::string ResultText(int32_t result);

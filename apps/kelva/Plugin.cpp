@@ -1,0 +1,48 @@
+#include "Plugin.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+CPlugin::~CPlugin() {
+  Unload();
+}
+
+namespace {
+template <typename F>
+bool Find(void* handle, const char* name, F& function, std::string& error) {
+  function = reinterpret_cast<F>(dlsym(handle, name));
+  if (function == nullptr) error = std::string("the plug-in has no entry point ") + name;
+  return function != nullptr;
+}
+}  // namespace
+
+bool CPlugin::Load(const std::string& path, std::string& error) {
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (handle_ == nullptr) {
+    const char* reason = dlerror();
+    error = "cannot load the plug-in " + path + ": " + (reason != nullptr ? reason : "unknown");
+    return false;
+  }
+  return Find(handle_, "KelvaSequencerEvent", event_, error) &&
+         Find(handle_, "KelvaResultRequest", resultRequest_, error) &&
+         Find(handle_, "KelvaErrorCount", errorCount_, error) &&
+         Find(handle_, "KelvaGetError", getError_, error);
+}
+
+void CPlugin::Unload() {
+  if (handle_ != nullptr) dlclose(handle_);
+  handle_ = nullptr;
+}
+
+bool CPlugin::GetError(int32_t index, KelvaError& error, std::string& text) const {
+  char buffer[512];
+  if (!getError_(index, &error, buffer, sizeof(buffer))) return false;
+  text = buffer;
+  return true;
+}
+
+std::string DefaultPluginPath() {
+  const char* path = std::getenv("KELVA_PLUGIN");
+  return path != nullptr && *path != '\0' ? path : KELVA_PLUGIN_PATH;
+}

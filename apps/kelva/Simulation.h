@@ -1,0 +1,57 @@
+#pragma once
+// The simulated parts of a test plan: its "simulation" section says, per measured quantity,
+// what a good part delivers (a level with its scatter, a spectrum shape, a track over speed)
+// and how a defect shows; the bench draws every part from a seeded generator, so a run with
+// the same seed delivers the same parts.
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/MeasuringUnit.h"
+#include "store/Keys.h"
+
+struct SimQuantity {
+  enum kind_t { kScalar, kSpectrum, kTrack, kSpectrogram };
+  QClavis key;
+  kind_t kind = kScalar;
+  CMeasuringUnit unit;
+  float nominal = 0.0f;  // scalar: the level of a good part
+  float start = 0.0f;    // track: level at the first and last cell of the run
+  float end = 0.0f;
+  uint32_t bins = 0;  // spectrum and spectrogram rows
+  float binWidth = 1.0f;
+  float floor = 0.0f;
+  std::vector<std::pair<float, float>> peaks;  // (order, height above the floor)
+  float noise = 0.0f;                          // standard deviation from part to part
+  float defect = 0.0f;                         // how much a defect raises the quantity
+  float defectAt = 0.0f;                       // spectra: the order where the defect shows
+};
+
+struct SimPlan {
+  std::string platform = "Bench";
+  std::string serialPrefix = "PART-";
+  double defectShare = 0.0;         // share of parts with an acoustic defect
+  double missingSignalShare = 0.0;  // share of parts where one signal is missing
+  std::vector<int> sequence;        // the modes every part runs through
+  std::vector<SimQuantity> quantities;
+};
+
+// Reads the "simulation" section of a plan file; false with `error` (naming the JSON place)
+// when it is missing or malformed. Needs the plan installed (units and kinds come from it).
+bool ReadSimulation(const std::string& planPath, SimPlan& plan, std::string& error);
+
+// What one part brings to the bench.
+struct SimPart {
+  int number = 0;
+  std::string serial;
+  bool defective = false;      // an acoustic defect
+  bool missingSignal = false;  // one quantity delivers nothing
+  int defectQuantity = -1;     // index into SimPlan::quantities
+  std::string defectText;
+  std::mt19937_64 random;
+};
+
+SimPart DrawPart(const SimPlan& plan, uint64_t seed, int number);

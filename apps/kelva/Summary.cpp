@@ -1,0 +1,101 @@
+#include "Summary.h"
+
+#include <nlohmann/json.hpp>
+
+void CSummary::Part(const PartOutcome& outcome, const std::string& type,
+                    const CDtParamInstance& params) {
+  ++parts_;
+  partMilliseconds_ += outcome.milliseconds;
+  const bool rejected = outcome.result != 1;
+  switch (outcome.result) {
+    case 0:
+      ++nok_;
+      break;
+    case 1:
+      ++ok_;
+      break;
+    case 2:
+      ++none_;
+      break;
+    case 3:
+      ++syserror_;
+      break;
+    default:
+      ++other_;
+  }
+  if (outcome.part.defective) {
+    ++defective_;
+    if (rejected) ++defectiveCaught_;
+  } else if (outcome.part.missingSignal) {
+    ++missing_;
+    if (rejected) ++missingCaught_;
+  } else if (rejected) {
+    ++goodRejected_;
+  }
+  if (json_) {
+    nlohmann::json line = {
+        {"serial", outcome.part.serial},        {"type", type},
+        {"result", ResultText(outcome.result)}, {"resultCode", outcome.result},
+        {"errors", outcome.errors.size()},      {"injected", outcome.part.defectText},
+        {"milliseconds", outcome.milliseconds}};
+    nlohmann::json errors = nlohmann::json::array();
+    for (size_t i = 0; i < outcome.errors.size(); ++i) {
+      const KelvaError& e = outcome.errors[i];
+      errors.push_back(
+          {{"code", e.code},
+           {"externalCode", e.externalCode},
+           {"text", outcome.errorTexts[i]},
+           {"key", {e.mode, e.instrument, e.channel, e.location, e.parameter, e.sensor}},
+           {"value", e.value},
+           {"limit", e.limit}});
+    }
+    line["errorList"] = errors;
+    std::printf("%s\n", line.dump().c_str());
+    return;
+  }
+  std::printf("%-14s %-8s %-12s errors %3zu", outcome.part.serial.c_str(), type.c_str(),
+              ResultText(outcome.result).c_str(), outcome.errors.size());
+  if (!outcome.errors.empty()) {
+    const KelvaError& e = outcome.errors.front();
+    const QClavis key(e.mode, e.instrument, e.channel, e.location, e.parameter, e.sensor);
+    std::printf("  first: %d %s (%s)", e.externalCode,
+                outcome.errorTexts.front().empty() ? "unknown error code"
+                                                   : outcome.errorTexts.front().c_str(),
+                params.FormatClavisText(key, std::bitset<6>("010111")).c_str());
+  }
+  if (!outcome.part.defectText.empty())
+    std::printf("  [injected: %s]", outcome.part.defectText.c_str());
+  std::printf("\n");
+}
+
+void CSummary::Print(double seconds, const std::string& historyFile) const {
+  const double perPart = parts_ > 0 ? partMilliseconds_ / parts_ : 0.0;
+  if (json_) {
+    nlohmann::json summary = {{"summary",
+                               {{"parts", parts_},
+                                {"ok", ok_},
+                                {"nok", nok_},
+                                {"noResult", none_},
+                                {"systemError", syserror_},
+                                {"defectiveInjected", defective_},
+                                {"defectiveCaught", defectiveCaught_},
+                                {"missingSignalInjected", missing_},
+                                {"missingSignalCaught", missingCaught_},
+                                {"goodPartsRejected", goodRejected_},
+                                {"millisecondsPerPart", perPart},
+                                {"seconds", seconds},
+                                {"historyFile", historyFile}}}};
+    std::printf("%s\n", summary.dump().c_str());
+    return;
+  }
+  std::printf("\nSummary: %d parts in %.2f s (%.2f ms per part)\n", parts_, seconds, perPart);
+  std::printf("  O.K. %d   n.O.K. %d   no result %d   system error %d", ok_, nok_, none_,
+              syserror_);
+  if (other_ > 0) std::printf("   other %d", other_);
+  std::printf("\n");
+  std::printf("  parts with an injected acoustic defect: %d, rejected %d\n", defective_,
+              defectiveCaught_);
+  std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
+  std::printf("  good parts rejected: %d\n", goodRejected_);
+  if (!historyFile.empty()) std::printf("  history: %s\n", historyFile.c_str());
+}

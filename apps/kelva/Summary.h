@@ -1,0 +1,26 @@
+#pragma once
+// What the bench prints: one line (or one JSON object) per part, and a summary at the end.
+
+#include <cstdio>
+#include <string>
+
+#include "Bench.h"
+
+class CSummary {
+ public:
+  explicit CSummary(bool json) : json_(json) {}
+
+  void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params);
+  void Print(double seconds, const std::string& historyFile) const;
+  // The process exit code a run ends with: 0 when every part got a result.
+  int Parts() const { return parts_; }
+
+ private:
+  bool json_;
+  int parts_ = 0;
+  int ok_ = 0, nok_ = 0, none_ = 0, syserror_ = 0, other_ = 0;
+  int defective_ = 0, defectiveCaught_ = 0;
+  int missing_ = 0, missingCaught_ = 0;
+  int goodRejected_ = 0;
+  double partMilliseconds_ = 0.0;
+};
