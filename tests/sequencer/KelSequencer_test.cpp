@@ -335,3 +335,31 @@ TEST_F(SequencerTest, RefreshReportOnlyAfterChanges) {
   EXPECT_EQ(service.Dispatch(), 0);
   CModule::CommandDispatcher().RemoveClients(&window);
 }
+
+namespace {
+class CTestReceiver : public CCommandReceiver<CRemoteControl<2>> {
+ public:
+  bool OnRemoteCommand(const std::wstring& text) override {
+    last = text;
+    return text == L"ok";
+  }
+  std::wstring last;
+};
+}  // namespace
+
+TEST(RemoteControl, OneReceiverPerChannel) {
+  CTestReceiver first, second;
+  auto& channel = CRemoteControl<2>::Channel();
+  EXPECT_FALSE(CRemoteControl<2>::Message(L"ok"));  // nobody listens
+  channel.Register(&first);
+  EXPECT_TRUE(CRemoteControl<2>::Message(L"ok"));
+  EXPECT_FALSE(CRemoteControl<2>::Message(L"no"));
+  EXPECT_EQ(first.last, L"no");
+  channel.Register(&second);  // replaces the first
+  channel.Release(&first);    // not the stored one: nothing changes
+  EXPECT_TRUE(CRemoteControl<2>::Message(L"ok"));
+  EXPECT_EQ(second.last, L"ok");
+  EXPECT_FALSE(CRemoteControl<3>::Message(L"ok"));  // channels are independent
+  channel.Release(&second);
+  EXPECT_FALSE(CRemoteControl<2>::Message(L"ok"));
+}
