@@ -23,6 +23,7 @@
 #include "sequencer/InstrumentTimesliceAssociator.h"
 #include "store/Keys.h"
 #include "store/ValueStoreBase.h"
+#include "store/WorkLists.h"
 
 template <typename Value, typename HistoryTable>
 class CKelFinalStore : public CValueStoreBase {
@@ -30,10 +31,7 @@ class CKelFinalStore : public CValueStoreBase {
   using value_map_t = CQParamTypedTable<CUniqueTreeMap<QClavis, Value>>;
   using history_map_t = HistoryTable;
   using value_iterator = typename value_map_t::iterator;
-  struct to_validate_item {
-    unsigned validate;     // the validation tag: the value's generation
-    value_iterator value;  // the value in ValueMap
-  };
+  using to_validate_item = WorkLists::to_validate_item<value_iterator>;
   using to_validate_map_t = std::map<QClavis, to_validate_item>;
   using to_evaluate_map_t = std::map<QClavis, value_iterator>;
   // Per quantity with history: (historyIndex of its newest entry, number of its entries).
@@ -54,25 +52,13 @@ class CKelFinalStore : public CValueStoreBase {
   const section_counter_map_t& SectionCounterMap() const { return sectionCounter_; }
 
   // Moves every pending value to the evaluation list (a key already there keeps its item).
-  void validated() {
-    for (const auto& [key, item] : toValidate_) toEvaluate_.emplace(key, item.value);
-    toValidate_.clear();
-  }
+  void validated() { WorkLists::Validated(toValidate_, toEvaluate_); }
 
   // Takes every value whose expiry matches the event off the evaluation list.
-  void evaluated(Kelva::sequencer_events_t event) {
-    for (auto it = toEvaluate_.begin(); it != toEvaluate_.end();) {
-      if (CInstrumentTimesliceAssociator::expire_matches(it->second->second.expire, event))
-        it = toEvaluate_.erase(it);
-      else
-        ++it;
-    }
-  }
+  void evaluated(Kelva::sequencer_events_t event) { WorkLists::Evaluated(toEvaluate_, event); }
 
   bool evaluation_matches(const QClavis& key, Kelva::sequencer_events_t event) const {
-    auto it = valueMap_.find(key);
-    return it != valueMap_.end() &&
-           CInstrumentTimesliceAssociator::expire_matches(it->second.expire, event);
+    return WorkLists::ExpireMatches(valueMap_, key, event);
   }
 
   bool empty(int mode) const override {

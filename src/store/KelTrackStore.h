@@ -24,6 +24,7 @@
 #include "store/KelTrackStoreBase.h"
 #include "store/QValueStoreTrackItem.h"
 #include "store/TrackPointMath.h"
+#include "store/WorkLists.h"
 
 template <typename T>
 class CKelTrackStore : public CKelTrackStoreBase {
@@ -32,10 +33,7 @@ class CKelTrackStore : public CKelTrackStoreBase {
   using value_map_t = CQParamTypedTable<CUniqueTreeMap<QIdx1, track_t>>;
   using history_map_t = CQParamTypedTable<CUniqueTreeMap<Qiqi, track_t>>;
   using value_iterator = typename value_map_t::iterator;
-  struct to_validate_item {
-    unsigned validate;
-    value_iterator value;
-  };
+  using to_validate_item = WorkLists::to_validate_item<value_iterator>;
   using to_validate_map_t = std::map<QIdx1, to_validate_item>;
   using to_evaluate_map_t = std::map<QIdx1, value_iterator>;
 
@@ -55,24 +53,14 @@ class CKelTrackStore : public CKelTrackStoreBase {
     return it == valueMap_.end() ? nullptr : &it->second;
   }
 
-  void validated() {
-    for (const auto& [key, item] : toValidate_) toEvaluate_.emplace(key, item.value);
-    toValidate_.clear();
-  }
+  // Moves every pending value to the evaluation list (a key already there keeps its item).
+  void validated() { WorkLists::Validated(toValidate_, toEvaluate_); }
 
-  void evaluated(Kelva::sequencer_events_t event) {
-    for (auto it = toEvaluate_.begin(); it != toEvaluate_.end();) {
-      if (CInstrumentTimesliceAssociator::expire_matches(it->second->second.expire, event))
-        it = toEvaluate_.erase(it);
-      else
-        ++it;
-    }
-  }
+  // Takes every value whose expiry matches the event off the evaluation list.
+  void evaluated(Kelva::sequencer_events_t event) { WorkLists::Evaluated(toEvaluate_, event); }
 
   bool evaluation_matches(const QIdx1& trackKey, Kelva::sequencer_events_t event) const {
-    auto it = valueMap_.find(trackKey);
-    return it != valueMap_.end() &&
-           CInstrumentTimesliceAssociator::expire_matches(it->second.expire, event);
+    return WorkLists::ExpireMatches(valueMap_, trackKey, event);
   }
 
   // Puts the quantity's track on the validation list with the tag (an existing item stays);
