@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "frame/EvStoreServer.h"
 #include "host/Output.h"
@@ -200,4 +201,19 @@ TEST_F(MainStationTest, SynchronisationWithoutStoreAndDamagedWagons) {
   station.work_final(whole);
   EXPECT_EQ(store.SingleValueMap().size(), 1u);
   CModeMachine::ModeMachine().Reset();
+}
+
+TEST(MainStationThread, MustLiveInTheMainThread) {
+  CThreadHead::FindMyThreadHead(nullptr);  // this thread is the main one
+  PrWin::CaptureSink capture;
+  std::thread([] {
+    CMainStation station;
+    station.Create("WorkerStation", nullptr);
+    station.OnSpecialCreate();
+  }).join();
+  ASSERT_EQ(capture.Lines().size(), 1u);
+  EXPECT_EQ(capture.Lines()[0].text,
+            "CMainStation WorkerStation has to be in main thread context\n");
+  EXPECT_EQ(capture.Lines()[0].category, 1);
+  EXPECT_EQ(capture.Lines()[0].style, 4);
 }
