@@ -69,6 +69,8 @@ class CRailwayStation : public CSpecialModeClient {
  public:
   using handler_t = std::function<void(const CTrain&)>;
 
+  // `flag` is reserved (pass false); `defaultHandler` (may be empty) gets trains sent to an
+  // input the station does not have.
   CRailwayStation(bool flag, handler_t defaultHandler);
   ~CRailwayStation() override;
 
