@@ -1,11 +1,13 @@
 #include "host/File.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 size_t CMemFile::Read(void* buffer, size_t n) {
@@ -38,13 +40,80 @@ CDiskFile::~CDiskFile() {
   Close();
 }
 
+namespace {
+
+// Opens `path` for reading when it is a regular file. O_NONBLOCK keeps the open itself from
+// waiting for a writer when the name is a FIFO; the fstat then refuses it. -1 with errno set
+// (EINVAL for a file that is not regular).
+int OpenRegularForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  // Back to blocking reads for the regular file.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+}  // namespace
+
 bool CDiskFile::Open(const std::string& path, mode_t mode) {
   Close();
   ClearFailed();
-  file_ = std::fopen(path.c_str(), mode == modeRead ? "rb" : "wb");
   path_ = path;
   mode_ = mode;
+  if (mode == modeWrite) {
+    file_ = std::fopen(path.c_str(), "wb");
+    return file_ != nullptr;
+  }
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) return false;
+  file_ = ::fdopen(fd, "rb");
+  if (file_ == nullptr) ::close(fd);
   return file_ != nullptr;
+}
+
+ReadFileResult ReadRegularFile(const std::string& path, std::string& content, std::string& why) {
+  content.clear();
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      why = "does not exist";
+      return ReadFileResult::missing;
+    }
+    why = std::string("cannot be read: ") + std::strerror(errno);
+    return ReadFileResult::failed;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    why = "is not a regular file";
+    return ReadFileResult::notRegular;
+  }
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) {
+    why = errno == EINVAL ? "is not a regular file"
+                          : std::string("cannot be read: ") + std::strerror(errno);
+    return errno == EINVAL ? ReadFileResult::notRegular : ReadFileResult::failed;
+  }
+  char buffer[65536];
+  while (true) {
+    const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      why = std::string("cannot be read: ") + std::strerror(errno);
+      ::close(fd);
+      content.clear();
+      return ReadFileResult::failed;
+    }
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return ReadFileResult::ok;
 }
 
 bool CDiskFile::Close() {

@@ -65,7 +65,8 @@ class CMemFile : public CFile {
   size_t readLimit_ = SIZE_MAX;
 };
 
-// A file on disk, opened for reading or for writing (created or truncated).
+// A file on disk, opened for reading or for writing (created or truncated). Opening for
+// reading refuses anything but a regular file (a FIFO would block the reader for good).
 class CDiskFile : public CFile {
  public:
   enum mode_t { modeRead, modeWrite };
@@ -118,6 +119,19 @@ class CReplacingFile : public CFile {
   std::string target_;
   std::string temporary_;
 };
+
+// Reading whole files. Only regular files are read: a FIFO, a device or a folder under the
+// name would block or make no sense, so it is refused. Every reader of text files (test
+// plans, the settings file) goes through here.
+enum class ReadFileResult {
+  ok,          // `content` holds the whole file
+  missing,     // nothing exists under the name
+  notRegular,  // a folder, FIFO, device or socket
+  failed,      // it exists but cannot be opened or read (permissions, I/O error)
+};
+// Reads `path` into `content`; on anything but ok, `content` is empty and `why` says in a few
+// words what is wrong ("does not exist", "is not a regular file", "cannot be read: <reason>").
+ReadFileResult ReadRegularFile(const std::string& path, std::string& content, std::string& why);
 
 // Little-endian numbers. T is an arithmetic type of 1, 2, 4 or 8 bytes.
 template <typename T>

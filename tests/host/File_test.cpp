@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -196,4 +197,29 @@ TEST_F(DiskFileTest, ReplacingFileInMissingDirectoryFailsCleanly) {
   EXPECT_FALSE(file.Write("x", 1));
   EXPECT_FALSE(file.Commit());
   EXPECT_TRUE(Names().empty());
+}
+
+// A FIFO or a folder under a file's name must be refused at once: a reader that opened a FIFO
+// would wait for a writer for good.
+TEST_F(DiskFileTest, OnlyRegularFilesAreRead) {
+  const std::string fifo = PathOf("queue");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string content = "stale";
+  std::string why;
+  EXPECT_EQ(ReadRegularFile(fifo, content, why), ReadFileResult::notRegular);
+  EXPECT_EQ(why, "is not a regular file");
+  EXPECT_TRUE(content.empty());
+  CDiskFile file;
+  EXPECT_FALSE(file.Open(fifo, CDiskFile::modeRead));
+  EXPECT_EQ(ReadRegularFile(dir_.string(), content, why), ReadFileResult::notRegular);
+  EXPECT_FALSE(file.Open(dir_.string(), CDiskFile::modeRead));
+
+  EXPECT_EQ(ReadRegularFile(PathOf("none"), content, why), ReadFileResult::missing);
+  EXPECT_EQ(why, "does not exist");
+
+  const std::string text = PathOf("plain");
+  std::ofstream(text, std::ios::binary) << std::string("a\0b", 3);
+  EXPECT_EQ(ReadRegularFile(text, content, why), ReadFileResult::ok);
+  EXPECT_EQ(content, std::string("a\0b", 3));
+  EXPECT_TRUE(file.Open(text, CDiskFile::modeRead));
 }
