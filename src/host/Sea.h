@@ -116,11 +116,15 @@ namespace SeaFile {
 // place). False when the file could not be written; the previous file is then unchanged.
 bool Save(const std::string& path);
 // Replaces the application and preference stores with the file's content. A missing file
-// leaves both stores empty and returns true (every setting takes its default). A file that
-// cannot be parsed gives one message (category 1, style 3) naming the file, the line and what
-// was expected, leaves both stores empty, and returns false.
+// leaves both stores empty and returns true (every setting takes its default). Damage costs
+// only what it touches: an entry with a line that cannot be read is dropped whole (its
+// settings take their defaults) with a message (category 1, style 3) naming the file, the line,
+// what was expected and the entry; a file cut short (no "[end]") also drops the last entry read.
+// Every other entry keeps its value. False when anything was dropped or the file cannot be read
+// (not a regular file, no permission): the caller keeps such a file aside before saving over it.
 bool Load(const std::string& path);
-// The text form of the two stores, and parsing it (for tests and tools).
+// The text form of the two stores, and parsing it (for tests and tools); Parse reports and
+// returns as Load does.
 std::string Format();
 bool Parse(const std::string& text, const std::string& fileName);
 }  // namespace SeaFile

@@ -12,9 +12,9 @@
 // entry without lines. Fields are separated by ';' and trimmed; a field with ';', '"', '#',
 // blanks at its ends or nothing at all is written in double quotes with \" and \\ escapes.
 // The closing line "[end]" tells a complete file from one cut short by a crash or a full disk.
-#include <filesystem>
-#include <fstream>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "host/File.h"
 #include "host/Output.h"
@@ -102,12 +102,6 @@ bool SplitFields(const std::string& text, CSeaBase::Line& fields, std::string& e
   }
 }
 
-void Report(const std::string& fileName, int line, const std::string& expected) {
-  PrWin::Output(PrWin::catOperator, 3,
-                "Settings file '%s', line %d: expected %s; all settings take their defaults\n",
-                fileName.c_str(), line, expected.c_str());
-}
-
 }  // namespace
 
 // A key that reads back as itself: no '=', '"', ';' or '+', no '#' or '[' at its start, no
@@ -149,75 +143,167 @@ std::string Format() {
   return out.str();
 }
 
-bool Parse(const std::string& text, const std::string& fileName) {
-  for (CSeaBase* store : kSavedStores) store->Clear();
-  std::istringstream in(text);
-  std::string raw;
-  CSeaBase* store = nullptr;
-  int number = 0;
-  std::string error;
-  bool ended = false;
-  while (std::getline(in, raw)) {
-    ++number;
-    const std::string line = Trim(raw);
-    if (line.empty() || line.front() == '#') continue;
-    if (ended) {
-      error = "nothing after [end]";
-      break;
+namespace {
+
+// Reads the settings text line by line. A line that cannot be read costs only its own entry:
+// the entry is dropped (every module then takes that entry's defaults) and further lines of
+// the same key are ignored, so a half-read list never stands for the whole list. A cut-off
+// file (no "[end]") also drops the last entry read, which may have lost lines at the cut.
+class CParser {
+ public:
+  explicit CParser(std::string fileName) : fileName_(std::move(fileName)) {}
+
+  bool Run(const std::string& text) {
+    std::istringstream in(text);
+    std::string raw;
+    while (std::getline(in, raw)) {
+      ++number_;
+      Line(Trim(raw));
+    }
+    if (!ended_) {
+      // The last entry read may have lost lines at the cut; when the cut falls inside a line,
+      // that line is a fragment and the entry before it is in doubt as well.
+      const bool cutInLine = !text.empty() && text.back() != '\n';
+      bool dropped = DropAtCut(lastStore_, lastKey_);
+      if (cutInLine) dropped = DropAtCut(previousStore_, previousKey_) || dropped;
+      if (!dropped)
+        PrWin::Output(PrWin::catOperator, 3,
+                      "Settings file '%s' is cut short (no closing line [end])\n",
+                      fileName_.c_str());
+      damaged_ = true;
+    }
+    return !damaged_;
+  }
+
+ private:
+  void Line(const std::string& line) {
+    if (line.empty() || line.front() == '#') return;
+    if (ended_) {
+      if (!afterEndReported_) LineFault("nothing after [end]; the rest of the file is ignored");
+      afterEndReported_ = true;
+      return;
     }
     if (line == "[end]") {
-      ended = true;
-      continue;
+      ended_ = true;
+      return;
     }
-    if (line.front() == '[') {
-      store = nullptr;
-      for (CSeaBase* candidate : kSavedStores)
-        if (line == "[" + candidate->Name() + "]") store = candidate;
-      if (store == nullptr) {
-        error = "[application] or [preferences]";
-        break;
-      }
-      continue;
+    if (line.front() == '[') return Section(line);
+    if (store_ == nullptr) {
+      if (!sectionReported_)
+        LineFault(sectionKnown_ ? "an entry of [application] or [preferences]; the entries of "
+                                  "this section are ignored"
+                                : "a [application] or [preferences] section before the first "
+                                  "entry");
+      sectionReported_ = true;
+      return;
     }
-    if (store == nullptr) {
-      error = "a [application] or [preferences] section before the first entry";
-      break;
+    Entry(line);
+  }
+
+  void Section(const std::string& line) {
+    store_ = nullptr;
+    sectionKnown_ = true;
+    sectionReported_ = false;
+    for (CSeaBase* candidate : kSavedStores)
+      if (line == "[" + candidate->Name() + "]") store_ = candidate;
+    if (store_ == nullptr) {
+      LineFault("[application] or [preferences]; the entries of this section are ignored");
+      sectionReported_ = true;
     }
+  }
+
+  void Entry(const std::string& line) {
     const size_t equals = line.find('=');
+    if (line.substr(0, equals).find('\0') != std::string::npos)
+      return LineFault("text, not a NUL byte");
     if (equals == std::string::npos) {
-      if (line.find_first_of("\";+") != std::string::npos) {
-        error = "'key = fields'";
-        break;
-      }
-      store->CreateEntry(line, 0);
-      continue;
+      if (line.find_first_of("\";+") != std::string::npos)
+        return LineFault("'key = fields'; the line is ignored");
+      Note(line);
+      if (!IsDamaged(store_, line)) store_->CreateEntry(line, 0);
+      return;
     }
     const bool append = equals > 0 && line[equals - 1] == '+';
     const std::string key = Trim(line.substr(0, append ? equals - 1 : equals));
-    if (key.empty() || key.find('"') != std::string::npos) {
-      error = "a key before '='";
-      break;
-    }
+    if (key.empty() || key.find('"') != std::string::npos)
+      return LineFault("a key before '='; the line is ignored");
+    Note(key);
+    if (IsDamaged(store_, key)) return;
+    if (line.find('\0') != std::string::npos) return EntryFault(key, "text, not a NUL byte");
+    std::string error;
     CSeaBase::Line fields;
     const std::string rest = Trim(line.substr(equals + 1));
-    if (!rest.empty() && !SplitFields(rest, fields, error)) break;
-    store->CreateEntry(key, 0);
-    CSeaBase::Entry& entry = *store->FindEntry(key);
-    if (!append && !entry.empty()) {
-      error = "one 'key =' line per key (further lines use '+=')";
-      break;
-    }
-    if (append && entry.empty()) {
-      error = "'key =' before the first 'key +=' line";
-      break;
-    }
-    entry.push_back(std::move(fields));
+    if (!rest.empty() && !SplitFields(rest, fields, error)) return EntryFault(key, error);
+    CSeaBase::Entry* entry = store_->FindEntry(key);
+    if (!append && entry != nullptr && !entry->empty())
+      return EntryFault(key, "one 'key =' line per key (further lines use '+=')");
+    if (append && (entry == nullptr || entry->empty()))
+      return EntryFault(key, "'key =' before the first 'key +=' line");
+    store_->CreateEntry(key, 0);
+    store_->FindEntry(key)->push_back(std::move(fields));
   }
-  if (error.empty() && !ended) error = "the closing line [end] (the file is cut short)";
-  if (error.empty()) return true;
-  Report(fileName, number < 1 ? 1 : number, error);
+
+  // Remembers the entries of the last two lines read (for a cut at the end of the file).
+  void Note(const std::string& key) {
+    if (key == lastKey_ && store_ == lastStore_) return;
+    previousKey_ = lastKey_;
+    previousStore_ = lastStore_;
+    lastKey_ = key;
+    lastStore_ = store_;
+  }
+
+  bool DropAtCut(CSeaBase* store, const std::string& key) {
+    if (store == nullptr || key.empty() || IsDamaged(store, key)) return false;
+    DropEntry(store, key);
+    PrWin::Output(PrWin::catOperator, 3,
+                  "Settings file '%s' is cut short (no closing line [end]); entry '%s', read "
+                  "last, takes its defaults\n",
+                  fileName_.c_str(), key.c_str());
+    return true;
+  }
+
+  bool IsDamaged(const CSeaBase* store, const std::string& key) const {
+    return damagedKeys_.count({store, key}) != 0;
+  }
+
+  void DropEntry(CSeaBase* store, const std::string& key) {
+    store->RemoveEntry(key);
+    damagedKeys_.insert({store, key});
+  }
+
+  void EntryFault(const std::string& key, const std::string& expected) {
+    DropEntry(store_, key);
+    damaged_ = true;
+    PrWin::Output(PrWin::catOperator, 3,
+                  "Settings file '%s', line %d: expected %s; entry '%s' takes its defaults\n",
+                  fileName_.c_str(), number_, expected.c_str(), key.c_str());
+  }
+
+  void LineFault(const std::string& expected) {
+    damaged_ = true;
+    PrWin::Output(PrWin::catOperator, 3, "Settings file '%s', line %d: expected %s\n",
+                  fileName_.c_str(), number_, expected.c_str());
+  }
+
+  std::string fileName_;
+  int number_ = 0;
+  CSeaBase* store_ = nullptr;
+  bool sectionKnown_ = false;     // a section line was seen (store_ null: an unknown one)
+  bool sectionReported_ = false;  // entries outside a known section were reported once
+  bool ended_ = false;
+  bool afterEndReported_ = false;
+  bool damaged_ = false;
+  std::string lastKey_, previousKey_;
+  CSeaBase* lastStore_ = nullptr;
+  CSeaBase* previousStore_ = nullptr;
+  std::set<std::pair<const CSeaBase*, std::string>> damagedKeys_;
+};
+
+}  // namespace
+
+bool Parse(const std::string& text, const std::string& fileName) {
   for (CSeaBase* store : kSavedStores) store->Clear();
-  return false;
+  return CParser(fileName).Run(text);
 }
 
 bool Save(const std::string& path) {
@@ -231,26 +317,21 @@ bool Save(const std::string& path) {
 }
 
 bool Load(const std::string& path) {
-  std::error_code error;
-  const bool exists = std::filesystem::exists(path, error);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    for (CSeaBase* store : kSavedStores) store->Clear();
-    if (!exists) return true;
-    PrWin::Output(PrWin::catOperator, 3,
-                  "Settings file '%s' cannot be read; all settings take their defaults\n",
-                  path.c_str());
-    return false;
+  for (CSeaBase* store : kSavedStores) store->Clear();
+  std::string text;
+  std::string why;
+  switch (ReadRegularFile(path, text, why)) {
+    case ReadFileResult::ok:
+      return Parse(text, path);
+    case ReadFileResult::missing:
+      return true;
+    case ReadFileResult::notRegular:
+    case ReadFileResult::failed:
+      break;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  const std::string text = content.str();
-  if (text.find('\0') != std::string::npos) {
-    Report(path, 1, "a text file");
-    for (CSeaBase* store : kSavedStores) store->Clear();
-    return false;
-  }
-  return Parse(text, path);
+  PrWin::Output(PrWin::catOperator, 3, "Settings file '%s' %s; all settings take their defaults\n",
+                path.c_str(), why.c_str());
+  return false;
 }
 
 }  // namespace SeaFile
