@@ -1,16 +1,21 @@
 #include "host/FileIO.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "host/Clock.h"
 
 namespace fs = std::filesystem;
 
@@ -133,6 +138,46 @@ bool CopyOneFile(const fs::path& source, const fs::path& target) {
   return true;
 }
 
+// Appends `part` with every byte outside [A-Za-z0-9-] written as %XX.
+void AppendPercentEncoded(std::string& out, const std::string& part) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (const char c : part) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    const bool kept = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                      (byte >= '0' && byte <= '9') || byte == '-';
+    if (kept) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+}
+
+// The host's wall time in UTC as 20261206T140501Z.
+std::string UtcTimestamp() {
+  const std::time_t now = HostClock::WallTime();
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof(text), "%Y%m%dT%H%M%SZ", &utc);
+  return text;
+}
+
+// Renames `from` to `to` unless something exists under `to`; errno EEXIST then. Falls back to
+// link and unlink on file systems that cannot rename without replacing.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  if (::unlink(from.c_str()) == 0) return true;
+  const int unlinkError = errno;
+  ::unlink(to.c_str());
+  errno = unlinkError;
+  return false;
+}
+
 }  // namespace
 
 std::string ensureLimitedPath(const std::string& path, size_t maxLength) {
@@ -167,6 +212,30 @@ std::string sanitizeFileName(const std::string& name) {
   safe.resize(CharacterBoundary(safe, kMaxFileNameBytes));
   while (!safe.empty() && IsStripped(safe.back())) safe.pop_back();
   return safe.empty() ? "_" : safe;
+}
+
+std::string partTypeFileName(const std::string& platform, const std::string& type) {
+  std::string name;
+  AppendPercentEncoded(name, platform);
+  if (!platform.empty()) name += '_';
+  AppendPercentEncoded(name, type);
+  return name;
+}
+
+bool KeepDamagedFile(const std::string& path, std::string* keptAs) {
+  std::error_code ec;
+  if (path.empty() || !fs::exists(fs::symlink_status(path, ec))) return false;
+  const std::string base = path + ".damaged-" + UtcTimestamp();
+  for (int attempt = 1; attempt <= 999; ++attempt) {
+    const std::string candidate = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    if (RenameWithoutReplacing(path, candidate)) {
+      SyncPath(fs::path(candidate).parent_path().string(), true);
+      if (keptAs != nullptr) *keptAs = candidate;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
 }
 
 bool matchesPattern(const std::string& name, const std::string& pattern) {

@@ -30,6 +30,30 @@ std::string ensureLimitedPath(const std::string& path, size_t maxLength = 240);
 // sanitizing it again changes nothing.
 std::string sanitizeFileName(const std::string& name);
 
+// The base name (no extension) of the history files of one part type on one platform. Every
+// byte of `platform` and `type` outside [A-Za-z0-9-] is written as '%' and two upper-case hex
+// digits ("GT2/A" gives "GT2%2FA", "_" gives "%5F", "." gives "%2E"); the encoded platform and
+// the encoded type are joined by '_', which never occurs inside an encoded part. The '_' is
+// written exactly when `platform` is not empty, so ("P1", "T1") gives "P1_T1", ("", "T1")
+// gives "T1" and ("P1", "") gives "P1_". Different (platform, type) pairs therefore always give
+// different names, and no name is "." or ".." or holds a '/'. Returns "" only when both are
+// empty (no history is kept then). The result is not shortened: it can be up to three times
+// as long as the two names together, and a caller that needs a name the file system accepts
+// checks its length (see kMaxPartTypeFileNameBytes).
+std::string partTypeFileName(const std::string& platform, const std::string& type);
+
+// The longest part-type file name (in bytes) the program uses. Leaves room below the usual 255-byte
+// limit for the suffixes added to it (extension, temporary name, ".damaged-<timestamp>").
+constexpr size_t kMaxPartTypeFileNameBytes = 200;
+
+// Keeps a file that could not be read out of the way of the next save: renames `path` to
+// `<path>.damaged-<timestamp>`, the timestamp being the host's wall time in UTC written as
+// 20261206T140501Z. When that name exists, "-2", "-3", ... is appended (up to "-999"); an
+// existing file is never replaced. Returns true when the file now has its new name, which
+// `*keptAs` (when given) receives; false when `path` does not exist or cannot be renamed, and
+// `path` is then left as it was.
+bool KeepDamagedFile(const std::string& path, std::string* keptAs = nullptr);
+
 // Matches a file name (not a path) against a glob: '*' stands for any run of characters
 // (also none), '?' for exactly one UTF-8 character, every other byte for itself (case
 // sensitive). "*" matches every name, also names starting with '.'; "*.hst" matches names
