@@ -106,14 +106,16 @@ void CBench::SendFinals(SimPart& part, int mode) {
       scalar->SetClavis(ToSClavis(q.key));
       scalar->SetTimeslice(22, SignalBase::expire_measurement);
       scalar->value = q.nominal + Scatter(part, q) + (Defective(part, i) ? q.defect : 0.0f);
+      CountNonFinite(&scalar->value, 1);
       scalar->unit = q.unit;
       train.AddObject(scalar);
     } else if (q.kind == SimQuantity::kSpectrum) {
       const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
                                      q.unit);
-      auto signal =
-          std::make_shared<CSignalieee32>(description, Spectrum(part, q, Defective(part, i), 0.0f),
-                                          22, SignalBase::expire_measurement);
+      std::vector<float> samples = Spectrum(part, q, Defective(part, i), 0.0f);
+      CountNonFinite(samples.data(), samples.size());
+      auto signal = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
+                                                    SignalBase::expire_measurement);
       signal->SetClavis(ToSClavis(q.key));
       train.AddObject(signal);
     }
@@ -148,14 +150,16 @@ void CBench::SendTracks(SimPart& part, int mode) {
         point->SetTimeslice(22, SignalBase::expire_measurement);
         point->value = q.start + (q.end - q.start) * along + offsets[i] +
                        (Defective(part, i) && inRange ? q.defect : 0.0f);
+        CountNonFinite(&point->value, 1);
         point->unit = q.unit;
         train.AddObject(point);
       } else if (q.kind == SimQuantity::kSpectrogram && cell % 4 == 0) {
         const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
                                        q.unit);
-        auto row = std::make_shared<CSignalieee32>(
-            description, Spectrum(part, q, Defective(part, i) && inRange, offsets[i]), 22,
-            SignalBase::expire_measurement);
+        std::vector<float> samples = Spectrum(part, q, Defective(part, i) && inRange, offsets[i]);
+        CountNonFinite(samples.data(), samples.size());
+        auto row = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
+                                                   SignalBase::expire_measurement);
         row->SetClavis(ToSClavis(q.key));
         row->SetTrigger(trigger, cell);
         train.AddObject(row);
@@ -164,6 +168,11 @@ void CBench::SendTracks(SimPart& part, int mode) {
     train.AddObject(std::make_shared<CThreadSynch::Key>(CThreadSynch::CurrentKey(1)));
     CRailwayStation::DeliverTo(station_, "TriggeredInput", train);
   }
+}
+
+void CBench::CountNonFinite(const float* values, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (!std::isfinite(values[i])) ++nonFinite_;
 }
 
 void CBench::RunMode(SimPart& part, int mode) {
@@ -185,6 +194,7 @@ PartOutcome CBench::RunPart(int number) {
   PartOutcome outcome;
   outcome.part = DrawPart(plan_, seed_, number);
   SimPart& part = outcome.part;
+  nonFinite_ = 0;
   if (part.defectQuantity >= 0) {
     const SimQuantity& q = plan_.quantities[static_cast<size_t>(part.defectQuantity)];
     part.defectText =
@@ -206,6 +216,7 @@ PartOutcome CBench::RunPart(int number) {
     outcome.errors.push_back(error);
     outcome.errorTexts.push_back(text);
   }
+  outcome.nonFiniteValues = nonFinite_;
   CModule::CommandDispatcher().ProcessCommand(mcEndOfTest, 0, nullptr);
   CCandidateMachine::CandidateMachine().SetState(0);
   outcome.milliseconds =

@@ -18,6 +18,7 @@ struct PartOutcome {
   std::vector<KelvaError> errors;
   std::vector<std::string> errorTexts;
   double milliseconds = 0.0;
+  int nonFiniteValues = 0;  // measured values sent as inf or NaN
 };
 
 class CBench {
@@ -37,12 +38,15 @@ class CBench {
   std::vector<float> Spectrum(SimPart& part, const SimQuantity& q, bool defective,
                               float extra) const;
   uint32_t CellsOf(const QClavis& key) const;
+  // Counts the values about to be sent that are inf or NaN.
+  void CountNonFinite(const float* values, size_t n);
 
   const CPlugin& plugin_;
   const SimPlan& plan_;
   std::string station_;
   uint64_t seed_;
   CDtParamInstance params_;
+  int nonFinite_ = 0;  // of the current part
 };
 
 // "O.K.", "n.O.K.", "no result", "system error", or "result <n>".

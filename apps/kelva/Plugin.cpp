@@ -27,7 +27,8 @@ bool CPlugin::Load(const std::string& path, std::string& error) {
   return Find(handle_, "KelvaSequencerEvent", event_, error) &&
          Find(handle_, "KelvaResultRequest", resultRequest_, error) &&
          Find(handle_, "KelvaErrorCount", errorCount_, error) &&
-         Find(handle_, "KelvaGetError", getError_, error);
+         Find(handle_, "KelvaGetError", getError_, error) &&
+         Find(handle_, "KelvaSaveHistory", saveHistory_, error);
 }
 
 void CPlugin::Unload() {
@@ -40,6 +41,13 @@ bool CPlugin::GetError(int32_t index, KelvaError& error, std::string& text) cons
   if (!getError_(index, &error, buffer, sizeof(buffer))) return false;
   text = buffer;
   return true;
+}
+
+bool CPlugin::SaveHistory(std::string& path) const {
+  char buffer[4096];
+  const bool saved = saveHistory_(buffer, sizeof(buffer));
+  path = buffer;
+  return saved;
 }
 
 std::string DefaultPluginPath() {

@@ -21,6 +21,8 @@ class CPlugin {
   int32_t ResultRequest(int32_t mode) const { return resultRequest_(mode); }
   int32_t ErrorCount() const { return errorCount_(); }
   bool GetError(int32_t index, KelvaError& error, std::string& text) const;
+  // Saves the history now; `path` gets the history file ("" before the first part).
+  bool SaveHistory(std::string& path) const;
 
  private:
   void* handle_ = nullptr;
@@ -28,6 +30,7 @@ class CPlugin {
   decltype(&KelvaResultRequest) resultRequest_ = nullptr;
   decltype(&KelvaErrorCount) errorCount_ = nullptr;
   decltype(&KelvaGetError) getError_ = nullptr;
+  decltype(&KelvaSaveHistory) saveHistory_ = nullptr;
 };
 
 // The plug-in next to this program's build, or $KELVA_PLUGIN.

@@ -9,9 +9,12 @@
 #include <memory>
 
 #include "Bench.h"
+#include "BenchSettings.h"
+#include "Checkpoints.h"
 #include "Plugin.h"
 #include "Simulation.h"
 #include "Summary.h"
+#include "WorkDir.h"
 #include "host/Candidate.h"
 #include "host/FileIO.h"
 #include "host/Module.h"
@@ -33,27 +36,21 @@ class LogSink : public PrWin::Sink {
   std::ofstream out_;
 };
 
-// A fresh work directory gets the settings of a bench: history kept per part type, the plan's
-// terminal error codes, and only the instruments the bench measures requested (values of
-// second-level instruments are computed, not measured).
-void SeedSettings(const SimPlan& simulation) {
-  CSeaBase* sea = CSeaBase::ApplicationSea();
-  sea->LookupSetInt("Sequencer-Params", 0, 0);   // keep the history from part to part
-  sea->LookupSetInt("Sequencer-Params", 10, 4);  // single-value history depth
-  const CDtParamInstance params;
-  const int codes[] = {1910, 1920, 1920, 1930};
-  for (int field = 0; field < 4; ++field)
-    if (params.ErrorCode().count(QIdx1(codes[field])) != 0)
-      sea->LookupSetInt("Terminal-ErrorCode", codes[field], field);
-  CResourceList instruments(sea, "Terminal-Instruments");
-  for (const auto& [instrument, name] : params.Instrument()) {
-    bool measured = false;
-    for (const SimQuantity& q : simulation.quantities)
-      measured = measured || q.key.instrument() == instrument.id();
-    CResourceLine line = instruments.AddLineTail();
-    line.SetInt(0, instrument.id());
-    line.SetBool(1, measured);
-  }
+// Adds a sink for the lifetime of this object.
+class ScopedSink {
+ public:
+  explicit ScopedSink(PrWin::Sink* sink) : sink_(sink) { PrWin::AddSink(sink_); }
+  ~ScopedSink() { PrWin::RemoveSink(sink_); }
+  ScopedSink(const ScopedSink&) = delete;
+  ScopedSink& operator=(const ScopedSink&) = delete;
+
+ private:
+  PrWin::Sink* sink_;
+};
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "kelva: %s\n", message.c_str());
+  return 2;
 }
 
 std::unique_ptr<CModule> CreateModule(const std::string& className, const std::string& name) {
@@ -63,85 +60,96 @@ std::unique_ptr<CModule> CreateModule(const std::string& className, const std::s
   return module;
 }
 
+// A settings file that lost entries is kept beside before anything is saved over it. False
+// when it exists but cannot be kept (then nothing may be saved over it).
+bool KeepDamagedSettings(const std::string& settingsFile) {
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(settingsFile, error))) return true;
+  std::string keptAs;
+  if (!FileIO::KeepDamagedFile(settingsFile, &keptAs)) return false;
+  std::fprintf(stderr, "kelva: the damaged settings file was kept as %s\n", keptAs.c_str());
+  return true;
+}
+
+// Drives the parts; the modules exist for exactly this scope.
+int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& simulation,
+             const std::string& settingsFile, int lastIssued) {
+  std::unique_ptr<CModule> sequencer = CreateModule("CKelSequencer", "Sequencer");
+  std::unique_ptr<CModule> station = CreateModule("CMainStation", "MainStation");
+  auto* client = dynamic_cast<CSpecialModeClient*>(sequencer.get());
+  if (client == nullptr || !station)
+    return Refuse("the plug-in does not provide CKelSequencer and CMainStation");
+  sequencer->PostCreate();
+  station->PostCreate();
+
+  const CDtParamInstance params;
+  CBench bench(plugin, simulation, station->Name(), options.seed);
+  CSummary summary(options.json);
+  CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
+  const int lastPart = lastIssued + options.parts;
+  checkpoints.Start(lastIssued, lastPart);
+  const bool progress = !options.json && isatty(STDERR_FILENO) && options.parts >= 50;
+  const auto started = std::chrono::steady_clock::now();
+  for (int i = 0; i < options.parts; ++i) {
+    const int serial = lastIssued + 1 + i;
+    summary.Part(bench.RunPart(serial), params.BaseType(), params);
+    checkpoints.AfterPart(serial);
+    if (progress && (i % 10 == 9 || i + 1 == options.parts)) {
+      std::fprintf(stderr, "\r[%d/%d] %.0f %%", i + 1, options.parts,
+                   100.0 * (i + 1) / options.parts);
+      if (i + 1 == options.parts) std::fprintf(stderr, "\n");
+    }
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  checkpoints.Finish(lastPart);
+  client->OnSpecialShutdown();
+  summary.Print(seconds, checkpoints);
+  station.reset();
+  sequencer.reset();
+  return checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int RunBench(const RunOptions& options) {
-  namespace fs = std::filesystem;
-  const std::string workdir = fs::absolute(options.workdir).lexically_normal().string() + "/";
-  if (!FileIO::CreateFolder(workdir)) {
-    std::fprintf(stderr, "kelva: cannot create the work directory %s\n", workdir.c_str());
-    return 2;
-  }
+  CWorkDir workdir;
+  std::string error;
+  if (!workdir.Open(options.workdir, error)) return Refuse(error);
   PrWin::DefaultStderrSink().SetMask(options.verbose ? 0xff
                                                      : (PrWin::catOperator | PrWin::catWarning));
-  LogSink log(workdir + "kelva.log");
-  PrWin::AddSink(&log);
-  CSeaBase::SetDefaultPaths(workdir, workdir);
-  const std::string settingsFile = workdir + "settings.txt";
-  const bool freshWorkdir = !fs::exists(settingsFile);
-  if (!SeaFile::Load(settingsFile))
-    std::fprintf(stderr, "kelva: settings reset to their defaults\n");
+  LogSink log(workdir.Path() + "kelva.log");
+  ScopedSink logged(&log);
+  if (const int removed = workdir.RemoveLeftoverTemporaries(); removed > 0)
+    std::fprintf(stderr, "kelva: removed %d temporary file(s) left by an interrupted run\n",
+                 removed);
+
+  CSeaBase::SetDefaultPaths(workdir.Path(), workdir.Path());
+  const std::string settingsFile = workdir.Path() + "settings.txt";
+  const bool settingsDamaged = !SeaFile::Load(settingsFile);
 
   CPlugin plugin;
-  std::string error;
-  if (!plugin.Load(options.plugin.empty() ? DefaultPluginPath() : options.plugin, error)) {
-    std::fprintf(stderr, "kelva: %s\n", error.c_str());
-    PrWin::RemoveSink(&log);
-    return 2;
-  }
+  if (!plugin.Load(options.plugin.empty() ? DefaultPluginPath() : options.plugin, error))
+    return Refuse(error);
   const std::string planPath = options.plan.empty() ? TestPlan::DemoPlanPath() : options.plan;
   SimPlan simulation;
-  if (!TestPlan::LoadFile(planPath) || !ReadSimulation(planPath, simulation, error)) {
-    if (!error.empty()) std::fprintf(stderr, "kelva: %s\n", error.c_str());
-    PrWin::RemoveSink(&log);
-    return 2;
-  }
-  if (freshWorkdir) SeedSettings(simulation);
+  if (!TestPlan::LoadFile(planPath)) return 2;  // the reader has said why
+  if (!ReadSimulation(planPath, simulation, error)) return Refuse(error);
+
+  int lastIssued = 0;
+  if (!ReadPartCounter(options.parts, lastIssued, error))
+    return Refuse(error + " (in " + settingsFile + "); nothing was run");
+  if (settingsDamaged && !CSeaBase::ApplicationSea()->HasEntry(kPartCounterKey))
+    return Refuse("the part counter '" + std::string(kPartCounterKey) +
+                  "' was lost from the damaged settings file " + settingsFile +
+                  "; serials would repeat. Set it to the last serial number issued (or higher) "
+                  "in that file; nothing was run");
+  if (settingsDamaged && !KeepDamagedSettings(settingsFile))
+    return Refuse("the damaged settings file " + settingsFile +
+                  " cannot be kept aside; nothing was run, so nothing is saved over it");
+  for (const std::string& key : ApplyBenchSettings(simulation))
+    if (settingsDamaged)
+      std::fprintf(stderr, "kelva: settings entry '%s' set to the bench's values\n", key.c_str());
   McSetPlatformName(simulation.platform);
-
-  int status = 0;
-  {
-    std::unique_ptr<CModule> sequencer = CreateModule("CKelSequencer", "Sequencer");
-    std::unique_ptr<CModule> station = CreateModule("CMainStation", "MainStation");
-    if (!sequencer || !station) {
-      std::fprintf(stderr, "kelva: the plug-in does not provide CKelSequencer and CMainStation\n");
-      PrWin::RemoveSink(&log);
-      return 2;
-    }
-    sequencer->PostCreate();
-    station->PostCreate();
-
-    const CDtParamInstance params;
-    CBench bench(plugin, simulation, station->Name(), options.seed);
-    CSummary summary(options.json);
-    const int firstPart = CSeaBase::ApplicationSea()->LookupGetInt("Bench-Simulation", 0, 0) + 1;
-    const bool progress = !options.json && isatty(STDERR_FILENO) && options.parts >= 50;
-    const auto started = std::chrono::steady_clock::now();
-    for (int i = 0; i < options.parts; ++i) {
-      const PartOutcome outcome = bench.RunPart(firstPart + i);
-      summary.Part(outcome, params.BaseType(), params);
-      if (progress && (i % 10 == 9 || i + 1 == options.parts)) {
-        std::fprintf(stderr, "\r[%d/%d] %.0f %%", i + 1, options.parts,
-                     100.0 * (i + 1) / options.parts);
-        if (i + 1 == options.parts) std::fprintf(stderr, "\n");
-      }
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    CSeaBase::ApplicationSea()->LookupSetInt("Bench-Simulation", firstPart + options.parts - 1, 0);
-
-    auto* client = dynamic_cast<CSpecialModeClient*>(sequencer.get());
-    client->OnSpecialFileSave();
-    client->OnSpecialShutdown();
-    if (!SeaFile::Save(settingsFile)) status = 1;
-
-    const std::string history =
-        workdir + "History/" +
-        FileIO::sanitizeFileName(simulation.platform + "_" + params.BaseType()) + ".dhf";
-    summary.Print(seconds, fs::exists(history) ? history : std::string());
-    station.reset();
-    sequencer.reset();
-  }
-  PrWin::RemoveSink(&log);
-  return status;
+  return RunParts(options, plugin, simulation, settingsFile, lastIssued);
 }

@@ -13,7 +13,13 @@ struct RunOptions {
   uint64_t seed = 1;
   bool verbose = false;
   bool json = false;
+  // Checkpoints: settings and history are saved every `saveEvery` parts and at least every
+  // `saveSeconds` seconds.
+  int saveEvery = 100;
+  double saveSeconds = 5.0;
 };
 
-// The process exit code (docs/cli.md).
+// The process exit code (docs/cli.md): 0 the run completed and everything was saved, 1 the
+// run completed but the settings or the history could not be saved, 2 nothing was run (bad
+// input, work directory in use or unusable, plug-in missing).
 int RunBench(const RunOptions& options);

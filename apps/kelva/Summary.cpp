@@ -6,6 +6,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
                     const CDtParamInstance& params) {
   ++parts_;
   partMilliseconds_ += outcome.milliseconds;
+  nonFinite_ += outcome.nonFiniteValues;
   const bool rejected = outcome.result != 1;
   switch (outcome.result) {
     case 0:
@@ -37,7 +38,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
         {"serial", outcome.part.serial},        {"type", type},
         {"result", ResultText(outcome.result)}, {"resultCode", outcome.result},
         {"errors", outcome.errors.size()},      {"injected", outcome.part.defectText},
-        {"milliseconds", outcome.milliseconds}};
+        {"milliseconds", outcome.milliseconds}, {"nonFiniteValues", outcome.nonFiniteValues}};
     nlohmann::json errors = nlohmann::json::array();
     for (size_t i = 0; i < outcome.errors.size(); ++i) {
       const KelvaError& e = outcome.errors[i];
@@ -50,7 +51,8 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
            {"limit", e.limit}});
     }
     line["errorList"] = errors;
-    std::printf("%s\n", line.dump().c_str());
+    std::printf("%s\n",
+                line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
   }
   std::printf("%-14s %-8s %-12s errors %3zu", outcome.part.serial.c_str(), type.c_str(),
@@ -68,7 +70,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   std::printf("\n");
 }
 
-void CSummary::Print(double seconds, const std::string& historyFile) const {
+void CSummary::Print(double seconds, const CCheckpoints& files) const {
   const double perPart = parts_ > 0 ? partMilliseconds_ / parts_ : 0.0;
   if (json_) {
     nlohmann::json summary = {{"summary",
@@ -84,8 +86,13 @@ void CSummary::Print(double seconds, const std::string& historyFile) const {
                                 {"goodPartsRejected", goodRejected_},
                                 {"millisecondsPerPart", perPart},
                                 {"seconds", seconds},
-                                {"historyFile", historyFile}}}};
-    std::printf("%s\n", summary.dump().c_str());
+                                {"nonFiniteValues", nonFinite_},
+                                {"historyFile", files.HistoryFile()},
+                                {"historySaveFailures", files.HistoryFailures()},
+                                {"settingsFile", files.SettingsFile()},
+                                {"settingsSaveFailures", files.SettingsFailures()}}}};
+    std::printf("%s\n",
+                summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
   }
   std::printf("\nSummary: %d parts in %.2f s (%.2f ms per part)\n", parts_, seconds, perPart);
@@ -97,5 +104,13 @@ void CSummary::Print(double seconds, const std::string& historyFile) const {
               defectiveCaught_);
   std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
   std::printf("  good parts rejected: %d\n", goodRejected_);
-  if (!historyFile.empty()) std::printf("  history: %s\n", historyFile.c_str());
+  if (nonFinite_ > 0)
+    std::printf("  measured values that are not finite numbers (sent as they are): %lld\n",
+                nonFinite_);
+  if (!files.HistoryFile().empty()) std::printf("  history: %s\n", files.HistoryFile().c_str());
+  if (files.HistoryFailures() > 0)
+    std::printf("  NOT SAVED: the history, %d of its saves failed\n", files.HistoryFailures());
+  if (files.SettingsFailures() > 0)
+    std::printf("  NOT SAVED: the settings (%s), %d of their saves failed\n",
+                files.SettingsFile().c_str(), files.SettingsFailures());
 }

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "Bench.h"
+#include "Checkpoints.h"
 
 class CSummary {
  public:
   explicit CSummary(bool json) : json_(json) {}
 
   void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params);
-  void Print(double seconds, const std::string& historyFile) const;
-  // The process exit code a run ends with: 0 when every part got a result.
+  // The totals, the history file and every file that could not be saved.
+  void Print(double seconds, const CCheckpoints& files) const;
   int Parts() const { return parts_; }
 
  private:
@@ -22,5 +23,6 @@ class CSummary {
   int defective_ = 0, defectiveCaught_ = 0;
   int missing_ = 0, missingCaught_ = 0;
   int goodRejected_ = 0;
+  long long nonFinite_ = 0;
   double partMilliseconds_ = 0.0;
 };

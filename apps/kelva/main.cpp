@@ -16,6 +16,17 @@ int main(int argc, char** argv) {
   run->add_option("--plugin", options.plugin, "the Kelva plug-in (libkelva.so)");
   run->add_flag("--verbose", options.verbose, "every output-window line on stderr");
   run->add_flag("--json", options.json, "one JSON object per part and one for the summary");
-  CLI11_PARSE(app, argc, argv);
+  run->add_option("--save-every", options.saveEvery,
+                  "save settings and history every N parts (default 100)")
+      ->check(CLI::Range(1, 10000000));
+  run->add_option("--save-seconds", options.saveSeconds,
+                  "save settings and history at least every S seconds (default 5)")
+      ->check(CLI::Range(0.0, 86400.0));
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help exits 0; every usage error exits 2, as a refused input does.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   return RunBench(options);
 }

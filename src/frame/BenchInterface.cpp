@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "frame/EvStoreServer.h"
+#include "host/Utf8.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
+#include "sequencer/KelSequencer.h"
 
 extern "C" {
 
@@ -30,6 +32,18 @@ int32_t KelvaErrorCount() {
   return shop == nullptr ? 0 : static_cast<int32_t>(shop->Errors().size());
 }
 
+namespace {
+
+// Copies `text` into `buffer` (`size` bytes with the terminating 0), cut between characters.
+void CopyText(const std::string& text, char* buffer, int32_t size) {
+  if (buffer == nullptr || size <= 0) return;
+  const size_t n = Utf8::Boundary(text, static_cast<size_t>(size - 1));
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+}
+
+}  // namespace
+
 bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSize) {
   CResultShop* shop = CEvStoreServer<CResultShop>::Object().Store(-1);
   if (shop == nullptr || error == nullptr || index < 0) return false;
@@ -41,12 +55,17 @@ bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSiz
       KelvaError{e.mode,        e.instrument, e.channel,           e.location,      e.parameter,
                  e.sensor,      e.error.code, e.code.externalCode, e.code.severity, e.error.value,
                  e.error.limit, e.error.mean, e.error.position};
-  if (text != nullptr && textSize > 0) {
-    const size_t n = std::min(e.code.text.size(), static_cast<size_t>(textSize - 1));
-    std::memcpy(text, e.code.text.data(), n);
-    text[n] = '\0';
-  }
+  CopyText(e.code.text, text, textSize);
   return true;
+}
+
+bool KelvaSaveHistory(char* path, int32_t pathSize) {
+  auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
+  CopyText(sequencer == nullptr || sequencer->HistoryName().empty()
+               ? std::string()
+               : sequencer->HistoryPath(".dhf"),
+           path, pathSize);
+  return sequencer == nullptr || sequencer->SaveHistory();
 }
 
 }  // extern "C"

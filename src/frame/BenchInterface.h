@@ -20,12 +20,19 @@ int32_t KelvaErrorCount();
 
 // Entry `index` of the error list in the order of importance (most important first): its key,
 // code, external code, value, limit and text (copied into `text`, at most `textSize` bytes
-// with the terminating 0). False when there is no such entry.
+// with the terminating 0; a longer text is cut between two UTF-8 characters). False when there
+// is no such entry.
 struct KelvaError {
   int32_t mode, instrument, channel, location, parameter, sensor;
   int32_t code, externalCode, severity;
   float value, limit, mean, position;
 };
 bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSize);
+
+// Saves the history of the current part type now (the sequencer otherwise saves it when it
+// shuts down). True when it was saved or there is nothing to save. `path` receives the history
+// file's path (at most `pathSize` bytes with the terminating 0, "" when no part type is known
+// yet or there is no sequencer).
+bool KelvaSaveHistory(char* path, int32_t pathSize);
 
 }  // extern "C"

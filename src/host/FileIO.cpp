@@ -1,5 +1,7 @@
 #include "host/FileIO.h"
 
+#include "host/Utf8.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -24,45 +26,6 @@ namespace FileIO {
 namespace {
 
 constexpr size_t kMaxFileNameBytes = 120;
-
-bool IsContinuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Length of the well-formed UTF-8 sequence that starts at `text[i]`, or 0 when the bytes
-// there are not one (stray continuation, overlong form, surrogate, beyond U+10FFFF, cut off).
-size_t Utf8SequenceLength(const std::string& text, size_t i) {
-  const auto at = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
-  const unsigned char lead = at(0);
-  if (lead < 0x80) return 1;
-  size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length || at(1) < low || at(1) > high) return 0;
-  for (size_t k = 2; k < length; ++k)
-    if (!IsContinuation(at(k))) return 0;
-  return length;
-}
-
-// Largest cut <= `limit` that does not fall on a continuation byte.
-size_t CharacterBoundary(const std::string& text, size_t limit) {
-  size_t cut = std::min(limit, text.size());
-  while (cut > 0 && cut < text.size() && IsContinuation(static_cast<unsigned char>(text[cut])))
-    --cut;
-  return cut;
-}
 
 uint32_t Fnv1a32(const std::string& text) {
   uint32_t hash = 2166136261u;
@@ -187,7 +150,7 @@ std::string ensureLimitedPath(const std::string& path, size_t maxLength) {
   if (maxLength < reserved) return "";
   char suffix[10];
   std::snprintf(suffix, sizeof(suffix), "~%08x", static_cast<unsigned>(Fnv1a32(path)));
-  std::string result = path.substr(0, CharacterBoundary(path, maxLength - reserved));
+  std::string result = path.substr(0, Utf8::Boundary(path, maxLength - reserved));
   result += suffix;
   if (trailingSlash) result += '/';
   return result;
@@ -197,7 +160,7 @@ std::string sanitizeFileName(const std::string& name) {
   std::string safe;
   safe.reserve(name.size());
   for (size_t i = 0; i < name.size();) {
-    const size_t length = Utf8SequenceLength(name, i);
+    const size_t length = Utf8::SequenceLength(name, i);
     if (length == 0 || (length == 1 && IsForbiddenAscii(static_cast<unsigned char>(name[i])))) {
       safe += '_';
       ++i;
@@ -209,7 +172,7 @@ std::string sanitizeFileName(const std::string& name) {
   size_t first = 0;
   while (first < safe.size() && IsStripped(safe[first])) ++first;
   safe.erase(0, first);
-  safe.resize(CharacterBoundary(safe, kMaxFileNameBytes));
+  safe.resize(Utf8::Boundary(safe, kMaxFileNameBytes));
   while (!safe.empty() && IsStripped(safe.back())) safe.pop_back();
   return safe.empty() ? "_" : safe;
 }
@@ -241,7 +204,7 @@ bool KeepDamagedFile(const std::string& path, std::string* keptAs) {
 bool matchesPattern(const std::string& name, const std::string& pattern) {
   // One character of `name` at `i`: a whole UTF-8 sequence, or a single stray byte.
   const auto characterAt = [&](size_t i) {
-    return std::max<size_t>(1, Utf8SequenceLength(name, i));
+    return std::max<size_t>(1, Utf8::SequenceLength(name, i));
   };
   size_t n = 0, p = 0;
   size_t starPattern = std::string::npos, starName = 0;

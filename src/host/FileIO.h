@@ -16,7 +16,8 @@ namespace FileIO {
 // part is as long as possible without splitting a character. The same path always gives the
 // same result and two long paths that differ anywhere (almost surely) give different results.
 // Returns "" when `maxLength` cannot hold the 9 bytes of "~hash" (plus the trailing '/').
-std::string ensureLimitedPath(const std::string& path, size_t maxLength = 240);
+constexpr size_t kMaxPathBytes = 240;
+std::string ensureLimitedPath(const std::string& path, size_t maxLength = kMaxPathBytes);
 
 // Makes any text (a platform or part-type name) safe as ONE file-name component. In order:
 //  1. each byte that is '/', '\\', a control byte (< 0x20 or 0x7F), one of <>:"|?*, or not

@@ -52,6 +52,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   bool LoadHistory();
   std::string HistoryFolder() const;
   std::string HistoryName() const;
+  std::string HistoryPath(const std::string& extension) const;
   // The project command: flags 4 copies the local history to the project folder `projectPath`,
   // 2 saves and copies, 8 saves, copies and takes the project's history over.
   bool OnProject(long flags, const std::string& projectPath);
@@ -89,7 +90,6 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void SetState(int mode, Kelva::measure_state_t state);
   void Trace(const char* format, const std::string& text) const;
   bool CheckingAllowed() const { return !m_checksSuspended || m_checkWhenSuspended != 0; }
-  std::string HistoryPath(const std::string& extension) const;
   void ResetTerminalTables();
 
   CDtParamInstance m_params;

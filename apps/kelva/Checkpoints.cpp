@@ -1,0 +1,49 @@
+#include "Checkpoints.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "BenchSettings.h"
+#include "host/Module.h"
+#include "host/Sea.h"
+
+CCheckpoints::CCheckpoints(const CPlugin& plugin, CSpecialModeClient& sequencer,
+                           std::string settingsFile, int saveEvery, double saveSeconds)
+    : plugin_(plugin),
+      sequencer_(sequencer),
+      settingsFile_(std::move(settingsFile)),
+      saveEvery_(std::max(1, saveEvery)),
+      saveInterval_(saveSeconds) {}
+
+void CCheckpoints::Start(int lastIssued, int lastPart) {
+  lastPart_ = lastPart;
+  savedAt_ = lastIssued;
+  Save(std::min(lastPart_, lastIssued + saveEvery_));
+}
+
+void CCheckpoints::AfterPart(int issued) {
+  if (issued >= lastPart_) return;  // Finish saves
+  const bool partsDue = issued - savedAt_ >= saveEvery_;
+  const bool timeDue = std::chrono::steady_clock::now() - savedWhen_ >= saveInterval_;
+  if (!partsDue && !timeDue) return;
+  savedAt_ = issued;
+  Save(static_cast<int>(
+      std::min<long long>(lastPart_, static_cast<long long>(issued) + saveEvery_)));
+}
+
+void CCheckpoints::Finish(int issued) {
+  savedAt_ = issued;
+  Save(issued);
+}
+
+void CCheckpoints::Save(int reservedUpTo) {
+  sequencer_.OnSpecialFileSave();  // the sequencer's own settings into the store
+  WritePartCounter(reservedUpTo);
+  if (!SeaFile::Save(settingsFile_) && settingsFailures_++ == 0)
+    std::fprintf(stderr, "kelva: the settings could not be saved to %s\n", settingsFile_.c_str());
+  std::string path;
+  if (!plugin_.SaveHistory(path) && historyFailures_++ == 0)
+    std::fprintf(stderr, "kelva: the history could not be saved to %s\n", path.c_str());
+  if (!path.empty()) historyFile_ = path;
+  savedWhen_ = std::chrono::steady_clock::now();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Saving a run's state at regular points: the settings (with the part counter) and the
+// history are saved together every `saveEvery` parts and at least every `saveSeconds`, so a
+// run killed at any moment loses at most the parts since the last checkpoint.
+//
+// Serials are never issued twice: each checkpoint first saves the settings with the counter
+// already set to the last serial the next interval may issue (a reservation), then the
+// history. A run killed within the interval leaves unused numbers, never repeated ones.
+
+#include <chrono>
+#include <string>
+
+#include "Plugin.h"
+
+class CSpecialModeClient;
+
+class CCheckpoints {
+ public:
+  CCheckpoints(const CPlugin& plugin, CSpecialModeClient& sequencer, std::string settingsFile,
+               int saveEvery, double saveSeconds);
+
+  // Before the first part: `lastIssued` is the counter read at the start, `lastPart` the
+  // serial number of the run's last part.
+  void Start(int lastIssued, int lastPart);
+  // After each part; saves when an interval is over.
+  void AfterPart(int issued);
+  // After the last part: the counter becomes the last serial issued.
+  void Finish(int issued);
+
+  int SettingsFailures() const { return settingsFailures_; }
+  int HistoryFailures() const { return historyFailures_; }
+  const std::string& SettingsFile() const { return settingsFile_; }
+  // The history file of the part type, "" before the first part.
+  const std::string& HistoryFile() const { return historyFile_; }
+
+ private:
+  void Save(int reservedUpTo);
+
+  const CPlugin& plugin_;
+  CSpecialModeClient& sequencer_;
+  std::string settingsFile_;
+  std::string historyFile_;
+  int saveEvery_;
+  std::chrono::duration<double> saveInterval_;
+  int lastPart_ = 0;
+  int savedAt_ = 0;  // serial of the last part a checkpoint covered
+  std::chrono::steady_clock::time_point savedWhen_;
+  int settingsFailures_ = 0;
+  int historyFailures_ = 0;
+};
