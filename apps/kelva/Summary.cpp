@@ -107,9 +107,11 @@ void CSummary::Print(double seconds, const CCheckpoints& files) const {
   if (nonFinite_ > 0)
     std::printf("  measured values that are not finite numbers (sent as they are): %lld\n",
                 nonFinite_);
-  if (!files.HistoryFile().empty()) std::printf("  history: %s\n", files.HistoryFile().c_str());
   if (files.HistoryFailures() > 0)
-    std::printf("  NOT SAVED: the history, %d of its saves failed\n", files.HistoryFailures());
+    std::printf("  NOT SAVED: the history (%s), %d of its saves failed\n",
+                files.HistoryFile().c_str(), files.HistoryFailures());
+  else if (!files.HistoryFile().empty())
+    std::printf("  history: %s\n", files.HistoryFile().c_str());
   if (files.SettingsFailures() > 0)
     std::printf("  NOT SAVED: the settings (%s), %d of their saves failed\n",
                 files.SettingsFile().c_str(), files.SettingsFailures());

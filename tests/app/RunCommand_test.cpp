@@ -2,6 +2,11 @@
 // directory when the input is hostile.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <sstream>
 
 #include "app/KelvaProcess.h"
@@ -50,4 +55,195 @@ TEST(RunCommandTest, LongErrorTextsAreCutBetweenCharacters) {
     EXPECT_EQ(error["text"].get<std::string>(), text.substr(0, 510));
   }
   EXPECT_TRUE(found) << run.out;
+}
+
+namespace {
+
+std::vector<std::string> RunArguments(const TempFolder& folder, int parts) {
+  return {"run", "--parts", std::to_string(parts), "--workdir", folder / "work"};
+}
+
+// The value of `key` in a settings file: the text after "key = " up to the line's end.
+std::string SettingsLine(const std::string& settings, const std::string& key) {
+  const std::string start = "\n" + key + " = ";
+  const size_t at = settings.find(start);
+  if (at == std::string::npos) return "<missing>";
+  const size_t from = at + start.size();
+  return settings.substr(from, settings.find('\n', from) - from);
+}
+
+}  // namespace
+
+TEST(RunCommandTest, ExitCodesTellSuccessFailedSavesAndRefusals) {
+  TempFolder folder;
+  EXPECT_EQ(RunKelva(RunArguments(folder, 1)).exitCode, 0);
+  EXPECT_EQ(RunKelva({"run", "--parts", "0"}).exitCode, 2);
+  EXPECT_EQ(RunKelva({"run", "--no-such-option"}).exitCode, 2);
+  EXPECT_EQ(RunKelva({"no-such-command"}).exitCode, 2);
+  EXPECT_EQ(
+      RunKelva({"run", "--plan", folder / "missing.json", "--workdir", folder / "w"}).exitCode, 2);
+
+  // The history folder replaced by a file: the parts run, but the run fails and says so.
+  TempFolder blocked;
+  std::filesystem::create_directories(blocked / "work");
+  WriteText(blocked / "work/History", "not a folder");
+  const ProcessResult run = RunKelva(RunArguments(blocked, 2));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("kelva: the history could not be saved to "), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("NOT SAVED: the history (" + blocked / "work/History/EOL-3_GT2-A.dhf" +
+                         "), 1 of its saves failed"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.out.find("  history: "), std::string::npos) << run.out;
+  EXPECT_EQ(ReadText(blocked / "work/History"), "not a folder");
+
+  std::vector<std::string> json = RunArguments(blocked, 1);
+  json.push_back("--json");
+  const ProcessResult jsonRun = RunKelva(json);
+  EXPECT_EQ(jsonRun.exitCode, 1);
+  const std::vector<nlohmann::json> lines = JsonLines(jsonRun.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1]["summary"]["historySaveFailures"], 1);  // the end: no part type at the start
+  EXPECT_EQ(lines[1]["summary"]["settingsSaveFailures"], 0);
+}
+
+TEST(RunCommandTest, WorkDirectoriesThatCannotBeKeptAreRefused) {
+  TempFolder folder;
+  // A folder path too long for its history files: refused, and nothing written beside it.
+  const std::string longPath = folder.Path() + "/" + std::string(250, 'w');
+  ProcessResult run = RunKelva({"run", "--parts", "1", "--workdir", longPath});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("bytes long; at most 240 fit"), std::string::npos) << run.err;
+  EXPECT_TRUE(NamesStartingWith(folder.Path(), "").empty());
+
+  // A symbolic link loop as the work directory, then as its history folder.
+  std::filesystem::create_symlink("loop", folder / "loop");
+  run = RunKelva({"run", "--parts", "1", "--workdir", folder / "loop"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("kelva: cannot create the work directory "), std::string::npos) << run.err;
+  std::filesystem::create_directories(folder / "work");
+  std::filesystem::create_symlink("History", folder / "work/History");
+  run = RunKelva(RunArguments(folder, 1));
+  EXPECT_EQ(run.exitCode, 1) << run.err;
+  EXPECT_NE(run.out.find("GT2A-000001"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("NOT SAVED: the history"), std::string::npos) << run.out;
+}
+
+TEST(RunCommandTest, PartCounterOutsideTheSerialRangeIsRefusedAndKept) {
+  TempFolder folder;
+  ASSERT_EQ(RunKelva(RunArguments(folder, 1)).exitCode, 0);
+  const std::string settingsPath = folder / "work/settings.txt";
+  const std::string settings = ReadText(settingsPath);
+  ASSERT_EQ(SettingsLine(settings, "Bench-Simulation"), "1");
+
+  const auto withCounter = [&](const std::string& value) {
+    std::string changed = settings;
+    changed.replace(changed.find("Bench-Simulation = 1"), 20, "Bench-Simulation = " + value);
+    return changed;
+  };
+  for (const std::string value : {"2147483647", "2147483638", "-4", "abc", "99999999999"}) {
+    const std::string damaged = withCounter(value);
+    WriteText(settingsPath, damaged);
+    const ProcessResult run = RunKelva(RunArguments(folder, 10));
+    EXPECT_EQ(run.exitCode, 2) << value;
+    EXPECT_NE(run.err.find("kelva: the part counter 'Bench-Simulation = " + value +
+                           "' must be a whole number from 0 to 2147483637 for 10 more parts"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "") << value;
+    EXPECT_EQ(ReadText(settingsPath), damaged) << value;
+  }
+
+  // The last counter that fits issues the last serials below the limit.
+  WriteText(settingsPath, withCounter("2147483637"));
+  const ProcessResult run = RunKelva(RunArguments(folder, 10));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("GT2A-2147483647 "), std::string::npos) << run.out;
+  EXPECT_EQ(SettingsLine(ReadText(settingsPath), "Bench-Simulation"), "2147483647");
+}
+
+TEST(RunCommandTest, DamagedSettingsAreKeptAndOnlyTheDamagedEntryTakesTheBenchValues) {
+  TempFolder folder;
+  nlohmann::json plan = DemoPlan();
+  plan["simulation"]["missingSignalShare"] = 1.0;
+  plan["simulation"]["defectShare"] = 0.0;
+  WriteText(folder / "plan.json", plan.dump());
+  std::vector<std::string> arguments = RunArguments(folder, 1);
+  arguments.insert(arguments.end(), {"--plan", folder / "plan.json", "--json"});
+  ASSERT_EQ(RunKelva(arguments).exitCode, 0);
+
+  const std::string settingsPath = folder / "work/settings.txt";
+  std::string settings = ReadText(settingsPath);
+  const std::string good = "Terminal-ErrorCode = " + SettingsLine(settings, "Terminal-ErrorCode");
+  std::string damaged = settings;
+  damaged.replace(damaged.find(good), good.size(), "Terminal-ErrorCode = 1910; \"1920; 1930");
+  // A readable entry changed by hand keeps its value.
+  damaged.replace(damaged.find("Sequencer-Params = 0; 0;"), 24, "Sequencer-Params = 0; 7;");
+  WriteText(settingsPath, damaged);
+
+  const ProcessResult run = RunKelva(arguments);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("line 9: expected a closing '\"'; entry 'Terminal-ErrorCode' takes its "
+                         "defaults"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("kelva: settings entry 'Terminal-ErrorCode' set to the bench's values"),
+            std::string::npos)
+      << run.err;
+  const std::vector<std::string> kept = NamesStartingWith(folder / "work", "settings.txt.damaged-");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(ReadText(folder / "work/" + kept[0]), damaged);
+
+  // The part misses its signals and is told so by the bench's own error code.
+  const std::vector<nlohmann::json> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0]["serial"], "GT2A-000002");
+  ASSERT_FALSE(lines[0]["errorList"].empty()) << lines[0];
+  EXPECT_EQ(lines[0]["errorList"][0]["code"], 1910);
+  EXPECT_EQ(lines[0]["errorList"][0]["text"], "Measurement missing");
+  settings = ReadText(settingsPath);
+  EXPECT_EQ(SettingsLine(settings, "Terminal-ErrorCode"), "1910; 1920; 1920; 1930");
+  EXPECT_EQ(SettingsLine(settings, "Sequencer-Params").substr(0, 5), "0; 7;");
+
+  // A settings file that lost the part counter is refused: serials would repeat.
+  damaged = settings;
+  damaged.replace(damaged.find("Bench-Simulation = 2"), 20, "Bench-Simulation = \"2");
+  WriteText(settingsPath, damaged);
+  const ProcessResult refused = RunKelva(arguments);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("the part counter 'Bench-Simulation' was lost from the damaged "
+                             "settings file"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(ReadText(settingsPath), damaged);
+}
+
+TEST(RunCommandTest, WorkDirectoryIsLockedAndLeftoverTemporariesAreRemoved) {
+  TempFolder folder;
+  ASSERT_EQ(RunKelva(RunArguments(folder, 1)).exitCode, 0);
+  const std::string settings = ReadText(folder / "work/settings.txt");
+
+  const int lock = ::open((folder / "work/kelva.lock").c_str(), O_RDWR);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+  ProcessResult run = RunKelva(RunArguments(folder, 1));
+  ::close(lock);
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("kelva: another kelva run is using the work directory "),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(ReadText(folder / "work/settings.txt"), settings);
+
+  WriteText(folder / "work/settings.txt.tmp-41-7", "half");
+  WriteText(folder / "work/History/EOL-3_GT2-A.dhf.tmp-41-8", "half");
+  WriteText(folder / "work/notes.tmp-1", "not ours");
+  run = RunKelva(RunArguments(folder, 1));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("kelva: removed 2 temporary file(s) left by an interrupted run"),
+            std::string::npos)
+      << run.err;
+  EXPECT_TRUE(NamesStartingWith(folder / "work", "settings.txt.tmp").empty());
+  EXPECT_TRUE(NamesStartingWith(folder / "work/History", "EOL-3_GT2-A.dhf.tmp").empty());
+  EXPECT_EQ(ReadText(folder / "work/notes.tmp-1"), "not ours");
 }
