@@ -29,7 +29,9 @@ class LogSink : public PrWin::Sink {
  public:
   explicit LogSink(const std::string& path) : out_(path, std::ios::app) {}
   void Write(int category, int /*style*/, std::string_view text) override {
-    if (out_) out_ << '[' << category << "] " << text;
+    if (!out_) return;
+    out_ << '[' << category << "] " << text;
+    if (text.empty() || text.back() != '\n') out_ << '\n';  // one line per message
   }
 
  private:
