@@ -95,6 +95,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   for (int i = 0; i < options.parts; ++i) {
     const int serial = lastIssued + 1 + i;
     summary.Part(bench.RunPart(serial), params.BaseType(), params);
+    std::fflush(stdout);  // a part's line is out when the part is done, even if the run is killed
     checkpoints.AfterPart(serial);
     if (progress && (i % 10 == 9 || i + 1 == options.parts)) {
       std::fprintf(stderr, "\r[%d/%d] %.0f %%", i + 1, options.parts,

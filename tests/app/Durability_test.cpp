@@ -111,3 +111,69 @@ TEST(DurabilityTest, EveryByteOfTheSettingsFileDamagedInTurn) {
 TEST(DurabilityTest, EveryByteOfTheHistoryFileDamagedInTurn) {
   Sweep(kHistoryName, "CKelSequencer::LoadHistory() :");
 }
+
+namespace {
+
+// Serials of the complete part lines in a --json output (a killed run may end mid-line).
+std::vector<std::string> SerialsIn(const std::string& output) {
+  std::vector<std::string> serials;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!nlohmann::json::accept(line)) continue;
+    const nlohmann::json part = nlohmann::json::parse(line);
+    if (part.contains("serial")) serials.push_back(part["serial"].get<std::string>());
+  }
+  return serials;
+}
+
+int KillCount() {
+  const char* count = std::getenv("KELVA_KILL_COUNT");
+  return count != nullptr && std::atoi(count) > 0 ? std::atoi(count) : 10;
+}
+
+}  // namespace
+
+TEST(DurabilityTest, RunsKilledAtRandomMomentsLeaveWholeFilesAndNeverRepeatASerial) {
+  TempFolder folder;
+  const std::string work = folder / "work";
+  std::mt19937 random(20261206);
+  std::uniform_int_distribution<int> delayMs(0, 1500);
+  std::set<std::string> issued;
+  int killed = 0;
+  const auto take = [&](const std::vector<std::string>& serials) {
+    for (const std::string& serial : serials)
+      EXPECT_TRUE(issued.insert(serial).second) << "serial " << serial << " issued twice";
+  };
+  const int count = KillCount();
+  for (int i = 0; i < count && !::testing::Test::HasFailure(); ++i) {
+    const pid_t pid =
+        StartKelva({"run", "--parts", "2000", "--save-every", "10", "--json", "--workdir", work},
+                   folder / "out", folder / "err");
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+    ::kill(pid, SIGKILL);
+    const int status = WaitForKelva(pid);
+    ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << status << ReadText(folder / "err");
+    killed += status == 128 + SIGKILL ? 1 : 0;
+    EXPECT_EQ(ReadText(folder / "err").find("Settings file '"), std::string::npos)
+        << "run " << i << ":\n"
+        << ReadText(folder / "err");
+    take(SerialsIn(ReadText(folder / "out")));
+  }
+
+  // The run after the last kill finds whole files: nothing dropped, nothing kept as damaged.
+  const ProcessResult last =
+      RunKelva({"run", "--parts", "20", "--json", "--verbose", "--workdir", work});
+  ASSERT_EQ(last.exitCode, 0) << last.err;
+  EXPECT_EQ(last.err.find("Settings file '"), std::string::npos) << last.err;
+  EXPECT_EQ(last.err.find("LoadHistory() :"), std::string::npos) << last.err;
+  EXPECT_TRUE(NamesStartingWith(work, "settings.txt.").empty());
+  EXPECT_TRUE(NamesStartingWith(work + "/History", "EOL-3_GT2-A.dhf.").empty());
+  EXPECT_TRUE(fs::is_regular_file(work + "/" + kHistoryName));
+  const std::vector<std::string> serials = SerialsIn(last.out);
+  EXPECT_EQ(serials.size(), 20u);
+  take(serials);
+  std::printf("%d runs started, %d killed, %zu serials seen, none twice\n", count, killed,
+              issued.size());
+  EXPECT_GT(killed, 0);
+}
