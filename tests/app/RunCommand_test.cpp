@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -275,4 +276,17 @@ TEST(RunCommandTest, MeasuredValuesThatAreNotFiniteAreCounted) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0]["nonFiniteValues"], 1);
   EXPECT_EQ(lines[3]["summary"]["nonFiniteValues"], 3);
+}
+
+TEST(RunCommandTest, ALogThatIsNotARegularFileIsLeftAloneAndTheRunGoesOn) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "work");
+  ASSERT_EQ(::mkfifo((folder / "work/kelva.log").c_str(), 0600), 0);  // no reader: would block
+  const ProcessResult run = RunKelva(RunArguments(folder, 1));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("kelva: the log " + folder / "work/kelva.log" +
+                         " is not a regular file; this run is not logged"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("GT2A-000001"), std::string::npos);
 }
