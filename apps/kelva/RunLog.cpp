@@ -36,8 +36,17 @@ bool CRunLog::Open(const std::string& path, std::string& error) {
 }
 
 void CRunLog::Write(int category, int /*style*/, std::string_view text) {
+  Append(std::to_string(category), text);
+}
+
+void CRunLog::WriteTrace(const PrWin::Origin& origin, std::string_view text) {
+  Append(std::to_string(PrWin::catDebug) + " " + origin.source + ":" + std::to_string(origin.line),
+         text);
+}
+
+void CRunLog::Append(const std::string& tag, std::string_view text) {
   if (fd_ < 0) return;
-  std::string line = "[" + std::to_string(category) + "] ";
+  std::string line = "[" + tag + "] ";
   line.append(text);
   if (line.back() != '\n') line += '\n';
   // One write per line with O_APPEND; a short write of a log line is not worth a retry loop

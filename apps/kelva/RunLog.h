@@ -19,8 +19,11 @@ class CRunLog : public PrWin::Sink {
 
   // One line per message: a text without its own line end gets one.
   void Write(int category, int style, std::string_view text) override;
+  // "[16 <source>:<line>] text".
+  void WriteTrace(const PrWin::Origin& origin, std::string_view text) override;
 
  private:
+  void Append(const std::string& tag, std::string_view text);
   int fd_ = -1;
 };
 
