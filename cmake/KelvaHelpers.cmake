@@ -1,6 +1,16 @@
 # Compiler settings shared by every Kelva target.
 function(kelva_target_settings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  # Math functions need not set errno: without this, a loop calling sqrt cannot vectorise.
+  target_compile_options(${target} PRIVATE -fno-math-errno)
+  # No fused multiply-add unless written: a + b * c rounds twice on every machine, so results are
+  # the same bits whichever instruction set a routine runs with.
+  target_compile_options(${target} PRIVATE -ffp-contract=off)
+  # g++ 12 at -O3 reports overlaps inside std::string's own copies that cannot happen (a known
+  # false positive of that version's -Wrestrict); later versions no longer do.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   if(KELVA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

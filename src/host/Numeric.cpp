@@ -2,7 +2,24 @@
 
 #include <new>
 
+// One version of a routine per instruction set, chosen by the loader on first use.
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
+#define KELVA_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define KELVA_VECTOR_CLONES
+#endif
+
 namespace DVL {
+
+const char* InstructionSet() {
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
+  // The same order of preference as the clones above.
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) return "AVX-512";
+  if (__builtin_cpu_supports("avx2")) return "AVX2";
+#endif
+  return "baseline";
+}
 
 float* NewAlignedFloat(size_t n) {
   if (n == 0) return nullptr;
@@ -16,33 +33,36 @@ void DeleteAlignedFloat(float* p) {
   if (p != nullptr) ::operator delete(p, std::align_val_t(32));
 }
 
-void Copy(const float* __restrict src, float* __restrict dst, size_t n) {
+KELVA_VECTOR_CLONES void Copy(const float* __restrict src, float* __restrict dst, size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] = src[i];
 }
 
-void SetConstant(float* dst, float value, size_t n) {
+KELVA_VECTOR_CLONES void SetConstant(float* dst, float value, size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] = value;
 }
 
-void VectorAdd(float* __restrict dst, const float* __restrict src, size_t n) {
+KELVA_VECTOR_CLONES void VectorAdd(float* __restrict dst, const float* __restrict src, size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] += src[i];
 }
 
-void VectorScale(float* dst, float factor, size_t n) {
+KELVA_VECTOR_CLONES void VectorScale(float* dst, float factor, size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] *= factor;
 }
 
-void VectorWeightedSum(float* __restrict dst, const float* __restrict src, float w, size_t n) {
+KELVA_VECTOR_CLONES void VectorWeightedSum(float* __restrict dst, const float* __restrict src,
+                                           float w, size_t n) {
   const float v = 1.0f - w;
   for (size_t i = 0; i < n; ++i) dst[i] = w * dst[i] + v * src[i];
 }
 
-void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, float w, size_t n) {
+KELVA_VECTOR_CLONES void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src,
+                                              float w, size_t n) {
   const float v = 1.0f - w;
   for (size_t i = 0; i < n; ++i) dst[i] = w * dst[i] + v * (src[i] * src[i]);
 }
 
-void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n) {
+KELVA_VECTOR_CLONES void VectorMaximum(float* __restrict dst, const float* __restrict src,
+                                       size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] = dst[i] < src[i] ? src[i] : dst[i];
 }
 

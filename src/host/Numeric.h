@@ -1,13 +1,20 @@
 #pragma once
 // The host's numeric routines. The DVL:: vector routines are the hot loops of the program:
 // plain loops over float pointers that the compiler vectorises (no aliasing between the
-// destination and a source unless the routine says so).
+// destination and a source unless the routine says so). On x86-64 each routine is built for
+// AVX-512, AVX2 and the baseline, and the first call picks what the processor has; every
+// version gives the same bits (element-wise operations, no reordered sums, no fused
+// multiply-add).
 
 #include <cstddef>
 
 #include "host/AlignedMem.h"
 
 namespace DVL {
+
+// The instruction set the vector routines run with on this processor: "AVX-512", "AVX2" or
+// "baseline" (SSE2 on x86-64; whatever the compiler targets elsewhere).
+const char* InstructionSet();
 
 // A 32-byte aligned float array of n zeros; release it with DeleteAlignedFloat.
 float* NewAlignedFloat(size_t n);
