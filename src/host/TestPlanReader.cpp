@@ -10,23 +10,13 @@
 #include "host/File.h"
 #include "host/JsonReader.h"
 #include "host/Output.h"
+#include "host/PlanKey.h"
 #include "host/TestPlan.h"
 
 namespace TestPlan {
 namespace {
 
 using json = nlohmann::json;
-
-QClavis ReadKey(const JsonNode& node) {
-  const std::vector<JsonNode> items = node.Items();
-  if (items.size() != 6)
-    node.Fail(
-        "a key of 6 integers [mode, instrument, channel, location, parameter, sensor], found " +
-        std::to_string(items.size()) + " values");
-  QClavis key;
-  for (int i = 0; i < 6; ++i) key[i] = items[static_cast<size_t>(i)].Int();
-  return key;
-}
 
 int32_t ReadId(const JsonNode& item, JsonUnique<int32_t>& ids) {
   const JsonNode id = item.Field("id");
@@ -225,7 +215,7 @@ void ReadQuantities(const JsonNode& plan, CParamSet& set) {
     item.ExpectObject(
         {"key", "store", "limit", "curveLimit", "area", "learn", "relative", "trackPolygon"});
     const JsonNode keyNode = item.Field("key");
-    const QClavis key = ReadKey(keyNode);
+    const QClavis key = ReadPlanKey(keyNode);
     keys.Add(key, keyNode);
     set.origins.quantities[key] = item.Path();
     if (item.Has("store")) {
