@@ -38,14 +38,7 @@ std::vector<int> Modes(const JsonNode& list) {
 
 uint32_t AxisCells(const QClavis& key) {
   const CDtParamInstance params;
-  const CTriggerStore triggers(params);
-  const int trigger = params.TriggerId(key.parameter());
-  const int dimension = triggers.Dimension(key.mode(), trigger);
-  CTriggerStore::CInterval interval;
-  if (dimension < 0 ||
-      !triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval))
-    return 0;
-  return interval.count();
+  return CTriggerStore(params).TrackedCells(key.mode(), params.TriggerId(key.parameter()));
 }
 
 void ReadShape(const JsonNode& shape, SimQuantity& q) {
