@@ -65,14 +65,7 @@ float CBench::Scatter(SimPart& part, const SimQuantity& q) const {
 }
 
 uint32_t CBench::CellsOf(const QClavis& key) const {
-  const CTriggerStore triggers(params_);
-  const int trigger = params_.TriggerId(key.parameter());
-  const int dimension = triggers.Dimension(key.mode(), trigger);
-  CTriggerStore::CInterval interval;
-  if (dimension < 0 ||
-      !triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval))
-    return 0;
-  return interval.count();
+  return CTriggerStore(params_).TrackedCells(key.mode(), params_.TriggerId(key.parameter()));
 }
 
 std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool defective,

@@ -113,7 +113,7 @@ int RunBench(const RunOptions& options) {
   const std::string planPath = options.plan.empty() ? TestPlan::DemoPlanPath() : options.plan;
   SimPlan simulation;
   if (!TestPlan::LoadFile(planPath)) return 2;  // the reader has said why
-  if (!ReadSimulation(planPath, simulation, error)) return Refuse(error);
+  if (ReadSimulation(planPath, simulation, error) != SimulationRead::ok) return Refuse(error);
 
   int lastIssued = 0;
   if (!ReadPartCounter(options.parts, lastIssued, error))

@@ -39,9 +39,16 @@ struct SimPlan {
   std::vector<SimQuantity> quantities;
 };
 
-// Reads the "simulation" section of a plan file; false with `error` (naming the JSON place)
-// when it is missing or malformed. Needs the plan installed (units and kinds come from it).
-bool ReadSimulation(const std::string& planPath, SimPlan& plan, std::string& error);
+// Reads the "simulation" section of a plan file (docs/cli.md) with the plan's rules: unknown
+// fields, numbers that do not fit their field, undefined modes and instruments and sizes
+// beyond the maxima are refused with "Test plan '<file>', at <JSON pointer>: expected <what>".
+// REQUIRES: the plan of the same file is installed (units and kinds come from it).
+enum class SimulationRead {
+  ok,       // `plan` holds the section
+  missing,  // the plan has no "simulation" section; `error` says so
+  refused,  // the file or the section cannot be used; `error` says why
+};
+SimulationRead ReadSimulation(const std::string& planPath, SimPlan& plan, std::string& error);
 
 // What one part brings to the bench.
 struct SimPart {

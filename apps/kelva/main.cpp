@@ -1,7 +1,9 @@
 // kelva: the test-bench host. `kelva run` loads the Kelva plug-in and a test plan, creates the
-// sequencer and the intake station, and drives simulated parts through the test sequence.
+// sequencer and the intake station, and drives simulated parts through the test sequence;
+// `kelva check` reads a plan and its simulation section without running anything.
 #include <CLI/CLI.hpp>
 
+#include "CheckCommand.h"
 #include "RunCommand.h"
 
 int main(int argc, char** argv) {
@@ -22,11 +24,15 @@ int main(int argc, char** argv) {
   run->add_option("--save-seconds", options.saveSeconds,
                   "save settings and history at least every S seconds (default 5)")
       ->check(CLI::Range(0.0, 86400.0));
+  std::string planToCheck;
+  CLI::App* check = app.add_subcommand("check", "check a test plan and its simulation section");
+  check->add_option("PLAN", planToCheck, "test plan (JSON)")->required();
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // Help exits 0; every usage error exits 2, as a refused input does.
     return app.exit(e) == 0 ? 0 : 2;
   }
+  if (check->parsed()) return CheckPlan(planToCheck);
   return RunBench(options);
 }

@@ -35,6 +35,14 @@ struct CTriggerProperty {
   int32_t source = -1;  // the physical source of the trigger signal
 };
 
+// Where the records of a set were given in the plan file: JSON pointers of the entries
+// ("/quantities/3"), so a consistency error can name the place. Empty for a set built in code.
+struct CPlanOrigins {
+  std::map<int32_t, std::string> modes, parameters, errorCodes, polygons;
+  std::map<QIdx3, std::string> triggerAxes;  // key (mode, trigger, dimension)
+  std::map<QClavis, std::string> quantities;
+};
+
 struct CParamSet {
   // Identity of the plan.
   std::string planName;
@@ -72,6 +80,8 @@ struct CParamSet {
   std::map<std::pair<int, int>, CVPoint> ipPolygonValues;
   // Bands per parameter: key (parameter, band index).
   CQParamSeaTypedTable<CDbUniqueMap<QIdx2, QVSpecIntervalEntry>> specIntervals;
+
+  CPlanOrigins origins;
 };
 
 namespace ParamDatabase {

@@ -1,14 +1,16 @@
-// Reading a test plan from JSON into a CParamSet. Every read goes through Node, which knows
+// Reading a test plan from JSON into a CParamSet. Every read goes through JsonNode, which knows
 // its JSON pointer, so any refusal names the exact place and what was expected there.
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
+#include "host/File.h"
+#include "host/JsonReader.h"
 #include "host/Output.h"
+#include "host/PlanKey.h"
 #include "host/TestPlan.h"
 
 namespace TestPlan {
@@ -16,163 +18,17 @@ namespace {
 
 using json = nlohmann::json;
 
-struct PlanError {
-  std::string path;
-  std::string expected;
-};
-
-const char* TypeName(const json& value) {
-  switch (value.type()) {
-    case json::value_t::null:
-      return "null";
-    case json::value_t::boolean:
-      return "a boolean";
-    case json::value_t::number_integer:
-    case json::value_t::number_unsigned:
-      return "an integer";
-    case json::value_t::number_float:
-      return "a number with a fraction";
-    case json::value_t::string:
-      return "a text";
-    case json::value_t::array:
-      return "an array";
-    case json::value_t::object:
-      return "an object";
-    default:
-      return "something else";
-  }
-}
-
-// A value in the plan with its JSON pointer.
-class Node {
- public:
-  Node(const json& value, std::string path) : value_(value), path_(std::move(path)) {}
-
-  const std::string& Path() const { return path_; }
-  const json& Value() const { return value_; }
-
-  [[noreturn]] void Fail(const std::string& expected) const { throw PlanError{Where(), expected}; }
-  [[noreturn]] void FailFound(const std::string& expected) const {
-    Fail(expected + ", found " + TypeName(value_));
-  }
-
-  // An object whose fields are all among `known` ("comment" is always allowed).
-  void ExpectObject(std::initializer_list<const char*> known) const {
-    if (!value_.is_object()) FailFound("an object");
-    for (const auto& item : value_.items()) {
-      if (item.key() == "comment") continue;
-      bool found = false;
-      for (const char* name : known) found = found || item.key() == name;
-      if (!found)
-        Node(item.value(), path_ + "/" + item.key())
-            .Fail("a known field (see docs/test-plan.md), not \"" + item.key() + "\"");
-    }
-  }
-
-  bool Has(const char* field) const { return value_.is_object() && value_.contains(field); }
-
-  Node Field(const char* field) const {
-    if (!value_.is_object()) FailFound("an object");
-    if (!value_.contains(field)) Fail(std::string("the field \"") + field + "\"");
-    return Node(value_.at(field), path_ + "/" + field);
-  }
-
-  std::vector<Node> Items() const {
-    if (!value_.is_array()) FailFound("an array");
-    std::vector<Node> items;
-    for (size_t i = 0; i < value_.size(); ++i)
-      items.emplace_back(value_[i], path_ + "/" + std::to_string(i));
-    return items;
-  }
-
-  int32_t Int() const {
-    if (!value_.is_number_integer()) FailFound("an integer");
-    const auto v = value_.get<int64_t>();
-    if (value_.is_number_unsigned() && value_.get<uint64_t>() > INT32_MAX)
-      Fail("an integer of 32 bits");
-    if (v < INT32_MIN || v > INT32_MAX) Fail("an integer of 32 bits");
-    return static_cast<int32_t>(v);
-  }
-  uint32_t Unsigned() const {
-    const int64_t v = value_.is_number_integer() ? value_.get<int64_t>() : -1;
-    if (!value_.is_number_integer() || v < 0 || v > UINT32_MAX) FailFound("a non-negative integer");
-    return static_cast<uint32_t>(v);
-  }
-  double Number() const {
-    if (!value_.is_number()) FailFound("a number");
-    return value_.get<double>();
-  }
-  float Float() const {
-    const auto value = static_cast<float>(Number());
-    if (!std::isfinite(value)) Fail("a number within the range of a float");
-    return value;
-  }
-  bool Bool() const {
-    if (!value_.is_boolean()) FailFound("true or false");
-    return value_.get<bool>();
-  }
-  std::string Text() const {
-    if (!value_.is_string()) FailFound("a text");
-    return value_.get<std::string>();
-  }
-
-  int32_t Int(const char* field, int32_t fallback) const {
-    return Has(field) ? Field(field).Int() : fallback;
-  }
-  float Float(const char* field, float fallback) const {
-    return Has(field) ? Field(field).Float() : fallback;
-  }
-  bool Bool(const char* field, bool fallback) const {
-    return Has(field) ? Field(field).Bool() : fallback;
-  }
-  std::string Text(const char* field, const std::string& fallback) const {
-    return Has(field) ? Field(field).Text() : fallback;
-  }
-
- private:
-  std::string Where() const { return path_.empty() ? "/" : path_; }
-  const json& value_;
-  std::string path_;
-};
-
-QClavis ReadKey(const Node& node) {
-  const std::vector<Node> items = node.Items();
-  if (items.size() != 6)
-    node.Fail(
-        "a key of 6 integers [mode, instrument, channel, location, parameter, sensor], found " +
-        std::to_string(items.size()) + " values");
-  QClavis key;
-  for (int i = 0; i < 6; ++i) key[i] = items[static_cast<size_t>(i)].Int();
-  return key;
-}
-
-// Remembers where each id or key was first given, to refuse a second one.
-template <typename Key>
-class Unique {
- public:
-  explicit Unique(const char* what) : what_(what) {}
-  void Add(const Key& key, const Node& at) {
-    auto [it, inserted] = seen_.emplace(key, at.Path());
-    if (!inserted)
-      at.Fail(std::string(what_) + " not given before (the same one is at " + it->second + ")");
-  }
-
- private:
-  const char* what_;
-  std::map<Key, std::string> seen_;
-};
-
-int32_t ReadId(const Node& item, Unique<int32_t>& ids) {
-  const Node id = item.Field("id");
+int32_t ReadId(const JsonNode& item, JsonUnique<int32_t>& ids) {
+  const JsonNode id = item.Field("id");
   const int32_t value = id.Int();
   if (value < 0) id.Fail("a non-negative id");
   ids.Add(value, id);
   return value;
 }
 
-CMeasuringUnit ReadUnit(const Node& node) {
+CMeasuringUnit ReadUnit(const JsonNode& node) {
   node.ExpectObject({"common", "exponent", "factor", "log", "power"});
-  const Node common = node.Field("common");
+  const JsonNode common = node.Field("common");
   const int32_t code = common.Int();
   if (code < 0 || code > CMeasuringUnit::cuLastCommonUnit)
     common.Fail("a common unit code from 0 to " + std::to_string(CMeasuringUnit::cuLastCommonUnit));
@@ -187,19 +43,20 @@ CMeasuringUnit ReadUnit(const Node& node) {
   return CMeasuringUnit(code, exponent, factor, flags);
 }
 
-void ReadModes(const Node& plan, CParamSet& set) {
-  Unique<int32_t> ids("a mode id");
-  for (const Node& item : plan.Field("modes").Items()) {
+void ReadModes(const JsonNode& plan, CParamSet& set) {
+  JsonUnique<int32_t> ids("a mode id");
+  for (const JsonNode& item : plan.Field("modes").Items()) {
     item.ExpectObject(
         {"id", "name", "base", "physicalName", "flags", "hidden", "referenceSpeed", "rotors"});
     const int32_t id = ReadId(item, ids);
     set.modes[QIdx1(id)] = QIdxName{item.Field("name").Text()};
+    set.origins.modes[id] = item.Path();
     CModeInfo& info = set.modeInfo[id];
     info.baseMode = item.Int("base", -1);
     info.physicalName = item.Text("physicalName", "");
     info.referenceSpeed = item.Float("referenceSpeed", 0.0f);
     if (item.Has("rotors")) {
-      for (const Node& rotor : item.Field("rotors").Items()) {
+      for (const JsonNode& rotor : item.Field("rotors").Items()) {
         rotor.ExpectObject({"rotor", "ratio"});
         info.rotorRatios[rotor.Field("rotor").Int()] = rotor.Field("ratio").Float();
       }
@@ -211,33 +68,33 @@ void ReadModes(const Node& plan, CParamSet& set) {
   }
 }
 
-void ReadNames(const Node& plan, CParamSet& set) {
-  Unique<int32_t> instruments("an instrument id");
-  for (const Node& item : plan.Field("instruments").Items()) {
+void ReadNames(const JsonNode& plan, CParamSet& set) {
+  JsonUnique<int32_t> instruments("an instrument id");
+  for (const JsonNode& item : plan.Field("instruments").Items()) {
     item.ExpectObject({"id", "name", "resultType"});
     const int32_t id = ReadId(item, instruments);
     set.instruments[QIdx1(id)] = QIdxName{item.Field("name").Text()};
-    const Node type = item.Field("resultType");
+    const JsonNode type = item.Field("resultType");
     const int32_t resultType = type.Int();
     if (resultType < 1 || resultType > 6) type.Fail("a result type from 1 to 6");
     set.instrumentInfo[id].resultType = resultType;
   }
-  Unique<int32_t> channels("a channel id");
-  for (const Node& item : plan.Field("channels").Items()) {
+  JsonUnique<int32_t> channels("a channel id");
+  for (const JsonNode& item : plan.Field("channels").Items()) {
     item.ExpectObject({"id", "name", "resampling"});
     const int32_t id = ReadId(item, channels);
     set.channels[QIdx1(id)] = QIdxName{item.Field("name").Text()};
     set.channelInfo[id].resamplingType = item.Int("resampling", 0);
   }
-  Unique<int32_t> locations("a location id");
-  for (const Node& item : plan.Field("locations").Items()) {
+  JsonUnique<int32_t> locations("a location id");
+  for (const JsonNode& item : plan.Field("locations").Items()) {
     item.ExpectObject({"id", "name", "rotor"});
     const int32_t id = ReadId(item, locations);
     set.locations[QIdx1(id)] = QIdxName{item.Field("name").Text()};
     set.locationProperty[QIdx1(id)] = QVLocationProperty{item.Int("rotor", -1)};
   }
-  Unique<int32_t> signals("a signal id");
-  for (const Node& item : plan.Field("signals").Items()) {
+  JsonUnique<int32_t> signals("a signal id");
+  for (const JsonNode& item : plan.Field("signals").Items()) {
     item.ExpectObject({"id", "name", "unit", "source"});
     const int32_t id = ReadId(item, signals);
     set.appSignalProperty[QIdx1(id)] = QVAppSignalProperty{
@@ -245,19 +102,19 @@ void ReadNames(const Node& plan, CParamSet& set) {
   }
 }
 
-void ReadTriggers(const Node& plan, CParamSet& set) {
+void ReadTriggers(const JsonNode& plan, CParamSet& set) {
   if (!plan.Has("triggers")) return;
-  Unique<int32_t> ids("a trigger id");
-  for (const Node& item : plan.Field("triggers").Items()) {
+  JsonUnique<int32_t> ids("a trigger id");
+  for (const JsonNode& item : plan.Field("triggers").Items()) {
     item.ExpectObject({"id", "name", "source", "axes"});
     const int32_t id = ReadId(item, ids);
     set.triggers[id] = CTriggerProperty{item.Field("name").Text(), item.Int("source", -1)};
-    Unique<std::pair<int, int>> axes("an axis of this mode and dimension");
-    for (const Node& axis : item.Field("axes").Items()) {
+    JsonUnique<std::pair<int, int>> axes("an axis of this mode and dimension");
+    for (const JsonNode& axis : item.Field("axes").Items()) {
       axis.ExpectObject(
           {"mode", "dimension", "signal", "setPoint", "tracked", "start", "step", "count"});
       const int32_t mode = axis.Field("mode").Int();
-      const Node dimensionNode = axis.Field("dimension");
+      const JsonNode dimensionNode = axis.Field("dimension");
       const int32_t dimension = dimensionNode.Int();
       if (dimension < 1) dimensionNode.Fail("a dimension of 1 or more");
       axes.Add({mode, dimension}, axis);
@@ -265,19 +122,22 @@ void ReadTriggers(const Node& plan, CParamSet& set) {
       params.appSignal = axis.Field("signal").Int();
       params.setPoint = axis.Int("setPoint", -1);
       params.tracked = axis.Bool("tracked", false);
-      params.start = axis.Field("start").Number();
-      const Node step = axis.Field("step");
-      params.step = step.Number();
+      params.start = axis.Field("start").FloatRangeNumber();
+      const JsonNode step = axis.Field("step");
+      params.step = step.FloatRangeNumber();
       if (params.step == 0.0) step.Fail("a step other than 0");
-      const Node count = axis.Field("count");
-      params.count = count.Unsigned();
-      if (params.count == 0) count.Fail("a count of 1 or more");
+      params.count = static_cast<uint32_t>(
+          axis.Field("count").IntIn(1, kMaxAxisCells, "a count from 1 to 100,000"));
+      // Cell positions are floats: the last one must be one too.
+      if (!(std::fabs(params.start + (params.count - 1) * params.step) <= FLT_MAX))
+        step.Fail("a step that keeps the last cell within the range of a float");
       set.triggerParam[QIdx3(mode, id, dimension)] = params;
+      set.origins.triggerAxes[QIdx3(mode, id, dimension)] = axis.Path();
     }
   }
 }
 
-std::string CalcValue(const Node& node) {
+std::string CalcValue(const JsonNode& node) {
   if (node.Value().is_string()) return node.Text();
   if (node.Value().is_number_integer()) return std::to_string(node.Int());
   if (node.Value().is_number()) {
@@ -287,9 +147,9 @@ std::string CalcValue(const Node& node) {
   node.FailFound("a number or a text");
 }
 
-void ReadParameters(const Node& plan, CParamSet& set) {
-  Unique<int32_t> ids("a parameter id");
-  for (const Node& item : plan.Field("parameters").Items()) {
+void ReadParameters(const JsonNode& plan, CParamSet& set) {
+  JsonUnique<int32_t> ids("a parameter id");
+  for (const JsonNode& item : plan.Field("parameters").Items()) {
     item.ExpectObject({"id", "instrument", "name", "evalMode", "trigger", "calc", "bands", "hat"});
     const int32_t id = ReadId(item, ids);
     QVInstrumentParam param;
@@ -300,13 +160,14 @@ void ReadParameters(const Node& plan, CParamSet& set) {
     param.evalMode = static_cast<QVInstrumentParam::eval_mode_t>(evalMode);
     param.trigger = item.Int("trigger", -1);
     set.instrumentParam[QIdx1(id)] = param;
+    set.origins.parameters[id] = item.Path();
     if (item.Has("calc")) {
       // Every field of "calc" is a calculation parameter: its number and its value.
-      const Node calc = item.Field("calc");
+      const JsonNode calc = item.Field("calc");
       if (!calc.Value().is_object()) calc.FailFound("an object");
       for (const auto& entry : calc.Value().items()) {
         if (entry.key() == "comment") continue;
-        const Node value(entry.value(), calc.Path() + "/" + entry.key());
+        const JsonNode value(entry.value(), calc.Path() + "/" + entry.key());
         int number = -1;
         try {
           number = std::stoi(entry.key());
@@ -321,7 +182,7 @@ void ReadParameters(const Node& plan, CParamSet& set) {
     }
     if (item.Has("bands")) {
       int index = 0;
-      for (const Node& band : item.Field("bands").Items()) {
+      for (const JsonNode& band : item.Field("bands").Items()) {
         band.ExpectObject({"orders", "rotor", "low", "high", "domain"});
         QVSpecIntervalEntry entry;
         entry.definition.orders = band.Field("orders").Bool();
@@ -336,9 +197,9 @@ void ReadParameters(const Node& plan, CParamSet& set) {
       }
     }
     if (item.Has("hat")) {
-      const Node hat = item.Field("hat");
+      const JsonNode hat = item.Field("hat");
       hat.ExpectObject({"interpretation", "definition", "location"});
-      const Node interpretation = hat.Field("interpretation");
+      const JsonNode interpretation = hat.Field("interpretation");
       QVIpSvOfSpec record{interpretation.Int(), hat.Text("definition", ""),
                           hat.Int("location", -1)};
       if (record.interpretation < 1 || record.interpretation > 8)
@@ -348,49 +209,54 @@ void ReadParameters(const Node& plan, CParamSet& set) {
   }
 }
 
-void ReadQuantities(const Node& plan, CParamSet& set) {
-  Unique<QClavis> keys("a key");
-  for (const Node& item : plan.Field("quantities").Items()) {
+void ReadQuantities(const JsonNode& plan, CParamSet& set) {
+  JsonUnique<QClavis> keys("a key");
+  for (const JsonNode& item : plan.Field("quantities").Items()) {
     item.ExpectObject(
         {"key", "store", "limit", "curveLimit", "area", "learn", "relative", "trackPolygon"});
-    const Node keyNode = item.Field("key");
-    const QClavis key = ReadKey(keyNode);
+    const JsonNode keyNode = item.Field("key");
+    const QClavis key = ReadPlanKey(keyNode);
     keys.Add(key, keyNode);
+    set.origins.quantities[key] = item.Path();
     if (item.Has("store")) {
-      const Node store = item.Field("store");
+      const JsonNode store = item.Field("store");
       store.ExpectObject({"errorCode", "offset", "sigmaFactor", "percent", "archive"});
       set.ipParamAndStore[key] = QVIpParamAndStore{
           store.Int("errorCode", -1), store.Float("offset", 0.0f), store.Float("sigmaFactor", 0.0f),
           store.Float("percent", 0.0f), store.Bool("archive", true)};
     }
     if (item.Has("limit")) {
-      const Node limit = item.Field("limit");
+      const JsonNode limit = item.Field("limit");
       limit.ExpectObject({"evaluate", "min", "max"});
-      set.limSValue[key] = QVLimSValue{limit.Int("evaluate", 1), limit.Field("min").Float(),
-                                       limit.Field("max").Float()};
+      const QVLimSValue record{limit.Int("evaluate", 1), limit.Field("min").Float(),
+                               limit.Field("max").Float()};
+      if (record.maxLimit < record.minLimit) limit.Field("max").Fail("max not below min");
+      set.limSValue[key] = record;
     }
     if (item.Has("curveLimit")) {
-      const Node limit = item.Field("curveLimit");
+      const JsonNode limit = item.Field("curveLimit");
       limit.ExpectObject({"evaluate", "lowerPolygon", "upperPolygon"});
       set.limCValue[key] = QVLimCValue{limit.Int("evaluate", 1), limit.Int("lowerPolygon", -1),
                                        limit.Int("upperPolygon", -1)};
     }
     if (item.Has("area")) {
-      const Node area = item.Field("area");
+      const JsonNode area = item.Field("area");
       area.ExpectObject({"evaluate", "lower", "upper"});
-      set.limArea[key] = QVLimArea{area.Int("evaluate", 1), area.Field("lower").Float(),
-                                   area.Field("upper").Float()};
+      const QVLimArea record{area.Int("evaluate", 1), area.Field("lower").Float(),
+                             area.Field("upper").Float()};
+      if (record.upper < record.lower) area.Field("upper").Fail("upper not below lower");
+      set.limArea[key] = record;
     }
     if (item.Has("learn"))
       set.ipLearnParameter[key] = QVIpLearnParameter{item.Field("learn").Int()};
     if (item.Has("relative")) {
-      const Node relative = item.Field("relative");
+      const JsonNode relative = item.Field("relative");
       relative.ExpectObject({"percent", "offset"});
       set.relativeLimit[key] =
           QVRelativeLimit{relative.Float("percent", 0.0f), relative.Float("offset", 0.0f)};
     }
     if (item.Has("trackPolygon")) {
-      const Node polygon = item.Field("trackPolygon");
+      const JsonNode polygon = item.Field("trackPolygon");
       polygon.ExpectObject({"calcMode", "sourceParameter", "polygon"});
       set.ipTrackPolygon[key] = CVIpSvTrackPolygon{polygon.Field("calcMode").Int(),
                                                    polygon.Field("sourceParameter").Int(),
@@ -399,29 +265,32 @@ void ReadQuantities(const Node& plan, CParamSet& set) {
   }
 }
 
-void ReadEvaluationTables(const Node& plan, CParamSet& set) {
-  Unique<int32_t> procedures("a learn procedure id");
+void ReadEvaluationTables(const JsonNode& plan, CParamSet& set) {
+  JsonUnique<int32_t> procedures("a learn procedure id");
   if (plan.Has("learnProcedures")) {
-    for (const Node& item : plan.Field("learnProcedures").Items()) {
+    for (const JsonNode& item : plan.Field("learnProcedures").Items()) {
       item.ExpectObject({"id", "name", "numberToLearn", "baseLearns", "timeConstant"});
       const int32_t id = ReadId(item, procedures);
       QVLearnProcedures record;
       record.name = item.Text("name", "");
       record.numberToLearn = item.Field("numberToLearn").Int();
-      record.baseLearns = item.Field("baseLearns").Unsigned();
-      const Node tc = item.Field("timeConstant");
+      record.baseLearns = static_cast<uint32_t>(
+          item.Field("baseLearns")
+              .IntIn(0, UINT32_MAX, "a number of parts from 0 to 4,294,967,295"));
+      const JsonNode tc = item.Field("timeConstant");
       record.timeConstant = tc.Float();
       if (!(record.timeConstant >= 1.0f)) tc.Fail("a time constant of 1 part or more");
       set.learnProcedures[QIdx1(id)] = record;
     }
   }
-  Unique<int32_t> codes("an error code");
-  for (const Node& item : plan.Field("errorCodes").Items()) {
+  JsonUnique<int32_t> codes("an error code");
+  for (const JsonNode& item : plan.Field("errorCodes").Items()) {
     item.ExpectObject({"code", "external", "text", "priority", "severity", "group"});
-    const Node codeNode = item.Field("code");
+    const JsonNode codeNode = item.Field("code");
     const int32_t code = codeNode.Int();
     if (code < 0) codeNode.Fail("an error code of 0 or more");
     codes.Add(code, codeNode);
+    set.origins.errorCodes[code] = item.Path();
     QVErrorCode record;
     record.externalCode = item.Int("external", code);
     record.text = item.Field("text").Text();
@@ -432,26 +301,26 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
       item.Field("group").Fail("a shadow group from 0 (none) to 32");
     set.errorCode[QIdx1(code)] = record;
   }
-  Unique<int32_t> severities("a severity");
+  JsonUnique<int32_t> severities("a severity");
   if (plan.Has("severities")) {
-    for (const Node& item : plan.Field("severities").Items()) {
+    for (const JsonNode& item : plan.Field("severities").Items()) {
       item.ExpectObject({"severity", "result", "color", "text"});
-      const Node severity = item.Field("severity");
+      const JsonNode severity = item.Field("severity");
       severities.Add(severity.Int(), severity);
       set.severityProperty[QIdx1(severity.Int())] = QVErrorGroup{
           item.Field("result").Int(), item.Field("color").Int(), item.Text("text", "")};
     }
   }
-  Unique<int32_t> groups("a shadow group");
+  JsonUnique<int32_t> groups("a shadow group");
   if (plan.Has("shadowGroups")) {
-    for (const Node& item : plan.Field("shadowGroups").Items()) {
+    for (const JsonNode& item : plan.Field("shadowGroups").Items()) {
       item.ExpectObject({"group", "shadows"});
-      const Node groupNode = item.Field("group");
+      const JsonNode groupNode = item.Field("group");
       const int32_t group = groupNode.Int();
       if (group < 1 || group > 32) groupNode.Fail("a shadow group from 1 to 32");
       groups.Add(group, groupNode);
       uint32_t mask = 0;
-      for (const Node& shadowed : item.Field("shadows").Items()) {
+      for (const JsonNode& shadowed : item.Field("shadows").Items()) {
         const int32_t g = shadowed.Int();
         if (g < 1 || g > 32) shadowed.Fail("a shadow group from 1 to 32");
         mask |= 1u << (g - 1);
@@ -461,19 +330,22 @@ void ReadEvaluationTables(const Node& plan, CParamSet& set) {
   }
 }
 
-void ReadPolygons(const Node& plan, CParamSet& set) {
+void ReadPolygons(const JsonNode& plan, CParamSet& set) {
   if (!plan.Has("polygons")) return;
-  Unique<int32_t> ids("a polygon id");
-  for (const Node& item : plan.Field("polygons").Items()) {
+  JsonUnique<int32_t> ids("a polygon id");
+  for (const JsonNode& item : plan.Field("polygons").Items()) {
     item.ExpectObject({"id", "name", "order", "points"});
     const int32_t id = ReadId(item, ids);
     set.ipPolygon[QIdx1(id)] = QVClassIdName{item.Text("name", "")};
+    set.origins.polygons[id] = item.Path();
     set.ipPolygonProperty[QIdx1(id)] = QVIpPolygonProperty{item.Int("order", -1)};
-    const std::vector<Node> points = item.Field("points").Items();
+    const std::vector<JsonNode> points = item.Field("points").Items();
     if (points.empty()) item.Field("points").Fail("at least one point [x, y]");
+    if (points.size() > kMaxPolygonPoints)
+      item.Field("points").Fail("at most 10,000 points, found " + std::to_string(points.size()));
     int index = 0;
-    for (const Node& point : points) {
-      const std::vector<Node> xy = point.Items();
+    for (const JsonNode& point : points) {
+      const std::vector<JsonNode> xy = point.Items();
       if (xy.size() != 2) point.Fail("a point [x, y] of two numbers");
       set.ipPolygonValues[{id, index++}] = CVPoint{xy[0].Float(), xy[1].Float()};
     }
@@ -481,12 +353,12 @@ void ReadPolygons(const Node& plan, CParamSet& set) {
 }
 
 void ReadPlan(const json& document, CParamSet& set) {
-  const Node plan(document, "");
+  const JsonNode plan(document, "");
   plan.ExpectObject({"kelvaTestPlan", "name", "baseType", "showIdsInDialogs", "modes",
                      "instruments", "channels", "locations", "signals", "triggers", "parameters",
                      "quantities", "learnProcedures", "errorCodes", "severities", "shadowGroups",
                      "polygons", "simulation"});
-  const Node version = plan.Field("kelvaTestPlan");
+  const JsonNode version = plan.Field("kelvaTestPlan");
   if (version.Int() != 1) version.Fail("format version 1");
   set.planName = plan.Field("name").Text();
   set.baseType = plan.Text("baseType", "");
@@ -509,27 +381,28 @@ void Report(const std::string& text) {
 std::shared_ptr<CParamSet> Parse(const std::string& text, const std::string& fileName,
                                  std::string& error) {
   json document;
-  try {
-    document = json::parse(text);
-  } catch (const json::parse_error& e) {
-    error = "Test plan '" + fileName + "': not valid JSON at byte " + std::to_string(e.byte) +
-            ": expected a JSON document (" + e.what() + ")";
-    return nullptr;
-  }
+  JsonRefusal refusal;
   auto set = std::make_shared<CParamSet>();
   try {
+    if (!ParseJson(text, document, refusal)) throw refusal;
     ReadPlan(document, *set);
-  } catch (const PlanError& e) {
-    error = "Test plan '" + fileName + "', at " + e.path + ": expected " + e.expected;
+  } catch (const JsonRefusal& e) {
+    error = RefusalText(fileName, Problem{e.at, "expected " + e.expected});
     return nullptr;
   }
-  const std::string problem = Check(*set);
-  if (!problem.empty()) {
-    error = "Test plan '" + fileName + "': " + problem;
+  const Problem problem = Check(*set);
+  if (!problem.text.empty()) {
+    error = RefusalText(fileName, problem);
     return nullptr;
   }
   error.clear();
   return set;
+}
+
+std::string RefusalText(const std::string& origin, const Problem& problem) {
+  const std::string plan = "Test plan '" + origin + "'";
+  return problem.at.empty() ? plan + ": " + problem.text
+                            : plan + ", at " + problem.at + ": " + problem.text;
 }
 
 bool LoadText(const std::string& text, const std::string& fileName) {
@@ -544,21 +417,25 @@ bool LoadText(const std::string& text, const std::string& fileName) {
 }
 
 bool LoadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    Report("Test plan '" + path + "': the file cannot be opened");
-    return false;
+  std::string content;
+  std::string why;
+  switch (ReadRegularFile(path, content, why)) {
+    case ReadFileResult::ok:
+      return LoadText(content, path);
+    case ReadFileResult::missing:
+      Report("Test plan '" + path + "': the file cannot be opened");
+      return false;
+    default:
+      Report("Test plan '" + path + "': the file cannot be opened (it " + why + ")");
+      return false;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  return LoadText(content.str(), path);
 }
 
 bool Install(std::shared_ptr<const CParamSet> set, const std::string& origin) {
   if (!set) return false;
-  const std::string problem = Check(*set);
-  if (!problem.empty()) {
-    Report("Test plan '" + origin + "': " + problem);
+  const Problem problem = Check(*set);
+  if (!problem.text.empty()) {
+    Report(RefusalText(origin, problem));
     return false;
   }
   ParamDatabase::Install(std::move(set));

@@ -25,6 +25,13 @@ bool CTriggerStore::field(int mode, int trigger, unsigned dimension, CInterval& 
   return true;
 }
 
+uint32_t CTriggerStore::TrackedCells(int mode, int trigger) const {
+  const int dimension = Dimension(mode, trigger);
+  CInterval interval;
+  if (dimension < 0 || !field(mode, trigger, static_cast<unsigned>(dimension), interval)) return 0;
+  return interval.count();
+}
+
 bool CTriggerStore::position(const CInterval& interval, int64_t cell, unsigned dimension,
                              float& x) {
   if (interval.empty() || interval.dimension() != dimension) return false;

@@ -50,6 +50,9 @@ class CTriggerStore {
   // Fills the interval of dimension index `dimension` of (mode, trigger); false when that
   // dimension has no axis (no entry, no cells or no step).
   bool field(int mode, int trigger, unsigned dimension, CInterval& interval) const;
+  // The cells of the tracked dimension of (mode, trigger): what one track in that mode holds
+  // at most; 0 when the trigger has no axis in the mode.
+  uint32_t TrackedCells(int mode, int trigger) const;
 
   // Cell → axis value. Only an interval of the given dimension converts; false (x unchanged)
   // for an empty interval or another dimension.

@@ -143,17 +143,17 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
       "Test plan 'bad.json', at /polygons/0/points/2: expected a point [x, y] of two numbers\n");
   EXPECT_EQ(
       RefusalOf([](nlohmann::json& p) { p["polygons"][0]["points"][3][0] = 10; }),
-      "Test plan 'bad.json': polygon 10: expected x values that do not decrease, point 3 goes "
-      "back\n");
+      "Test plan 'bad.json', at /polygons/0/points/3: polygon 10: expected x values that do not "
+      "decrease, point 3 goes back\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["modes"][0]["colour"] = "red"; }),
             "Test plan 'bad.json', at /modes/0/colour: expected a known field (see "
             "docs/test-plan.md), not \"colour\"\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["quantities"][0]["store"]["errorCode"] = 7; }),
-            "Test plan 'bad.json': quantity [1, 1, 1, 1, 100, 2]: expected error code -1 (none) or "
-            "a defined error code, not 7\n");
+            "Test plan 'bad.json', at /quantities/0/store/errorCode: quantity [1, 1, 1, 1, 100, "
+            "2]: expected error code -1 (none) or a defined error code, not 7\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["quantities"][4]["key"][4] = 100; }),
-            "Test plan 'bad.json': quantity [1, 1001, 1, 1, 100, 2]: expected a parameter of "
-            "instrument 1001 (parameter 100 belongs to instrument 1)\n");
+            "Test plan 'bad.json', at /quantities/4/key: quantity [1, 1001, 1, 1, 100, 2]: "
+            "expected a parameter of instrument 1001 (parameter 100 belongs to instrument 1)\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) {
               p["parameters"][0]["calc"] = {{"08", 1}};
             }),
@@ -163,11 +163,12 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
             "Test plan 'bad.json', at /signals/0/unit/factor: expected a number within the range "
             "of a float\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["errorCodes"].erase(15); }),
-            "Test plan 'bad.json': quantity [7, 2, 3, 3, 110, 4]: expected error code 1601 to be "
-            "defined too (an interval quantity reports its upper limit with code + 1)\n");
+            "Test plan 'bad.json', at /quantities/56/store/errorCode: quantity [7, 2, 3, 3, 110, "
+            "4]: expected error code 1601 to be defined too (an interval quantity reports its "
+            "upper limit with code + 1)\n");
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["modes"][1]["base"] = 5; }),
-            "Test plan 'bad.json': mode 2: expected a base mode that is not itself virtual (5 maps "
-            "to 1)\n");
+            "Test plan 'bad.json', at /modes/1/base: mode 2: expected a base mode that is not "
+            "itself virtual (5 maps to 1)\n");
 
   // After every refusal the demo plan is still the current one.
   EXPECT_EQ(params.ModeName(3), "Run-up 2nd gear drive");
@@ -175,7 +176,10 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
 
   PrWin::CaptureSink capture;
   EXPECT_FALSE(TestPlan::LoadText("{\"kelvaTestPlan\": 1, ", "cut.json"));
-  EXPECT_EQ(capture.Text().rfind("Test plan 'cut.json': not valid JSON at byte ", 0), 0u);
+  EXPECT_EQ(capture.Text(),
+            "Test plan 'cut.json', at /: expected valid JSON (byte 22: "
+            "[json.exception.parse_error.101] parse error at line 1, column 22: syntax error while "
+            "parsing object key - unexpected end of input; expected string literal)\n");
   EXPECT_FALSE(TestPlan::LoadFile("/nonexistent/plan.json"));
   EXPECT_EQ(capture.Lines().back().text,
             "Test plan '/nonexistent/plan.json': the file cannot be opened\n");

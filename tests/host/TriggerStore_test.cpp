@@ -43,6 +43,9 @@ TEST_F(AxesTest, CellsAndPositionsOnRaisingAndFallingAxes) {
   EXPECT_EQ(store.Dimension(2, 1), 1);  // the tracked one, not the first
   EXPECT_EQ(store.Dimension(3, 1), -1);
   EXPECT_EQ(store.Dimension(1, 2), -1);
+  EXPECT_EQ(store.TrackedCells(1, 1), 321u);
+  EXPECT_EQ(store.TrackedCells(2, 1), 321u);  // the tracked dimension's 321, not the first's 10
+  EXPECT_EQ(store.TrackedCells(3, 1), 0u);
 
   CTriggerStore::CInterval up;
   ASSERT_TRUE(store.field(1, 1, 0, up));
