@@ -1,7 +1,5 @@
 #include "store/KelTrackStoreBase.h"
 
-#include <limits>
-
 namespace {
 const QIdx1 kNoTrackKey(-1);
 const QClavis kNoQuantity;
@@ -33,11 +31,7 @@ const QClavis& CKelTrackStoreBase::DovetarOfKey(const QIdx1& trackKey) const {
 std::pair<CKelTrackStoreBase::key_map_t::const_iterator,
           CKelTrackStoreBase::key_map_t::const_iterator>
 CKelTrackStoreBase::DovetarKeyRange(int mode) const {
-  auto first = keyMap_.lower_bound(QClavis::ModeBegin(mode));
-  auto last = mode == std::numeric_limits<int32_t>::max()
-                  ? keyMap_.end()
-                  : keyMap_.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {first, last};
+  return Kelva::ModeRange(keyMap_, mode);
 }
 
 bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {

@@ -7,6 +7,7 @@
 // replace it.
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "host/TriggerStore.h"
 #include "host/UniqueTreeMap.h"
 #include "params/ParamTable.h"
+#include "store/IdRange.h"
 #include "store/Keys.h"
 #include "store/ValueStoreBase.h"
 
@@ -69,6 +71,14 @@ class CKelTrackStoreBase : public CValueStoreBase {
   void PurgeStore() override;
 
  protected:
+  // The history sections of one track key in a table keyed by Qiqi, oldest first.
+  template <typename HistoryMap>
+  static auto SectionRange(HistoryMap& history, int32_t trackKey) {
+    return Kelva::IdRange(history, trackKey, [](int32_t key) {
+      return Qiqi(key, std::numeric_limits<int32_t>::min());
+    });
+  }
+
   // The axis unit of trigger dimension `dimension` (1-based) of the quantity; false when the
   // trigger parameter or its signal is missing.
   bool GetAxisUnit(const QClavis& key, int dimension, CMeasuringUnit& unit) const;

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
 #include "host/TestPlanBuilder.h"
 #include "store/KelTrackCurveStore.h"
 #include "store/KelTrackScalarStore.h"
@@ -161,6 +166,40 @@ TEST_F(TrackStoreTest, HistorySectionsAndAverages) {
   EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 83.0f);
   EXPECT_FALSE(scalars.AverageHistory(false, KelValueStore::ham_mean));  // nothing pending
   EXPECT_FALSE(scalars.AverageHistory(true, KelValueStore::ham_none));
+}
+
+// A key map from a file may hold any non-negative track key, also the largest int32. Its
+// history sections are found without looking for a key above it.
+TEST_F(TrackStoreTest, TheLargestTrackKeyHasItsOwnHistory) {
+  constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+  CKelTrackStoreBase::key_map_t map("<map>");
+  map.emplace(k1, QIdx1(kLargest));
+  map.emplace(k2, QIdx1(0));
+  CMemFile file;
+  ASSERT_TRUE(map.Write(file));
+  file.Seek(0);
+  ASSERT_TRUE(scalars.ReadKeyMap(file));
+  scalars.SetHistoryDepth(2);
+  for (int part = 0; part < 3; ++part) {
+    Measure(k1, 2, 80.0f + part);
+    Measure(k2, 2, 10.0f + part);
+    scalars.CopyToHistoryStore(part);
+    scalars.validated();
+  }
+  std::vector<std::pair<int32_t, int32_t>> sections;
+  for (const auto& [key, track] : scalars.ValueMapSectionHistory())
+    sections.emplace_back(key.trackKey, key.historyIndex);
+  EXPECT_EQ(sections, (std::vector<std::pair<int32_t, int32_t>>{
+                          {0, 1}, {0, 2}, {kLargest, 1}, {kLargest, 2}}));
+  CVisDataPolygon history;
+  EXPECT_EQ(scalars.GeneratePolygonHistory(k1, 1, &history), 4);
+  EXPECT_EQ(history.Points()[0].y, 81.0);
+  CVisDataGrid grid;
+  ASSERT_EQ(scalars.GenerateArrayData(k1, 1, &grid), 2);
+  EXPECT_EQ(grid.rows, 3u);
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_mean));
+  EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 81.5f);
+  EXPECT_EQ(scalars.FindTrack(k2)->points.at(1).value, 12.5f);
 }
 
 TEST_F(TrackStoreTest, SpectrogramsShareCurvesAndLeaveNoDanglingEntries) {
