@@ -10,10 +10,12 @@ const char* const kPartCounterKey = "Bench-Simulation";
 
 namespace {
 
-// True when `key` has a first line with field `field`.
+// True when field `field` of the first line of `key` is set.
 bool HasField(const CSeaBase& sea, const std::string& key, int field) {
   const CSeaBase::Entry* entry = sea.FindEntry(key);
-  return entry != nullptr && !entry->empty() && entry->front().size() > static_cast<size_t>(field);
+  return entry != nullptr && !entry->empty() &&
+         entry->front().size() > static_cast<size_t>(field) &&
+         entry->front()[static_cast<size_t>(field)].has_value();
 }
 
 bool SetMissingInt(CSeaBase& sea, const std::string& key, int value, int field) {

@@ -5,13 +5,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "Bench.h"
 #include "BenchSettings.h"
 #include "Checkpoints.h"
 #include "Plugin.h"
+#include "RunLog.h"
 #include "Simulation.h"
 #include "Summary.h"
 #include "WorkDir.h"
@@ -23,30 +23,6 @@
 #include "host/TestPlan.h"
 
 namespace {
-
-// Every output-window line of the run, in the work directory's log.
-class LogSink : public PrWin::Sink {
- public:
-  explicit LogSink(const std::string& path) : out_(path, std::ios::app) {}
-  void Write(int category, int /*style*/, std::string_view text) override {
-    if (out_) out_ << '[' << category << "] " << text;
-  }
-
- private:
-  std::ofstream out_;
-};
-
-// Adds a sink for the lifetime of this object.
-class ScopedSink {
- public:
-  explicit ScopedSink(PrWin::Sink* sink) : sink_(sink) { PrWin::AddSink(sink_); }
-  ~ScopedSink() { PrWin::RemoveSink(sink_); }
-  ScopedSink(const ScopedSink&) = delete;
-  ScopedSink& operator=(const ScopedSink&) = delete;
-
- private:
-  PrWin::Sink* sink_;
-};
 
 int Refuse(const std::string& message) {
   std::fprintf(stderr, "kelva: %s\n", message.c_str());
@@ -93,6 +69,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   for (int i = 0; i < options.parts; ++i) {
     const int serial = lastIssued + 1 + i;
     summary.Part(bench.RunPart(serial), params.BaseType(), params);
+    std::fflush(stdout);  // a part's line is out when the part is done, even if the run is killed
     checkpoints.AfterPart(serial);
     if (progress && (i % 10 == 9 || i + 1 == options.parts)) {
       std::fprintf(stderr, "\r[%d/%d] %.0f %%", i + 1, options.parts,
@@ -118,8 +95,10 @@ int RunBench(const RunOptions& options) {
   if (!workdir.Open(options.workdir, error)) return Refuse(error);
   PrWin::DefaultStderrSink().SetMask(options.verbose ? 0xff
                                                      : (PrWin::catOperator | PrWin::catWarning));
-  LogSink log(workdir.Path() + "kelva.log");
-  ScopedSink logged(&log);
+  CRunLog log;
+  if (!log.Open(workdir.Path() + "kelva.log", error))
+    std::fprintf(stderr, "kelva: %s\n", error.c_str());
+  CScopedSink logged(&log);
   if (const int removed = workdir.RemoveLeftoverTemporaries(); removed > 0)
     std::fprintf(stderr, "kelva: removed %d temporary file(s) left by an interrupted run\n",
                  removed);

@@ -88,6 +88,6 @@ std::string CTrainSpotter::operator()(const CTrain& train, int mask) {
       lines += known->second.writer(train, wagon, m_stateClient);
   }
   const std::string text = lines.empty() ? "<train/>\n" : "<train>\n" + lines + "</train>\n";
-  PrWin::Output(16, "%s", text.c_str());
+  PrWin::Trace({"TrainSpotter", __LINE__}, "%s", text.c_str());
   return text;
 }

@@ -4,18 +4,30 @@
 #include "frame/MainStation.h"
 #include "host/Module.h"
 #include "host/Output.h"
+#include "params/ParamDbArchivator.h"
 #include "sequencer/KelSequencer.h"
+#include "windows/DiggerWindowModule.h"
+#include "windows/TableWindowModule.h"
 
 namespace {
 
+// The signal light, the value-store inspector and the report window register here, in their
+// places of this order, when they are built: before the digger window, after the sequencer and
+// before the table window.
+const CModuleRegister kRegisterDigger("CDiggerWindowModule",
+                                      [] { return std::make_unique<CDiggerWindowModule>(); });
+const CModuleRegister kRegisterArchivator("CParamDbArchivator",
+                                          [] { return std::make_unique<CParamDbArchivator>(); });
 const CModuleRegister kRegisterMainStation("CMainStation",
                                            [] { return std::make_unique<CMainStation>(); });
 const CModuleRegister kRegisterSequencer("CKelSequencer",
                                          [] { return std::make_unique<CKelSequencer>(); });
+const CModuleRegister kRegisterTable("CTableWindowModule",
+                                     [] { return std::make_unique<CTableWindowModule>(); });
 
 struct LibraryEntry {
-  LibraryEntry() { PrWin::Output(16, "lKelva.DLL Initializing!\n"); }
-  ~LibraryEntry() { PrWin::Output(16, "lKelva.DLL Terminating!\n"); }
+  LibraryEntry() { PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Initializing!\n"); }
+  ~LibraryEntry() { PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Terminating!\n"); }
 };
 
 const LibraryEntry kEntry;

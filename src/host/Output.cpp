@@ -66,6 +66,15 @@ void Output(const std::string& text, int category, int style) {
   Dispatch(category, style, text);
 }
 
+void Trace(const Origin& origin, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const std::string text = FormatV(format, args);
+  va_end(args);
+  const std::vector<Sink*> sinks = Sinks().sinks;  // a copy, as in Dispatch
+  for (Sink* sink : sinks) sink->WriteTrace(origin, text);
+}
+
 void StderrSink::Write(int category, int /*style*/, std::string_view text) {
   if ((category & mask_) == 0) return;
   std::fwrite(text.data(), 1, text.size(), stderr);
@@ -84,7 +93,11 @@ CaptureSink::~CaptureSink() {
 }
 
 void CaptureSink::Write(int category, int style, std::string_view text) {
-  lines_.push_back(Line{category, style, std::string(text)});
+  lines_.push_back(Line{category, style, std::string(text), std::string(), 0});
+}
+
+void CaptureSink::WriteTrace(const Origin& origin, std::string_view text) {
+  lines_.push_back(Line{catDebug, 0, std::string(text), origin.source, origin.line});
 }
 
 std::string CaptureSink::Text() const {

@@ -19,11 +19,24 @@ enum category_t : int {
   catDebug = 16,
 };
 
-// Receives every line written with Output. Sinks are called in the order they were added.
+// Where a trace line comes from: the source name its writer is tagged with and the source line.
+struct Origin {
+  const char* source;
+  int line;
+};
+
+// Receives every line written with Output or Trace. Sinks are called in the order they were
+// added.
 class Sink {
  public:
   virtual ~Sink() = default;
   virtual void Write(int category, int style, std::string_view text) = 0;
+  // A debug trace tagged with its origin; a sink that does not show origins takes it as a
+  // plain debug line.
+  virtual void WriteTrace(const Origin& origin, std::string_view text) {
+    (void)origin;
+    Write(catDebug, 0, text);
+  }
 };
 
 // Adds or removes a sink; the caller keeps ownership and must remove the sink before it dies.
@@ -35,6 +48,8 @@ void Output(int category, int style, const char* format, ...) __attribute__((for
 void Output(int category, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // Writes a ready text, not a format: '%' in it is printed as it stands.
 void Output(const std::string& text, int category, int style);
+// Writes a printf-formatted debug trace (category 16, style 0) tagged with its origin.
+void Trace(const Origin& origin, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Writes lines to stderr when their category is in the mask. The process has one such sink,
 // installed from the start with the mask of operator errors, notices and warnings.
@@ -59,6 +74,8 @@ class CaptureSink : public Sink {
     int category;
     int style;
     std::string text;
+    std::string source;  // traces: the source name they were tagged with; otherwise empty
+    int sourceLine = 0;
   };
 
   CaptureSink();
@@ -67,6 +84,7 @@ class CaptureSink : public Sink {
   CaptureSink& operator=(const CaptureSink&) = delete;
 
   void Write(int category, int style, std::string_view text) override;
+  void WriteTrace(const Origin& origin, std::string_view text) override;
 
   const std::vector<Line>& Lines() const { return lines_; }
   // All captured texts, concatenated in order.

@@ -58,7 +58,8 @@ const std::string* FieldOf(const CSeaBase::Entry* entry, size_t line, int field)
   if (entry == nullptr || field < 0 || line >= entry->size()) return nullptr;
   const CSeaBase::Line& fields = (*entry)[line];
   if (static_cast<size_t>(field) >= fields.size()) return nullptr;
-  return &fields[static_cast<size_t>(field)];
+  const CSeaBase::Field& value = fields[static_cast<size_t>(field)];
+  return value ? &*value : nullptr;
 }
 
 void SetField(CSeaBase::Line& line, int field, const std::string& value) {

@@ -10,6 +10,7 @@
 // read and edit (docs/settings.md); the messages store is never saved.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,11 @@ inline constexpr const char wpWavPlaybackNoLearning[] = "wpWavPlaybackNoLearning
 
 class CSeaBase {
  public:
-  using Line = std::vector<std::string>;
+  // A field that was never set (skipped when a later field of its line was written, or
+  // written as an empty unquoted field in the settings file) holds no text: every read of it
+  // gives the caller's default. An empty text is a value of its own.
+  using Field = std::optional<std::string>;
+  using Line = std::vector<Field>;
   using Entry = std::vector<Line>;
 
   explicit CSeaBase(std::string name) : name_(std::move(name)) {}
@@ -38,12 +43,13 @@ class CSeaBase {
   const std::string& Name() const { return name_; }
 
   // Field `field` of the entry's first line; the default when the entry, the line or the
-  // field is missing or the text is not a number (bool: "1"/"0", "true"/"false").
+  // field is missing or was never set, or the text is not a number (bool: "1"/"0",
+  // "true"/"false").
   int LookupGetInt(const std::string& key, int field, int defaultValue) const;
   bool LookupGetBool(const std::string& key, int field, bool defaultValue) const;
   std::string LookupGetString(const std::string& key, int field,
                               const std::string& defaultValue) const;
-  // Sets field `field` of the first line, creating the entry, the line and empty fields
+  // Sets field `field` of the first line, creating the entry, the line and unset fields
   // before it as needed.
   void LookupSetInt(const std::string& key, int value, int field);
   void LookupSetBool(const std::string& key, bool value, int field);

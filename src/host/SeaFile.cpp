@@ -10,7 +10,8 @@
 //
 // "key = fields" is an entry's first line, "key += fields" appends a line, a bare "key" is an
 // entry without lines. Fields are separated by ';' and trimmed; a field with ';', '"', '#',
-// blanks at its ends or nothing at all is written in double quotes with \" and \\ escapes.
+// blanks at its ends or nothing at all is written in double quotes with \" and \\ escapes. A
+// field that was never set is written as nothing between its ';' and read back unset.
 // The closing line "[end]" tells a complete file from one cut short by a crash or a full disk.
 #include <set>
 #include <sstream>
@@ -32,7 +33,9 @@ bool NeedsQuotes(const std::string& field) {
   return field.find_first_of(";\"#\\\n\r") != std::string::npos;
 }
 
-std::string Quoted(const std::string& field) {
+std::string Quoted(const CSeaBase::Field& value) {
+  if (!value) return std::string();
+  const std::string& field = *value;
   if (!NeedsQuotes(field)) return field;
   std::string text = "\"";
   for (char c : field) {
@@ -64,8 +67,9 @@ bool SplitFields(const std::string& text, CSeaBase::Line& fields, std::string& e
   const size_t n = text.size();
   while (true) {
     while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
-    std::string field;
+    CSeaBase::Field field;
     if (i < n && text[i] == '"') {
+      field.emplace();
       ++i;
       bool closed = false;
       while (i < n) {
@@ -77,10 +81,10 @@ bool SplitFields(const std::string& text, CSeaBase::Line& fields, std::string& e
         if (c == '\\') {
           if (i >= n) break;
           const char e = text[i++];
-          field += e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+          *field += e == 'n' ? '\n' : e == 'r' ? '\r' : e;
           continue;
         }
-        field += c;
+        *field += c;
       }
       if (!closed) {
         error = "a closing '\"'";
@@ -93,10 +97,12 @@ bool SplitFields(const std::string& text, CSeaBase::Line& fields, std::string& e
       }
     } else {
       const size_t end = text.find(';', i);
-      field = Trim(text.substr(i, end == std::string::npos ? std::string::npos : end - i));
+      std::string bare =
+          Trim(text.substr(i, end == std::string::npos ? std::string::npos : end - i));
+      if (!bare.empty()) field = std::move(bare);  // nothing at all: a field never set
       i = end == std::string::npos ? n : end;
     }
-    fields.push_back(field);
+    fields.push_back(std::move(field));
     if (i >= n) return true;
     ++i;  // the ';'
   }

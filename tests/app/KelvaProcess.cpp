@@ -16,9 +16,8 @@
 
 extern char** environ;
 
-ProcessResult RunKelva(const std::vector<std::string>& arguments) {
-  TempFolder io;
-  const std::string outPath = io / "out", errPath = io / "err";
+pid_t StartKelva(const std::vector<std::string>& arguments, const std::string& outPath,
+                 const std::string& errPath) {
   std::vector<std::string> all{KELVA_APP_BINARY};
   all.insert(all.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
@@ -31,14 +30,24 @@ ProcessResult RunKelva(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;
-  ProcessResult result;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int WaitForKelva(pid_t pid) {
+  int status = 0;
+  if (pid <= 0) return -1;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+ProcessResult RunKelva(const std::vector<std::string>& arguments) {
+  TempFolder io;
+  const std::string outPath = io / "out", errPath = io / "err";
+  ProcessResult result;
+  result.exitCode = WaitForKelva(StartKelva(arguments, outPath, errPath));
   result.out = ReadText(outPath);
   result.err = ReadText(errPath);
   return result;

@@ -2,6 +2,8 @@
 // Running the kelva command from a test: a fresh work directory per test, the demo plan as a
 // JSON document to change, and the command's exit code and output.
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,12 @@ struct ProcessResult {
 
 // Runs the kelva binary under test with `arguments` and waits for it.
 ProcessResult RunKelva(const std::vector<std::string>& arguments);
+
+// Starts the kelva binary with its output into the two files; the process id, or -1.
+pid_t StartKelva(const std::vector<std::string>& arguments, const std::string& outPath,
+                 const std::string& errPath);
+// Waits for a started kelva: its exit status, 128 + n when killed by signal n, -1 for no pid.
+int WaitForKelva(pid_t pid);
 
 // A new empty folder under the temporary directory, removed with everything in it on
 // destruction.

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -246,4 +247,46 @@ TEST(RunCommandTest, WorkDirectoryIsLockedAndLeftoverTemporariesAreRemoved) {
   EXPECT_TRUE(NamesStartingWith(folder / "work", "settings.txt.tmp").empty());
   EXPECT_TRUE(NamesStartingWith(folder / "work/History", "EOL-3_GT2-A.dhf.tmp").empty());
   EXPECT_EQ(ReadText(folder / "work/notes.tmp-1"), "not ours");
+}
+
+TEST(RunCommandTest, MeasuredValuesThatAreNotFiniteAreCounted) {
+  TempFolder folder;
+  nlohmann::json plan = DemoPlan();
+  // One value per part carries the defect: the scalar of one of its five modes.
+  nlohmann::json scalar = plan["simulation"]["quantities"][0];
+  ASSERT_EQ(scalar["modes"].size(), 5u);
+  scalar["nominal"] = 3e38;  // fits a float; with the defect added it does not
+  scalar["defect"] = 3e38;
+  plan["simulation"]["quantities"] = nlohmann::json::array({scalar});
+  plan["simulation"]["defectShare"] = 1.0;
+  plan["simulation"]["missingSignalShare"] = 0.0;
+  WriteText(folder / "plan.json", plan.dump());
+  std::vector<std::string> arguments = RunArguments(folder, 3);
+  arguments.insert(arguments.end(), {"--plan", folder / "plan.json"});
+
+  const ProcessResult text = RunKelva(arguments);
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("  measured values that are not finite numbers (sent as they are): 3\n"),
+            std::string::npos)
+      << text.out;
+  arguments.push_back("--json");
+  const ProcessResult json = RunKelva(arguments);
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const std::vector<nlohmann::json> lines = JsonLines(json.out);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0]["nonFiniteValues"], 1);
+  EXPECT_EQ(lines[3]["summary"]["nonFiniteValues"], 3);
+}
+
+TEST(RunCommandTest, ALogThatIsNotARegularFileIsLeftAloneAndTheRunGoesOn) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder / "work");
+  ASSERT_EQ(::mkfifo((folder / "work/kelva.log").c_str(), 0600), 0);  // no reader: would block
+  const ProcessResult run = RunKelva(RunArguments(folder, 1));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("kelva: the log " + folder / "work/kelva.log" +
+                         " is not a regular file; this run is not logged"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find("GT2A-000001"), std::string::npos);
 }

@@ -19,6 +19,10 @@ TEST(TrainSpotter, DescribesWagonsByMask) {
   PrWin::CaptureSink capture;
   EXPECT_EQ(spotter(train, 0), "<train/>\n");
   EXPECT_EQ(capture.Text(), "<train/>\n");
+  ASSERT_EQ(capture.Lines().size(), 1u);  // one trace of the train spotter, tagged as such
+  EXPECT_EQ(capture.Lines()[0].category, PrWin::catDebug);
+  EXPECT_EQ(capture.Lines()[0].source, "TrainSpotter");
+  EXPECT_GT(capture.Lines()[0].sourceLine, 0);
   EXPECT_EQ(spotter(train, (1 << 0) | (1 << 8)),
             "<train>\n  scalar result\n  Trigger '': 'running' at cell -12\n</train>\n");
   EXPECT_EQ(spotter(train, 1 << 6), "<train>\n  speed list\n</train>\n");

@@ -42,8 +42,13 @@ TEST_F(SeaTest, LookupsWithDefaults) {
   EXPECT_EQ(app->LookupGetInt("KelSequencer-Params", 11, 50), 30);
   EXPECT_EQ(app->LookupGetString("KelSequencer-Params", 2, "x"), "SN 0815; A");
   EXPECT_TRUE(app->LookupGetBool("KelSequencer-Params", 0, false));
-  // Fields between stay empty and read as their defaults.
+  // Fields between were never set: every read gives the caller's default, texts too.
   EXPECT_EQ(app->LookupGetInt("KelSequencer-Params", 5, 7), 7);
+  EXPECT_EQ(app->LookupGetString("KelSequencer-Params", 1, "GT2A-000000"), "GT2A-000000");
+  EXPECT_TRUE(app->LookupGetBool("KelSequencer-Params", 10, true));
+  // An empty text set on purpose is a value of its own.
+  app->LookupSetString("KelSequencer-Params", "", 3);
+  EXPECT_EQ(app->LookupGetString("KelSequencer-Params", 3, "x"), "");
   EXPECT_EQ(app->LookupGetInt("KelSequencer-Params", 2, -1), -1);  // not a number
   EXPECT_EQ(app->LookupGetInt("KelSequencer-Params", -1, 3), 3);
 
@@ -68,6 +73,8 @@ TEST_F(SeaTest, SavedEditedAndReloaded) {
   app->LookupSetInt("KelSequencer-Params", 1, 0);
   app->LookupSetString("KelSequencer-Params", "NEUTRAL", 2);
   app->LookupSetString("Report-Title", "  padded; \"quoted\" \\ # ", 0);
+  app->LookupSetString("Sequencer-Params", "", 1);
+  app->LookupSetInt("Sequencer-Params", 10, 3);
   CResourceList list(app, "Terminal-Instruments");
   list.AddLineTail().SetInt(0, 2500);
   list.AddLineTail().SetInt(0, 2001);
@@ -76,10 +83,13 @@ TEST_F(SeaTest, SavedEditedAndReloaded) {
   CSeaBase::MessagesSea()->LookupSetBool("GlobalDebugVerbose", true, 0);
   ASSERT_TRUE(SeaFile::Save(path_));
   EXPECT_EQ(ReadFile().find("[messages]"), std::string::npos);
+  // Fields never set are written as nothing, an empty text in quotes.
+  EXPECT_NE(ReadFile().find("\nSequencer-Params = ; \"\"; ; 10\n"), std::string::npos)
+      << ReadFile();
 
   // A person edits the file: changes a field, adds a list line and a comment.
   std::string text = ReadFile();
-  const std::string old = "KelSequencer-Params = 1; \"\"; NEUTRAL";
+  const std::string old = "KelSequencer-Params = 1; ; NEUTRAL";
   ASSERT_NE(text.find(old), std::string::npos) << text;
   text.replace(text.find(old), old.size(),
                "KelSequencer-Params = 0 ; 1 ; NEUTRAL  # not a comment");
@@ -100,6 +110,10 @@ TEST_F(SeaTest, SavedEditedAndReloaded) {
   ASSERT_NE(app->FindEntry("Empty"), nullptr);
   EXPECT_TRUE(app->FindEntry("Empty")->empty());
   EXPECT_TRUE(CSeaBase::PreferenceSea()->LookupGetBool("Lamp-BeimStartOffen", 0, false));
+  EXPECT_EQ(app->LookupGetString("Sequencer-Params", 0, "default"), "default");
+  EXPECT_EQ(app->LookupGetString("Sequencer-Params", 1, "default"), "");
+  EXPECT_EQ(app->LookupGetString("Sequencer-Params", 2, "default"), "default");
+  EXPECT_EQ(app->LookupGetInt("Sequencer-Params", 3, 0), 10);
 
   // Saving again gives the same text as the first save plus the edits.
   const std::string reloaded = SeaFile::Format();

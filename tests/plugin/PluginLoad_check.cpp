@@ -10,15 +10,24 @@ TEST(PluginLoad, RegistersItsModulesAndTracesEntryAndExit) {
   void* plugin = dlopen(KELVA_PLUGIN_PATH, RTLD_NOW | RTLD_GLOBAL);
   ASSERT_NE(plugin, nullptr) << dlerror();
   EXPECT_EQ(capture.Text(), "lKelva.DLL Initializing!\n");
-  EXPECT_EQ(CModuleRegister::RegisteredClasses(),
-            (std::vector<std::string>{"CMainStation", "CKelSequencer"}));
-  std::unique_ptr<CModule> sequencer = CModuleRegister::CreateModule("CKelSequencer");
-  ASSERT_NE(sequencer, nullptr);
-  EXPECT_STREQ(sequencer->RuntimeClassName(), "CKelSequencer");
+  ASSERT_EQ(capture.Lines().size(), 1u);
+  EXPECT_EQ(capture.Lines()[0].category, PrWin::catDebug);
+  EXPECT_EQ(capture.Lines()[0].source, "lKelva");
+  // The module classes in their order; every registered name creates a module of that class.
+  const std::vector<std::string> classes = CModuleRegister::RegisteredClasses();
+  EXPECT_EQ(classes,
+            (std::vector<std::string>{"CDiggerWindowModule", "CParamDbArchivator", "CMainStation",
+                                      "CKelSequencer", "CTableWindowModule"}));
+  for (const std::string& name : classes) {
+    std::unique_ptr<CModule> module = CModuleRegister::CreateModule(name);
+    ASSERT_NE(module, nullptr) << name;
+    EXPECT_EQ(module->RuntimeClassName(), name);
+  }
   EXPECT_NE(dlsym(plugin, "KelvaResultRequest"), nullptr);
-  sequencer.reset();
   capture.Clear();
   EXPECT_EQ(dlclose(plugin), 0);
   EXPECT_EQ(capture.Text(), "lKelva.DLL Terminating!\n");
+  ASSERT_EQ(capture.Lines().size(), 1u);
+  EXPECT_EQ(capture.Lines()[0].source, "lKelva");
   EXPECT_TRUE(CModuleRegister::RegisteredClasses().empty());
 }

@@ -1,0 +1,11 @@
+#pragma once
+// The table window module. Registered so that a host configuration naming it gets a module; it
+// does nothing yet: the table window gets its real form with the report, as a view of the HTML
+// report.
+
+#include "host/Module.h"
+
+class CTableWindowModule : public CSpecialModeClient {
+ public:
+  const char* RuntimeClassName() const override { return "CTableWindowModule"; }
+};
