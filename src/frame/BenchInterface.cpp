@@ -61,10 +61,7 @@ bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSiz
 
 bool KelvaSaveHistory(char* path, int32_t pathSize) {
   auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
-  CopyText(sequencer == nullptr || sequencer->HistoryName().empty()
-               ? std::string()
-               : sequencer->HistoryPath(".dhf"),
-           path, pathSize);
+  CopyText(sequencer == nullptr ? std::string() : sequencer->HistoryPath(".dhf"), path, pathSize);
   return sequencer == nullptr || sequencer->SaveHistory();
 }
 

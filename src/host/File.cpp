@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 size_t CMemFile::Read(void* buffer, size_t n) {
   const size_t end = std::min(bytes_.size(), readLimit_);
@@ -182,13 +183,19 @@ void SyncDirectoryOf(const std::string& path) {
 
 }  // namespace
 
+void CReplacingFile::NoteError(const std::string& what) {
+  if (error_.empty()) error_ = what + ": " + std::strerror(errno);
+}
+
 bool CReplacingFile::Open(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   Abandon();
   ClearFailed();
+  error_.clear();
   target_ = path;
   temporary_ = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
   if (file_.Open(temporary_, CDiskFile::modeWrite)) return true;
+  NoteError("cannot create its temporary file");
   temporary_.clear();
   SetFailed();
   return false;
@@ -196,6 +203,7 @@ bool CReplacingFile::Open(const std::string& path) {
 
 bool CReplacingFile::Write(const void* buffer, size_t n) {
   if (!file_.Write(buffer, n)) {
+    NoteError("cannot write");
     SetFailed();
     return false;
   }
@@ -203,9 +211,17 @@ bool CReplacingFile::Write(const void* buffer, size_t n) {
 }
 
 bool CReplacingFile::Commit() {
-  if (temporary_.empty()) return false;
-  const bool closed = file_.Close();
-  if (!closed || Failed() || std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (temporary_.empty()) {
+    if (error_.empty()) error_ = "it was not opened";
+    return false;
+  }
+  if (!file_.Close()) NoteError("cannot write or sync");
+  if (Failed() || !error_.empty()) {
+    Abandon();
+    return false;
+  }
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    NoteError("cannot rename its temporary file into place");
     Abandon();
     return false;
   }

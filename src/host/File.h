@@ -107,6 +107,9 @@ class CReplacingFile : public CFile {
   bool Commit();
   // Drops the temporary file; `path` keeps its previous content.
   void Abandon();
+  // Why the first failed Open, Write or Commit failed, in a few words ("cannot rename its
+  // temporary file into place: Is a directory"); "" while nothing failed.
+  const std::string& Error() const { return error_; }
 
   size_t Read(void* buffer, size_t n) override { return file_.Read(buffer, n); }
   bool Write(const void* buffer, size_t n) override;
@@ -115,9 +118,13 @@ class CReplacingFile : public CFile {
   uint64_t GetLength() const override { return file_.GetLength(); }
 
  private:
+  // Keeps the first failure: later ones are its consequences.
+  void NoteError(const std::string& what);
+
   CDiskFile file_;
   std::string target_;
   std::string temporary_;
+  std::string error_;
 };
 
 // Reading whole files. Only regular files are read: a FIFO, a device or a folder under the

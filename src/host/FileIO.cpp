@@ -280,13 +280,22 @@ std::string makePathAbsolute(const std::string& relative, const std::string& roo
   return root.back() == '/' ? root + relative : root + '/' + relative;
 }
 
-bool CreateFolder(const std::string& folder) {
-  if (folder.empty()) return false;
+bool CreateFolder(const std::string& folder, std::string* why) {
+  if (folder.empty()) {
+    if (why != nullptr) *why = "no folder is given";
+    return false;
+  }
   std::string trimmed = folder;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
   std::error_code ec;
   fs::create_directories(trimmed, ec);
-  return fs::is_directory(trimmed, ec);
+  std::error_code kind;
+  if (fs::is_directory(trimmed, kind)) return true;
+  if (why != nullptr)
+    *why = "cannot create the folder " + folder + ": " +
+           (fs::exists(fs::symlink_status(trimmed, kind)) ? "a file of that name is in the way"
+                                                          : ec.message());
+  return false;
 }
 
 int CopyFiles(const std::string& fromFolder, const std::string& pattern,

@@ -43,6 +43,11 @@ std::string sanitizeFileName(const std::string& name);
 // checks its length (see kMaxPartTypeFileNameBytes).
 std::string partTypeFileName(const std::string& platform, const std::string& type);
 
+// The longest path (in bytes) of a file the program keeps. Linux allows 4096 bytes with the
+// terminating NUL; the rest is room for the suffixes of temporary and damaged-file names.
+// A longer path is refused, never shortened: a shortened path would point somewhere else.
+constexpr size_t kMaxFilePathBytes = 4000;
+
 // The longest part-type file name (in bytes) the program uses. Leaves room below the usual 255-byte
 // limit for the suffixes added to it (extension, temporary name, ".damaged-<timestamp>").
 constexpr size_t kMaxPartTypeFileNameBytes = 200;
@@ -83,8 +88,10 @@ std::string makePathRelative(const std::string& path, const std::string& base);
 std::string makePathAbsolute(const std::string& relative, const std::string& root);
 
 // Creates `folder` and every missing parent. True when `folder` is a directory afterwards
-// (also when it existed before); false for "" and when a file is in the way.
-bool CreateFolder(const std::string& folder);
+// (also when it existed before); false for "" and when a file is in the way. On failure `why`
+// (when given) says so: "cannot create the folder <folder>: a file of that name is in the
+// way" or the system's reason.
+bool CreateFolder(const std::string& folder, std::string* why = nullptr);
 
 // Copies every regular file of `fromFolder` whose name matches `pattern` (see
 // matchesPattern) into `toFolder`, replacing files of the same name; subfolders are not

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "store/IdRange.h"
+
 namespace {
 
 std::string NameIn(const CUniqueTreeMap<QIdx1, QIdxName>& names, int id) {
@@ -14,10 +16,7 @@ std::string NameIn(const CUniqueTreeMap<QIdx1, QIdxName>& names, int id) {
 std::pair<CDtParamInstance::SpecIntervalIterator, CDtParamInstance::SpecIntervalIterator>
 CDtParamInstance::SpecIntervalRange(int parameter) const {
   const auto& bands = Set().specIntervals;
-  auto first = bands.lower_bound(QIdx2(parameter, INT32_MIN));
-  auto last =
-      parameter == INT32_MAX ? bands.end() : bands.lower_bound(QIdx2(parameter + 1, INT32_MIN));
-  return {first, last};
+  return Kelva::IdRange(bands, parameter, [](int32_t id) { return QIdx2(id, INT32_MIN); });
 }
 
 bool CDtParamInstance::Initialized() const {

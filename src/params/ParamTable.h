@@ -104,19 +104,45 @@ class CQParamFileTypedTable : public CQParamTypedTable<Map>, public CQParamFileT
     return true;
   }
 
-  // Refuses a header that does not announce a key and a value record of version 1. Rows are
-  // inserted as they are read; a failed or refused record stops reading and returns false,
-  // leaving the rows read so far in the table.
+  // Refuses a header that does not announce a key and a value record of version 1, a record
+  // that is cut short or has another layout, and a row whose key is not above the key of the
+  // row before it: the writer writes every key once and in order, so a repeated or earlier
+  // key means a damaged file. Rows are inserted as they are read; the first refused row stops
+  // reading and returns false, leaving the rows read so far in the table.
   bool Read(CFile& file) override {
+    std::string why;
+    return Read(file, why);
+  }
+  // The same; on failure `why` says what was wrong, for example "row 3 of 5 is cut short or
+  // has another layout".
+  bool Read(CFile& file, std::string& why) {
     DynTables::Header header;
-    if (!DynTables::ReadFromFile(file, header)) return false;
-    if (header.parts != 2 || header.keyVersion != 1 || header.valueVersion != 1) return false;
+    if (!DynTables::ReadFromFile(file, header)) {
+      why = "it does not start with a table header";
+      return false;
+    }
+    if (header.parts != 2 || header.keyVersion != 1 || header.valueVersion != 1) {
+      why = "its table header announces (" + std::to_string(header.parts) + ", " +
+            std::to_string(header.keyVersion) + ", " + std::to_string(header.valueVersion) +
+            ") instead of 2 records of version 1";
+      return false;
+    }
+    key_type previous;
     for (uint32_t row = 0; row < header.rows; ++row) {
       key_type key;
       mapped_type value;
-      if (!DynTables::ReadTuple(file, key.tuple()) || !DynTables::ReadTuple(file, value.tuple()))
+      const std::string where =
+          "row " + std::to_string(row + 1) + " of " + std::to_string(header.rows);
+      if (!DynTables::ReadTuple(file, key.tuple()) || !DynTables::ReadTuple(file, value.tuple())) {
+        why = where + " is cut short or has another layout";
         return false;
+      }
+      if (row > 0 && !(previous < key)) {
+        why = where + " repeats a key or is out of key order";
+        return false;
+      }
       Map::insert_or_assign(key, value);
+      previous = key;
     }
     return true;
   }

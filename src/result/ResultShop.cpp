@@ -10,6 +10,7 @@
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "sequencer/InstrumentTimesliceAssociator.h"
+#include "store/IdRange.h"
 #include "store/KelValueStore.h"
 
 CResultShop::CResultShop() : m_errors("<EvStoreErrorList>") {}
@@ -46,19 +47,13 @@ unsigned CResultShop::GroupBit(int code) const {
 }
 
 std::pair<CResultShop::iterator, CResultShop::iterator> CResultShop::ModeRange(int mode) {
-  auto last = mode == std::numeric_limits<int>::max()
-                  ? m_errors.end()
-                  : m_errors.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {m_errors.lower_bound(QClavis::ModeBegin(mode)), last};
+  return Kelva::ModeRange(m_errors, mode);
 }
 
 std::pair<CResultShop::error_list_t::const_iterator, CResultShop::error_list_t::const_iterator>
 CResultShop::ModeRange(int mode) const {
   if (mode == -1) return {m_errors.begin(), m_errors.end()};
-  auto last = mode == std::numeric_limits<int>::max()
-                  ? m_errors.end()
-                  : m_errors.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {m_errors.lower_bound(QClavis::ModeBegin(mode)), last};
+  return Kelva::ModeRange(m_errors, mode);
 }
 
 bool CResultShop::ApplyShadows(int code, int mode) {

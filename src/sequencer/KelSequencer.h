@@ -6,7 +6,8 @@
 //
 // Its settings live in the application store under "<name>-Params", "Terminal-ErrorCode",
 // "ResultCodeCompatibilityOptions", "Terminal-Instruments" and "Terminal-Modes"; the value
-// history of each part type is kept in "<local data>/History/<platform>_<type>.dhf".
+// history of each part type is kept in "<local data>/History/<name>.dhf", the name made by
+// FileIO::partTypeFileName from the platform and the base type (docs/file-formats.md).
 
 #include <map>
 #include <string>
@@ -47,12 +48,26 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void NotifySerialChange();
   int Verbosity() const { return m_verbosity; }
 
-  // History files of the current part type ("<platform>_<type>"; kind 0 ".dhf").
+  // History files of the current part type (kind 0 ".dhf").
+  // SaveHistory: true when nothing is to be written (no part type, every history depth 0) or
+  // the file was written; false when it was not, and then the output window gets
+  // "CKelSequencer::SaveHistory(): Error writing history file <path>: <reason>" and the
+  // failure is counted. LoadHistory: false without a part type and when the file cannot be
+  // read (reported; the damaged file is moved aside and the history starts empty); a missing
+  // file is no failure.
   bool SaveHistory();
   bool LoadHistory();
+  // "<local data>/History/".
   std::string HistoryFolder() const;
+  // FileIO::partTypeFileName of the platform and base type; "" when both are empty.
   std::string HistoryName() const;
+  // "<local data>/History/<name><extension>"; "" when no history is kept for the part type:
+  // no platform and no type, a name longer than FileIO::kMaxPartTypeFileNameBytes, or a path
+  // longer than FileIO::kMaxFilePathBytes.
   std::string HistoryPath(const std::string& extension) const;
+  // Failed saves since creation, and the last one as "<path>: <reason>" ("" while none failed).
+  int HistorySaveFailures() const { return m_historySaveFailures; }
+  std::string LastHistorySaveError() const { return m_lastHistorySaveError; }
   // The project command: flags 4 copies the local history to the project folder `projectPath`,
   // 2 saves and copies, 8 saves, copies and takes the project's history over.
   bool OnProject(long flags, const std::string& projectPath);
@@ -91,6 +106,11 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void Trace(const char* format, const std::string& text) const;
   bool CheckingAllowed() const { return !m_checksSuspended || m_checkWhenSuspended != 0; }
   void ResetTerminalTables();
+  // "" when a history path of the current part type can be kept, else why not.
+  std::string HistoryPathProblem(const std::string& extension) const;
+  bool KeepsHistory() const;
+  // Counts, remembers and reports a failed save; returns false.
+  bool FailHistorySave(const std::string& path, const std::string& reason);
 
   CDtParamInstance m_params;
   CKelValueStore m_valueStore;
@@ -132,5 +152,9 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   bool m_sysErrorInterpretation = true;
   int m_verbosity = 0;
   int m_refreshCallback = -1;
+  int m_historySaveFailures = 0;
+  std::string m_lastHistorySaveError;
+  // A damaged history file that could not be moved aside: never saved over.
+  std::string m_historyNotSavedOver;
   uint32_t m_lastRefreshTick = 0;
 };

@@ -2,12 +2,12 @@
 //
 // A mode that is not among the selected modes ("Terminal-Modes", every mode of the plan by
 // default) is not checked at the end of the mode: nobody asked for it.
-#include <limits>
 
 #include "frame/EvStoreServer.h"
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "sequencer/KelSequencer.h"
+#include "store/IdRange.h"
 
 void CKelSequencer::ResetTerminalTables() {
   m_requestedInstruments.clear();
@@ -57,9 +57,7 @@ int CKelSequencer::CheckRequestedMeasuringResults() {
     }
     if (record->second != Kelva::ms_measured) {
       // Skip the rest of this mode.
-      it = key.mode() == std::numeric_limits<int>::max()
-               ? requested.end()
-               : requested.lower_bound(QClavis::ModeBegin(key.mode() + 1));
+      it = Kelva::ModeRange(requested, key.mode()).second;
       continue;
     }
     auto instrument = m_requestedInstruments.find(key.instrument());

@@ -1,9 +1,5 @@
-// The sequencer's settings and its history files.
-#include <filesystem>
-
+// The sequencer's settings.
 #include "host/Candidate.h"
-#include "host/File.h"
-#include "host/FileIO.h"
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "sequencer/KelSequencer.h"
@@ -12,7 +8,6 @@ namespace {
 
 const char* const kTerminalErrorCode = "Terminal-ErrorCode";
 const char* const kCompatibility = "ResultCodeCompatibilityOptions";
-const char* const kHistoryExtension = ".dhf";
 
 }  // namespace
 
@@ -149,73 +144,4 @@ void CKelSequencer::NotifySerialChange() {
   if (m_lastSerial != mcNeutralSerialIdent && m_lastSerial != serial)
     m_learnFileModule->OnUserIfCommand(4);
   m_lastSerial = serial;
-}
-
-std::string CKelSequencer::HistoryFolder() const {
-  return FileIO::ensureLimitedPath(CSeaBase::DefaultLocalsPath()) + "History/";
-}
-
-std::string CKelSequencer::HistoryName() const {
-  std::string name = m_lastPlatform;
-  if (!m_lastPlatform.empty() && !m_lastBaseType.empty()) name += "_";
-  name += m_lastBaseType;
-  return name.empty() ? name : FileIO::sanitizeFileName(name);
-}
-
-std::string CKelSequencer::HistoryPath(const std::string& extension) const {
-  return HistoryFolder() + HistoryName() + extension;
-}
-
-bool CKelSequencer::SaveHistory() {
-  if (HistoryName().empty()) return true;
-  bool ok = true;
-  if (m_finalScalarHistoryDepth != 0 || m_finalCurveHistoryDepth != 0 ||
-      m_trackScalarHistoryDepth != 0 || m_trackCurveHistoryDepth != 0) {
-    CReplacingFile file;
-    ok = FileIO::CreateFolder(HistoryFolder()) && file.Open(HistoryPath(kHistoryExtension)) &&
-         m_valueStore.WriteHistory(file) && file.Commit();
-  }
-  // The moving-average learn tables (".ma") are written here when the learn stores join.
-  return ok;
-}
-
-bool CKelSequencer::LoadHistory() {
-  if (HistoryName().empty()) return false;
-  const std::string path = HistoryPath(kHistoryExtension);
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return true;
-  CDiskFile file;
-  if (file.Open(path, CDiskFile::modeRead) && m_valueStore.ReadHistory(file)) return true;
-  PrWin::Output(1, 3, "CKelSequencer::LoadHistory() :Error reading history file %s\n",
-                path.c_str());
-  return false;
-}
-
-bool CKelSequencer::OnProject(long flags, const std::string& projectPath) {
-  const std::string local = HistoryFolder();
-  // The local history folder as seen from the project; outside the host's default path it
-  // goes to "History/" of the project.
-  std::string relative = FileIO::makePathRelative(local, CSeaBase::DefaultPath());
-  if (relative.empty() || relative.front() == '/') relative = "History/";
-  const std::string project = FileIO::makePathAbsolute(relative, projectPath);
-  if (project.empty()) return false;
-  if ((flags & 4) != 0) {
-    if (FileIO::isContent(local, std::string("*") + kHistoryExtension) &&
-        (!FileIO::CreateFolder(project) ||
-         FileIO::CopyFiles(local, std::string("*") + kHistoryExtension, project) < 0))
-      return false;
-  }
-  if ((flags & (2 | 8)) != 0) {
-    if (!SaveHistory()) return false;
-    if (FileIO::isContent(local, "*") &&
-        (!FileIO::CreateFolder(project) || FileIO::CopyFiles(local, "*", project) < 0))
-      return false;
-    if ((flags & 8) != 0) {
-      if (FileIO::isContent(project, "*") &&
-          (!FileIO::CreateFolder(local) || FileIO::CopyFiles(project, "*", local) < 0))
-        return false;
-      return LoadHistory();
-    }
-  }
-  return true;
 }

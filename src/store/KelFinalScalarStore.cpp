@@ -58,8 +58,10 @@ bool CKelFinalScalarStore::WriteHistory(CFile& file) const {
   return ValueMapSectionHistory().Write(file);
 }
 
-bool CKelFinalScalarStore::ReadHistory(CFile& file) {
-  const bool read = ValueMapSectionHistory().Read(file);
+bool CKelFinalScalarStore::ReadHistory(CFile& file, std::string* why) {
+  std::string reason;
+  const bool read = ValueMapSectionHistory().Read(file, reason);
+  if (!read && why != nullptr) *why = "its history table is damaged: " + reason;
   if (read)
     RebuildSectionCounters();
   else

@@ -3,6 +3,8 @@
 // quantity, with work lists and history (see CKelFinalStore). Its history is the one the
 // history file keeps across program runs.
 
+#include <string>
+
 #include "host/File.h"
 #include "host/UniqueTreeMap.h"
 #include "store/KelFinalStore.h"
@@ -28,7 +30,7 @@ class CKelFinalScalarStore
   bool MaxHistory(bool all) override;   // largest value and its position
 
   // The history table in its file form; reading rebuilds the section counters (left empty
-  // when the table cannot be read).
+  // when the table cannot be read, and `why`, when given, then says what is wrong).
   bool WriteHistory(CFile& file) const;
-  bool ReadHistory(CFile& file);
+  bool ReadHistory(CFile& file, std::string* why = nullptr);
 };

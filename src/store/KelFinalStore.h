@@ -21,6 +21,7 @@
 
 #include "params/ParamTable.h"
 #include "sequencer/InstrumentTimesliceAssociator.h"
+#include "store/IdRange.h"
 #include "store/Keys.h"
 #include "store/ValueStoreBase.h"
 #include "store/WorkLists.h"
@@ -197,11 +198,7 @@ class CKelFinalStore : public CValueStoreBase {
  private:
   template <typename Map>
   static auto ModeRange(Map& map, int mode) {
-    auto first = map.lower_bound(QClavis::ModeBegin(mode));
-    auto last = mode == std::numeric_limits<int32_t>::max()
-                    ? map.end()
-                    : map.lower_bound(QClavis::ModeBegin(mode + 1));
-    return std::make_pair(first, last);
+    return Kelva::ModeRange(map, mode);
   }
 
   // Erases the mode's entries: all for event -1, else those whose value's context matches.

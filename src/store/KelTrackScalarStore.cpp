@@ -99,8 +99,7 @@ int CKelTrackScalarStore::GeneratePolygonHistory(const QClavis& key, int dimensi
   out->StartPolygon(64);
   GetAxisUnit(key, dimension, out->xUnit);
   const auto& history = ValueMapSectionHistory();
-  auto first = history.lower_bound(Qiqi(trackKey.id(), std::numeric_limits<int32_t>::min()));
-  auto last = history.lower_bound(Qiqi(trackKey.id() + 1, std::numeric_limits<int32_t>::min()));
+  auto [first, last] = SectionRange(history, trackKey.id());
   for (auto it = first; it != last; ++it) {
     out->yUnit = it->second.unit;
     AppendPoints(it->second, key, out);
@@ -115,8 +114,7 @@ int CKelTrackScalarStore::GenerateArrayData(const QClavis& key, int dimension,
   if (track == nullptr || out == nullptr || track->points.empty()) return 0;
   const auto& history = ValueMapSectionHistory();
   const QIdx1& trackKey = KeyOfDovetar(key);
-  auto first = history.lower_bound(Qiqi(trackKey.id(), std::numeric_limits<int32_t>::min()));
-  auto last = history.lower_bound(Qiqi(trackKey.id() + 1, std::numeric_limits<int32_t>::min()));
+  auto [first, last] = SectionRange(history, trackKey.id());
   const auto columns = static_cast<uint32_t>(track->points.size());
   const auto rows = 1 + static_cast<uint32_t>(std::distance(first, last));
   auto samples = std::make_shared<CAlignedMem<float>>(static_cast<size_t>(rows) * columns);

@@ -18,6 +18,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "sequencer/InstrumentTimesliceAssociator.h"
@@ -122,9 +123,7 @@ class CKelTrackStore : public CKelTrackStoreBase {
   void CopyToHistoryStore(int historyIndex) override {
     if (historyDepth_ == 0) return;
     for (const auto& [trackKey, item] : toValidate_) {
-      auto first = history_.lower_bound(Qiqi(trackKey.id(), std::numeric_limits<int32_t>::min()));
-      auto last =
-          history_.lower_bound(Qiqi(trackKey.id() + 1, std::numeric_limits<int32_t>::min()));
+      auto [first, last] = SectionRange(history_, trackKey.id());
       auto sections = static_cast<unsigned>(std::distance(first, last));
       while (sections > historyDepth_ - 1) {
         first = history_.erase(first);
@@ -141,7 +140,7 @@ class CKelTrackStore : public CKelTrackStoreBase {
     bool any = false;
     for (auto first = history_.cbegin(); first != history_.cend();) {
       const int32_t trackKey = first->first.trackKey;
-      auto last = history_.lower_bound(Qiqi(trackKey + 1, std::numeric_limits<int32_t>::min()));
+      const auto last = SectionRange(std::as_const(history_), trackKey).second;
       if (all || toValidate_.count(QIdx1(trackKey)) != 0) {
         const bool combined = CombineSections(trackKey, first, last, mode);
         combinedAll = combinedAll && combined;

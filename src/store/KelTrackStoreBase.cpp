@@ -1,6 +1,10 @@
 #include "store/KelTrackStoreBase.h"
 
 #include <limits>
+#include <string>
+#include <utility>
+
+#include "host/Output.h"
 
 namespace {
 const QIdx1 kNoTrackKey(-1);
@@ -11,7 +15,7 @@ unsigned CKelTrackStoreBase::GenerateKeyOfDovetar(const QClavis& key) {
   if (lastTrackKey_ >= 0 && key == lastQuantity_) return static_cast<unsigned>(lastTrackKey_);
   auto it = keyMap_.find(key);
   if (it == keyMap_.end()) {
-    const QIdx1 trackKey(static_cast<int32_t>(keyMap_.size()));
+    const QIdx1 trackKey(NextTrackKey());
     it = keyMap_.emplace(key, trackKey).first;
     reverseMap_[trackKey] = key;
   }
@@ -33,20 +37,48 @@ const QClavis& CKelTrackStoreBase::DovetarOfKey(const QIdx1& trackKey) const {
 std::pair<CKelTrackStoreBase::key_map_t::const_iterator,
           CKelTrackStoreBase::key_map_t::const_iterator>
 CKelTrackStoreBase::DovetarKeyRange(int mode) const {
-  auto first = keyMap_.lower_bound(QClavis::ModeBegin(mode));
-  auto last = mode == std::numeric_limits<int32_t>::max()
-                  ? keyMap_.end()
-                  : keyMap_.lower_bound(QClavis::ModeBegin(mode + 1));
-  return {first, last};
+  return Kelva::ModeRange(keyMap_, mode);
+}
+
+int32_t CKelTrackStoreBase::NextTrackKey() const {
+  if (reverseMap_.empty()) return 0;
+  const int32_t largest = reverseMap_.rbegin()->first.id();
+  if (largest < std::numeric_limits<int32_t>::max()) return largest + 1;
+  // Keys are non-negative and ascend in the reverse map; the map holds far fewer than 2^31
+  // keys, so a gap comes before INT32_MAX.
+  int32_t unused = 0;
+  for (const auto& entry : reverseMap_) {
+    if (entry.first.id() != unused) break;
+    ++unused;
+  }
+  return unused;
+}
+
+std::string CKelTrackStoreBase::TakeOverKeyMap(key_map_t::map_type&& keys) {
+  reverse_map_t reverse;
+  for (const auto& [quantity, trackKey] : keys) {
+    if (trackKey.id() < 0) return "track key " + std::to_string(trackKey.id()) + " is negative";
+    if (!reverse.emplace(trackKey, quantity).second)
+      return "track key " + std::to_string(trackKey.id()) + " is given to two quantities";
+  }
+  static_cast<key_map_t::map_type&>(keyMap_) = std::move(keys);
+  reverseMap_ = std::move(reverse);
+  return "";
 }
 
 bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
   keyMap_.clear();
-  lastTrackKey_ = -1;
-  const bool read = keyMap_.Read(file);
   reverseMap_.clear();
-  for (const auto& [key, trackKey] : keyMap_) reverseMap_[trackKey] = key;
-  return read;
+  lastTrackKey_ = -1;
+  key_map_t read(keyMap_.Name());
+  std::string why;
+  if (read.Read(file, why)) why = TakeOverKeyMap(std::move(read));
+  if (why.empty()) return true;
+  PrWin::Output(PrWin::catOperator, 3,
+                "CKelTrackStoreBase::ReadKeyMap(): the key map %s is damaged (%s); it is left "
+                "empty\n",
+                keyMap_.Name().c_str(), why.c_str());
+  return false;
 }
 
 bool CKelTrackStoreBase::WriteKeyMap(CFile& file) const {

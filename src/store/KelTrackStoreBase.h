@@ -5,9 +5,16 @@
 // file across runs so that learned track data stays attached to the same keys; it survives
 // DismissValues, DismissHistory and DeleteEntriesOfMode, and only PurgeStore and ReadKeyMap
 // replace it.
+//
+// A track key belongs to one quantity for good: keys are never negative, no two quantities
+// share one, and a new quantity gets the key one above the largest key given so far, so a key
+// map read from a file (which may have gaps) never makes a new quantity take over the learned
+// data of a key that is already in use.
 
 #include <cstdint>
+#include <limits>
 #include <map>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -15,6 +22,7 @@
 #include "host/TriggerStore.h"
 #include "host/UniqueTreeMap.h"
 #include "params/ParamTable.h"
+#include "store/IdRange.h"
 #include "store/Keys.h"
 #include "store/ValueStoreBase.h"
 
@@ -38,7 +46,8 @@ class CKelTrackStoreBase : public CValueStoreBase {
 
   explicit CKelTrackStoreBase(const char* keyMapName) : keyMap_(keyMapName) {}
 
-  // The track key of a quantity, assigned on first use.
+  // The track key of a quantity, assigned on first use: one above the largest key in the map
+  // (0 for an empty map). Only when the largest key is INT32_MAX, the smallest key not in use.
   unsigned GenerateKeyOfDovetar(const QClavis& key);
   // The assigned track key, or a key with id -1.
   const QIdx1& KeyOfDovetar(const QClavis& key) const;
@@ -48,8 +57,12 @@ class CKelTrackStoreBase : public CValueStoreBase {
   std::pair<key_map_t::const_iterator, key_map_t::const_iterator> DovetarKeyRange(int mode) const;
   const key_map_t& KeyMap() const { return keyMap_; }
 
-  // Replaces the key map by the file's (the reverse map is rebuilt); false when the table
-  // cannot be read (the map then holds the rows read before the failure).
+  // Replaces the key map by the one in the file (the reverse map is rebuilt), all or nothing:
+  // a table that cannot be read completely, a negative track key or a track key given to two
+  // quantities make the map damaged. Then the key map is left empty, the output window gets
+  // "CKelTrackStoreBase::ReadKeyMap(): the key map <table name> is damaged (<reason>); it is
+  // left empty" (category 1, style 3), and the result is false. The key map is one block of a
+  // larger file, so what follows it is not looked at.
   bool ReadKeyMap(CFile& file);
   bool WriteKeyMap(CFile& file) const;
 
@@ -69,11 +82,24 @@ class CKelTrackStoreBase : public CValueStoreBase {
   void PurgeStore() override;
 
  protected:
+  // The history sections of one track key in a table keyed by Qiqi, oldest first.
+  template <typename HistoryMap>
+  static auto SectionRange(HistoryMap& history, int32_t trackKey) {
+    return Kelva::IdRange(history, trackKey, [](int32_t key) {
+      return Qiqi(key, std::numeric_limits<int32_t>::min());
+    });
+  }
+
   // The axis unit of trigger dimension `dimension` (1-based) of the quantity; false when the
   // trigger parameter or its signal is missing.
   bool GetAxisUnit(const QClavis& key, int dimension, CMeasuringUnit& unit) const;
 
  private:
+  int32_t NextTrackKey() const;
+  // Replaces both maps by `keys`; "" when `keys` is a valid key map, else why it is not (and
+  // nothing is replaced).
+  std::string TakeOverKeyMap(key_map_t::map_type&& keys);
+
   key_map_t keyMap_;
   reverse_map_t reverseMap_;
   // The last quantity GenerateKeyOfDovetar answered for: the points of a track arrive one

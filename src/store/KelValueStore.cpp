@@ -139,10 +139,29 @@ bool CKelValueStore::WriteHistory(CFile& file) const {
   return WriteLE(file, historyCount_) && finalScalar_.WriteHistory(file);
 }
 
-bool CKelValueStore::ReadHistory(CFile& file) {
+bool CKelValueStore::ReadHistory(CFile& file, std::string* why) {
   PurgeStore();
+  std::string reason;
   uint32_t count = 0;
-  if (!ReadLE(file, count)) return false;
-  historyCount_ = count;
-  return finalScalar_.ReadHistory(file);
+  if (!ReadLE(file, count)) {
+    reason = "it ends before the history count";
+  } else if (finalScalar_.ReadHistory(file, &reason)) {
+    historyCount_ = count;
+    reason = CheckSectionIndices();
+  }
+  if (reason.empty()) return true;
+  PurgeStore();
+  if (why != nullptr) *why = reason;
+  return false;
+}
+
+std::string CKelValueStore::CheckSectionIndices() const {
+  for (const auto& [key, value] : finalScalar_.ValueMapSectionHistory()) {
+    const int32_t index = key.historyIndex();
+    if (index < 0) return "section index " + std::to_string(index) + " is negative";
+    if (static_cast<uint32_t>(index) >= historyCount_)
+      return "section index " + std::to_string(index) + " is not below the history count " +
+             std::to_string(historyCount_);
+  }
+  return "";
 }

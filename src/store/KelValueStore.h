@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "host/File.h"
 #include "host/Params.h"
@@ -89,9 +90,13 @@ class CKelValueStore {
 
   // The history file: historyCount, then the final scalar history table.
   bool WriteHistory(CFile& file) const;
-  // Purges the store first; false when the file is shorter than the count or the table
-  // cannot be read (the rows read before stay in the history).
-  bool ReadHistory(CFile& file);
+  // Purges the store, then reads historyCount and the table, all or nothing: when the count or
+  // the table cannot be read completely, or a section index of the table is negative or not
+  // below the count (new sections would then share its number), the store is left purged (no
+  // values, no history, historyCount 0), the result is false and `why` (when given) says what
+  // is wrong. Reads no further than the table; whether the file ends there is the caller's
+  // check.
+  bool ReadHistory(CFile& file, std::string* why = nullptr);
 
  private:
   // The track key map of scalar tracks, kept with the learned data.
@@ -100,6 +105,8 @@ class CKelValueStore {
   bool WriteKeyMapOfTrackScalarStore(CFile& file) { return trackScalar_.WriteKeyMap(file); }
 
   void InsertMeasuringUnit(const QIdx4& key, const CMeasuringUnit& unit);
+  // "" when every section index of the scalar history is in [0, historyCount), else why not.
+  std::string CheckSectionIndices() const;
   CValueStoreBase* const subStores_[4] = {&finalScalar_, &finalCurve_, &trackScalar_, &trackCurve_};
 
   std::map<QIdx4, CMeasuringUnit> units_;

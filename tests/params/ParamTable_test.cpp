@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "host/UniqueTreeMap.h"
 #include "store/KelStoreError.h"
@@ -138,4 +142,43 @@ TEST(ParamTable, ForeignOrDamagedFilesAreRefused) {
   HistoryTable table("<x>");
   EXPECT_FALSE(table.Read(hugeFile));
   EXPECT_EQ(table.size(), 4u);
+}
+
+TEST(ParamTable, ReadingSaysWhatIsDamaged) {
+  HistoryTable history("<EvStoreSValueHistory>");
+  for (int section = 0; section < 3; ++section)
+    history[QIdx7(QClavis(1, 1, 1, 1, 1, 1), section)] = Value(1.0f * section, 0.0f);
+  CMemFile good;
+  ASSERT_TRUE(history.Write(good));
+  const std::vector<uint8_t> bytes = good.Bytes();
+  const auto why = [](std::vector<uint8_t> content) {
+    CMemFile file(std::move(content));
+    HistoryTable table("<x>");
+    std::string reason = "(read)";
+    if (table.Read(file, reason)) {
+      EXPECT_EQ(reason, "(read)");
+    }
+    return reason;
+  };
+  EXPECT_EQ(why(bytes), "(read)");
+  EXPECT_EQ(why({'D', 'Y', 'N'}), "it does not start with a table header");
+  std::vector<uint8_t> versions = bytes;
+  versions[12] = 2;
+  EXPECT_EQ(why(versions),
+            "its table header announces (2, 1, 2) instead of 2 records of version 1");
+  EXPECT_EQ(why(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1)),
+            "row 3 of 3 is cut short or has another layout");
+
+  // Rows are written once each and in key order; a repeated or earlier key is damage.
+  constexpr size_t kRow = 43 + 37;
+  std::vector<uint8_t> repeated = bytes;
+  std::copy(bytes.begin() + 20, bytes.begin() + 20 + kRow, repeated.begin() + 20 + kRow);
+  EXPECT_EQ(why(repeated), "row 2 of 3 repeats a key or is out of key order");
+  std::vector<uint8_t> backwards = bytes;
+  std::copy(bytes.begin() + 20, bytes.begin() + 20 + kRow, backwards.begin() + 20 + 2 * kRow);
+  EXPECT_EQ(why(backwards), "row 3 of 3 repeats a key or is out of key order");
+  CMemFile file(backwards);
+  HistoryTable table("<x>");
+  EXPECT_FALSE(table.Read(file));
+  EXPECT_EQ(table.size(), 2u);  // the rows before the refused one
 }

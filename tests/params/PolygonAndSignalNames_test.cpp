@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+
 #include "host/TestPlanBuilder.h"
 #include "params/PolygonCurve.h"
 #include "params/SignalNames.h"
@@ -44,6 +47,29 @@ TEST_F(ParamsViewTest, PolygonCurves) {
   EXPECT_EQ(out.Points()[2].y, 105.0);
   EXPECT_EQ(Kelva::GeneratePolygonCurve(params, 4, out), 1);
   EXPECT_EQ(Kelva::GeneratePolygonCurve(params, 9, out), 0);
+}
+
+// Polygon numbers are any int32: the largest one has no next number, its points run to the
+// end of the table, and its neighbour below keeps exactly its own points.
+TEST(PolygonCurve, LargestPolygonNumbers) {
+  constexpr int kLargest = std::numeric_limits<int32_t>::max();
+  TestPlan::Builder plan("extremes");
+  plan.Polygon(kLargest - 1, {{1, 10}, {2, 20}})
+      .Polygon(kLargest, {{5, 50}, {6, 60}, {7, 70}})
+      .Polygon(std::numeric_limits<int32_t>::min(), {{-1, -10}});
+  ASSERT_TRUE(plan.Install());
+  const CDtParamInstance params;
+  CVisDataPolygon out;
+  EXPECT_EQ(Kelva::GeneratePolygonCurve(params, kLargest, out), 3);
+  EXPECT_EQ(out.Completed(), 1);
+  ASSERT_EQ(out.NPoints(), 3);
+  EXPECT_EQ(out.Points()[0].x, 5.0);
+  EXPECT_EQ(out.Points()[2].y, 70.0);
+  EXPECT_EQ(Kelva::GeneratePolygonCurve(params, kLargest - 1, out), 2);
+  EXPECT_EQ(out.Points()[1].y, 20.0);
+  EXPECT_EQ(Kelva::GeneratePolygonCurve(params, std::numeric_limits<int32_t>::min(), out), 1);
+  EXPECT_EQ(out.Points()[0].y, -10.0);
+  ParamDatabase::Reset();
 }
 
 TEST_F(ParamsViewTest, SignalNames) {

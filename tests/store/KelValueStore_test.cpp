@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "frame/EvStoreServer.h"
 #include "host/Output.h"
 #include "host/Sea.h"
@@ -126,16 +130,17 @@ TEST_F(ValueStoreTest, HistoryFileRoundTripAndDamage) {
   read.CopyToHistoryStore();
   EXPECT_EQ(read.FinalScalarStore().AncientValues(a).first->first.historyIndex(), 2);
 
-  // Truncated anywhere: false, the store purged, the complete rows before the cut kept.
-  for (size_t cut = 0; cut < bytes.size(); cut += 7) {
+  // Truncated anywhere: false, and nothing of the file is used: the store is purged.
+  for (size_t cut = 0; cut < bytes.size(); ++cut) {
     CMemFile cutFile(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
     CKelValueStore damaged;
     damaged.InsertSValue(a, Value(5), CMeasuringUnit(), 1);
+    damaged.CopyToHistoryStore();
     EXPECT_FALSE(damaged.ReadHistory(cutFile)) << cut;
     EXPECT_TRUE(damaged.SingleValueMap().empty());
-    const size_t rows = cut < 24 ? 0 : (cut - 24) / 80;
-    EXPECT_EQ(damaged.SingleValueMapSectionHistory().size(), rows) << cut;
+    EXPECT_TRUE(damaged.SingleValueMapSectionHistory().empty()) << cut;
     EXPECT_TRUE(damaged.FinalScalarStore().SectionCounterMap().empty());
+    EXPECT_EQ(damaged.HistoryCount(), 0u) << cut;
   }
   // A foreign file, and one announcing four billion rows.
   CMemFile foreign(std::vector<uint8_t>(100, 0x41));
@@ -144,7 +149,7 @@ TEST_F(ValueStoreTest, HistoryFileRoundTripAndDamage) {
   huge[20] = huge[21] = huge[22] = huge[23] = 0xff;
   CMemFile hugeFile(huge);
   EXPECT_FALSE(read.ReadHistory(hugeFile));
-  EXPECT_EQ(read.SingleValueMapSectionHistory().size(), 6u);
+  EXPECT_TRUE(read.SingleValueMapSectionHistory().empty());
 
   // An empty history: 4 bytes of count and a header of 0 rows.
   CKelValueStore fresh;
@@ -156,6 +161,46 @@ TEST_F(ValueStoreTest, HistoryFileRoundTripAndDamage) {
   small.Seek(0);
   ASSERT_TRUE(read.ReadHistory(small));
   EXPECT_EQ(read.HistoryCount(), 2u);
+}
+
+// Every refusal says why; a count that does not lie above every saved section is refused,
+// because the next section would take the number of a saved one.
+TEST_F(ValueStoreTest, DamagedHistoryIsRefusedWithAReason) {
+  store.SetFinalScalarHistoryDepth(3);
+  const QClavis a(1, 1, 1, 1, 10, 0);
+  for (int part = 0; part < 3; ++part) {
+    store.InsertSValue(a, Value(80.0f + part), CMeasuringUnit(), 1);
+    store.CopyToHistoryStore();
+    store.validated();
+  }
+  CMemFile file;
+  ASSERT_TRUE(store.WriteHistory(file));
+  const std::vector<uint8_t> bytes = file.Bytes();
+  const auto why = [](std::vector<uint8_t> content) {
+    CMemFile damaged(std::move(content));
+    CKelValueStore read;
+    std::string reason = "(read)";
+    const bool ok = read.ReadHistory(damaged, &reason);
+    EXPECT_EQ(ok, reason == "(read)");
+    EXPECT_EQ(read.SingleValueMapSectionHistory().size(), ok ? 3u : 0u);
+    return reason;
+  };
+  EXPECT_EQ(why(bytes), "(read)");
+  EXPECT_EQ(why({3, 0}), "it ends before the history count");
+  EXPECT_EQ(why(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4)),
+            "its history table is damaged: it does not start with a table header");
+  EXPECT_EQ(why(std::vector<uint8_t>(bytes.begin(), bytes.end() - 1)),
+            "its history table is damaged: row 3 of 3 is cut short or has another layout");
+  std::vector<uint8_t> lower = bytes;
+  lower[0] = 2;  // sections 0, 1, 2 were saved
+  EXPECT_EQ(why(lower), "section index 2 is not below the history count 2");
+  lower[0] = 3;
+  EXPECT_EQ(why(lower), "(read)");
+  std::vector<uint8_t> negative = bytes;
+  const size_t firstIndex = 24 + 1 + 14 + 24;  // historyIndex of row 1
+  negative[firstIndex] = negative[firstIndex + 1] = negative[firstIndex + 2] =
+      negative[firstIndex + 3] = 0xff;
+  EXPECT_EQ(why(negative), "section index -1 is negative");
 }
 
 TEST(StoreServer, DefaultAndNamedStores) {

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "host/Output.h"
 #include "host/TestPlanBuilder.h"
 #include "store/KelTrackCurveStore.h"
 #include "store/KelTrackScalarStore.h"
@@ -73,6 +80,97 @@ TEST_F(TrackStoreTest, TrackKeysAreGivenInOrderOfFirstAppearance) {
   EXPECT_EQ(copy.KeyOfDovetar(k3), QIdx1(2));
   scalars.PurgeStore();
   EXPECT_EQ(scalars.KeyOfDovetar(k1).id(), -1);
+}
+
+namespace {
+
+// The file form of a key map as given, also one no store would write.
+CMemFile KeyMapFile(const std::vector<std::pair<QClavis, int32_t>>& rows) {
+  CKelTrackStoreBase::key_map_t map("<map>");
+  for (const auto& [quantity, trackKey] : rows) map.emplace(quantity, QIdx1(trackKey));
+  CMemFile file;
+  EXPECT_TRUE(map.Write(file));
+  file.Seek(0);
+  return file;
+}
+
+const char* const kDamaged =
+    "CKelTrackStoreBase::ReadKeyMap(): the key map <EvTrackScalarStoreDovetar2KeyTable> is "
+    "damaged (";
+
+}  // namespace
+
+// Key maps are read all or nothing, keys stay unique, and a new quantity never takes a key
+// that a quantity of the file has.
+TEST_F(TrackStoreTest, KeyMapsAreReadAllOrNothing) {
+  const QClavis k4(3, 2001, 1, 1, 400, 0);
+  scalars.GenerateKeyOfDovetar(k1);
+  scalars.GenerateKeyOfDovetar(k2);
+  scalars.GenerateKeyOfDovetar(k3);
+  CMemFile whole;
+  ASSERT_TRUE(scalars.WriteKeyMap(whole));
+  const std::vector<uint8_t> bytes = whole.Bytes();
+  ASSERT_EQ(bytes.size(), 20u + 3u * (37u + 7u));
+
+  // Cut after 2 of 3 rows: refused with a message, the map is empty, and a new quantity starts
+  // again at 0 instead of taking key 2 beside a map that lacks the quantity of key 2.
+  {
+    CMemFile cut(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20 + 2 * 44));
+    PrWin::CaptureSink capture;
+    EXPECT_FALSE(scalars.ReadKeyMap(cut));
+    EXPECT_EQ(capture.Text(), std::string(kDamaged) +
+                                  "row 3 of 3 is cut short or has another layout); it is left "
+                                  "empty\n");
+    EXPECT_EQ(capture.Lines()[0].category, 1);
+    EXPECT_EQ(capture.Lines()[0].style, 3);
+    EXPECT_TRUE(scalars.KeyMap().empty());
+    EXPECT_EQ(scalars.DovetarOfKey(QIdx1(0)), QClavis());
+    EXPECT_EQ(scalars.GenerateKeyOfDovetar(k4), 0u);
+  }
+  // Cut anywhere: always refused and empty (the many messages stay off stderr).
+  PrWin::StderrSink& standard = PrWin::DefaultStderrSink();
+  const int mask = standard.Mask();
+  standard.SetMask(0);
+  for (size_t length = 0; length < bytes.size(); ++length) {
+    CMemFile cut(std::vector<uint8_t>(bytes.begin(), bytes.begin() + length));
+    PrWin::CaptureSink capture;
+    EXPECT_FALSE(scalars.ReadKeyMap(cut)) << length;
+    EXPECT_TRUE(scalars.KeyMap().empty()) << length;
+    EXPECT_EQ(capture.Lines().size(), 1u) << length;
+  }
+  standard.SetMask(mask);
+
+  // A map with a gap: the next key is one above the largest, not the number of entries.
+  CMemFile gap = KeyMapFile({{k1, 0}, {k3, 2}});
+  ASSERT_TRUE(scalars.ReadKeyMap(gap));
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k2), 3u);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k4), 4u);
+  EXPECT_EQ(scalars.DovetarOfKey(QIdx1(2)), k3);
+
+  // Above INT32_MAX there is no key: the smallest unused one is taken.
+  CMemFile largest = KeyMapFile({{k1, 0}, {k2, std::numeric_limits<int32_t>::max()}});
+  ASSERT_TRUE(scalars.ReadKeyMap(largest));
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k3), 1u);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k4), 2u);
+
+  // A track key given twice, a negative key, rows out of key order: damaged, map empty.
+  const auto expectDamaged = [&](CMemFile file, const std::string& reason) {
+    scalars.GenerateKeyOfDovetar(k4);
+    PrWin::CaptureSink capture;
+    EXPECT_FALSE(scalars.ReadKeyMap(file)) << reason;
+    EXPECT_EQ(capture.Text(), kDamaged + reason + "); it is left empty\n");
+    EXPECT_TRUE(scalars.KeyMap().empty()) << reason;
+    EXPECT_EQ(scalars.KeyOfDovetar(k4).id(), -1) << reason;
+  };
+  expectDamaged(KeyMapFile({{k1, 1}, {k2, 1}, {k3, 0}}), "track key 1 is given to two quantities");
+  expectDamaged(KeyMapFile({{k1, 0}, {k2, -1}}), "track key -1 is negative");
+  std::vector<uint8_t> swapped = bytes;
+  std::copy(bytes.begin() + 20, bytes.begin() + 64, swapped.begin() + 64);
+  std::copy(bytes.begin() + 64, bytes.begin() + 108, swapped.begin() + 20);
+  expectDamaged(CMemFile(swapped), "row 2 of 3 repeats a key or is out of key order");
+  std::vector<uint8_t> repeated = bytes;
+  std::copy(bytes.begin() + 20, bytes.begin() + 64, repeated.begin() + 64);
+  expectDamaged(CMemFile(repeated), "row 2 of 3 repeats a key or is out of key order");
 }
 
 TEST_F(TrackStoreTest, PointsReplaceAndTriggerGeometry) {
@@ -161,6 +259,40 @@ TEST_F(TrackStoreTest, HistorySectionsAndAverages) {
   EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 83.0f);
   EXPECT_FALSE(scalars.AverageHistory(false, KelValueStore::ham_mean));  // nothing pending
   EXPECT_FALSE(scalars.AverageHistory(true, KelValueStore::ham_none));
+}
+
+// A key map from a file may hold any non-negative track key, also the largest int32. Its
+// history sections are found without looking for a key above it.
+TEST_F(TrackStoreTest, TheLargestTrackKeyHasItsOwnHistory) {
+  constexpr int32_t kLargest = std::numeric_limits<int32_t>::max();
+  CKelTrackStoreBase::key_map_t map("<map>");
+  map.emplace(k1, QIdx1(kLargest));
+  map.emplace(k2, QIdx1(0));
+  CMemFile file;
+  ASSERT_TRUE(map.Write(file));
+  file.Seek(0);
+  ASSERT_TRUE(scalars.ReadKeyMap(file));
+  scalars.SetHistoryDepth(2);
+  for (int part = 0; part < 3; ++part) {
+    Measure(k1, 2, 80.0f + part);
+    Measure(k2, 2, 10.0f + part);
+    scalars.CopyToHistoryStore(part);
+    scalars.validated();
+  }
+  std::vector<std::pair<int32_t, int32_t>> sections;
+  for (const auto& [key, track] : scalars.ValueMapSectionHistory())
+    sections.emplace_back(key.trackKey, key.historyIndex);
+  EXPECT_EQ(sections, (std::vector<std::pair<int32_t, int32_t>>{
+                          {0, 1}, {0, 2}, {kLargest, 1}, {kLargest, 2}}));
+  CVisDataPolygon history;
+  EXPECT_EQ(scalars.GeneratePolygonHistory(k1, 1, &history), 4);
+  EXPECT_EQ(history.Points()[0].y, 81.0);
+  CVisDataGrid grid;
+  ASSERT_EQ(scalars.GenerateArrayData(k1, 1, &grid), 2);
+  EXPECT_EQ(grid.rows, 3u);
+  EXPECT_TRUE(scalars.AverageHistory(true, KelValueStore::ham_mean));
+  EXPECT_EQ(scalars.FindTrack(k1)->points.at(0).value, 81.5f);
+  EXPECT_EQ(scalars.FindTrack(k2)->points.at(1).value, 12.5f);
 }
 
 TEST_F(TrackStoreTest, SpectrogramsShareCurvesAndLeaveNoDanglingEntries) {
