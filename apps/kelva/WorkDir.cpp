@@ -26,11 +26,11 @@ bool CWorkDir::Open(const std::string& path, std::string& error) {
   }
   path_ = absolute.lexically_normal().string();
   if (path_.empty() || path_.back() != '/') path_ += '/';
-  // History file paths are limited in length; a longer folder would be shortened to another
-  // place, so it is refused here rather than written beside.
-  if (FileIO::ensureLimitedPath(path_) != path_) {
+  // Every history file must fit inside the work directory: refused here, before a part runs,
+  // rather than failing at the first save.
+  if (path_.size() > kMaxWorkDirBytes) {
     error = "the work directory path " + path_ + " is " + std::to_string(path_.size()) +
-            " bytes long; at most " + std::to_string(FileIO::kMaxPathBytes) +
+            " bytes long; at most " + std::to_string(kMaxWorkDirBytes) +
             " fit, so the history could not be kept inside it";
     return false;
   }

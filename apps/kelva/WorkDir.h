@@ -5,6 +5,14 @@
 
 #include <string>
 
+#include "host/FileIO.h"
+
+// The longest work directory path (in bytes, with its trailing '/') that holds the longest
+// history file path the library keeps: "History/", a part-type name of the longest length and
+// ".dhf".
+inline constexpr size_t kMaxWorkDirBytes = FileIO::kMaxFilePathBytes - sizeof("History/") + 1 -
+                                           FileIO::kMaxPartTypeFileNameBytes - sizeof(".dhf") + 1;
+
 class CWorkDir {
  public:
   CWorkDir() = default;

@@ -25,26 +25,6 @@ namespace FileIO {
 
 namespace {
 
-constexpr size_t kMaxFileNameBytes = 120;
-
-uint32_t Fnv1a32(const std::string& text) {
-  uint32_t hash = 2166136261u;
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 16777619u;
-  }
-  return hash;
-}
-
-bool IsForbiddenAscii(unsigned char c) {
-  return c < 0x20 || c == 0x7F ||
-         std::string_view("/\\<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-bool IsStripped(char c) {
-  return c == ' ' || c == '.';
-}
-
 struct NormalPath {
   bool absolute = false;
   std::vector<std::string> parts;
@@ -142,40 +122,6 @@ bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
-
-std::string ensureLimitedPath(const std::string& path, size_t maxLength) {
-  if (path.size() <= maxLength) return path;
-  const bool trailingSlash = path.back() == '/';
-  const size_t reserved = 9 + (trailingSlash ? 1 : 0);  // "~" + 8 hex digits (+ '/')
-  if (maxLength < reserved) return "";
-  char suffix[10];
-  std::snprintf(suffix, sizeof(suffix), "~%08x", static_cast<unsigned>(Fnv1a32(path)));
-  std::string result = path.substr(0, Utf8::Boundary(path, maxLength - reserved));
-  result += suffix;
-  if (trailingSlash) result += '/';
-  return result;
-}
-
-std::string sanitizeFileName(const std::string& name) {
-  std::string safe;
-  safe.reserve(name.size());
-  for (size_t i = 0; i < name.size();) {
-    const size_t length = Utf8::SequenceLength(name, i);
-    if (length == 0 || (length == 1 && IsForbiddenAscii(static_cast<unsigned char>(name[i])))) {
-      safe += '_';
-      ++i;
-    } else {
-      safe.append(name, i, length);
-      i += length;
-    }
-  }
-  size_t first = 0;
-  while (first < safe.size() && IsStripped(safe[first])) ++first;
-  safe.erase(0, first);
-  safe.resize(Utf8::Boundary(safe, kMaxFileNameBytes));
-  while (!safe.empty() && IsStripped(safe.back())) safe.pop_back();
-  return safe.empty() ? "_" : safe;
-}
 
 std::string partTypeFileName(const std::string& platform, const std::string& type) {
   std::string name;

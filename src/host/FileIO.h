@@ -9,28 +9,6 @@
 
 namespace FileIO {
 
-// Returns `path` unchanged when it is at most `maxLength` bytes. A longer path is shortened to
-// at most `maxLength` bytes: its leading bytes are kept and everything after them is replaced
-// by "~" and 8 lower-case hex digits of the FNV-1a 32-bit hash of the whole original path; a
-// trailing '/' is kept. The cut never falls inside a UTF-8 multi-byte sequence, so the kept
-// part is as long as possible without splitting a character. The same path always gives the
-// same result and two long paths that differ anywhere (almost surely) give different results.
-// Returns "" when `maxLength` cannot hold the 9 bytes of "~hash" (plus the trailing '/').
-constexpr size_t kMaxPathBytes = 240;
-std::string ensureLimitedPath(const std::string& path, size_t maxLength = kMaxPathBytes);
-
-// Makes any text (a platform or part-type name) safe as ONE file-name component. In order:
-//  1. each byte that is '/', '\\', a control byte (< 0x20 or 0x7F), one of <>:"|?*, or not
-//     part of a well-formed UTF-8 sequence becomes '_';
-//  2. leading and trailing blanks (' ') and dots are removed;
-//  3. the text is cut to at most 120 bytes at a character boundary, and blanks and dots that
-//     now end it are removed;
-//  4. an empty result becomes "_".
-// So "../../etc/x" gives "_.._etc_x" and "Getriebe-Ä1" stays as it is. The result is valid
-// UTF-8, 1 to 120 bytes, never "." or "..", never starts with '.', holds no separator, and
-// sanitizing it again changes nothing.
-std::string sanitizeFileName(const std::string& name);
-
 // The base name (no extension) of the history files of one part type on one platform. Every
 // byte of `platform` and `type` outside [A-Za-z0-9-] is written as '%' and two upper-case hex
 // digits ("GT2/A" gives "GT2%2FA", "_" gives "%5F", "." gives "%2E"); the encoded platform and

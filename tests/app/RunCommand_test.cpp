@@ -111,12 +111,24 @@ TEST(RunCommandTest, ExitCodesTellSuccessFailedSavesAndRefusals) {
 
 TEST(RunCommandTest, WorkDirectoriesThatCannotBeKeptAreRefused) {
   TempFolder folder;
-  // A folder path too long for its history files: refused, and nothing written beside it.
-  const std::string longPath = folder.Path() + "/" + std::string(250, 'w');
-  ProcessResult run = RunKelva({"run", "--parts", "1", "--workdir", longPath});
+  // A folder path too long for its history files: refused, and nothing written anywhere. The
+  // longest one that holds them is taken.
+  std::string longPath = folder.Path();
+  while (longPath.size() < 3787) longPath += "/" + std::string(100, 'w');
+  longPath.resize(3787);  // 3788 bytes with the trailing slash
+  ProcessResult run = RunKelva({"run", "--parts", "1", "--workdir", longPath + "x"});
   EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.err.find("bytes long; at most 240 fit"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" is 3789 bytes long; at most 3788 fit, so the history could not be "
+                         "kept inside it"),
+            std::string::npos)
+      << run.err;
   EXPECT_TRUE(NamesStartingWith(folder.Path(), "").empty());
+  run = RunKelva({"run", "--parts", "1", "--workdir", longPath});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("  history: " + longPath + "/History/EOL-3_GT2-A.dhf\n"),
+            std::string::npos)
+      << run.out;
+  std::filesystem::remove_all(folder.Path() + "/" + std::string(100, 'w'));
 
   // A symbolic link loop as the work directory, then as its history folder.
   std::filesystem::create_symlink("loop", folder / "loop");
