@@ -1,6 +1,7 @@
 #include "Checkpoints.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "BenchSettings.h"
@@ -18,7 +19,7 @@ CCheckpoints::CCheckpoints(const CPlugin& plugin, CSpecialModeClient& sequencer,
 void CCheckpoints::Start(int lastIssued, int lastPart) {
   lastPart_ = lastPart;
   savedAt_ = lastIssued;
-  Save(std::min(lastPart_, lastIssued + saveEvery_));
+  Save(ReservedAfter(lastIssued));
 }
 
 void CCheckpoints::AfterPart(int issued) {
@@ -27,13 +28,17 @@ void CCheckpoints::AfterPart(int issued) {
   const bool timeDue = std::chrono::steady_clock::now() - savedWhen_ >= saveInterval_;
   if (!partsDue && !timeDue) return;
   savedAt_ = issued;
-  Save(static_cast<int>(
-      std::min<long long>(lastPart_, static_cast<long long>(issued) + saveEvery_)));
+  Save(ReservedAfter(issued));
 }
 
 void CCheckpoints::Finish(int issued) {
   savedAt_ = issued;
   Save(issued);
+}
+
+int CCheckpoints::ReservedAfter(int issued) const {
+  // In 64 bits: near the end of the serial range `issued + saveEvery_` does not fit an int.
+  return static_cast<int>(std::min<int64_t>(lastPart_, int64_t{issued} + saveEvery_));
 }
 
 void CCheckpoints::Save(int reservedUpTo) {

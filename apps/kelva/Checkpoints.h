@@ -34,6 +34,9 @@ class CCheckpoints {
   const std::string& HistoryFile() const { return historyFile_; }
 
  private:
+  // The serial number a checkpoint after `issued` reserves: the last part up to the next
+  // checkpoint, at most the run's last part.
+  int ReservedAfter(int issued) const;
   void Save(int reservedUpTo);
 
   const CPlugin& plugin_;
