@@ -72,7 +72,7 @@ bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
   lastTrackKey_ = -1;
   key_map_t read(keyMap_.Name());
   std::string why;
-  if (read.Read(file, why)) why = TakeOverKeyMap(std::move(read));
+  if (read.read(file, why)) why = TakeOverKeyMap(std::move(read));
   if (why.empty()) return true;
   PrWin::Output(PrWin::catOperator, 3,
                 "CKelTrackStoreBase::ReadKeyMap(): the key map %s is damaged (%s); it is left "
@@ -82,7 +82,7 @@ bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
 }
 
 bool CKelTrackStoreBase::WriteKeyMap(CFile& file) const {
-  return keyMap_.Write(file);
+  return keyMap_.write(file);
 }
 
 int CKelTrackStoreBase::GetTrackInterval(const QClavis& key,

@@ -89,7 +89,7 @@ CMemFile KeyMapFile(const std::vector<std::pair<QClavis, int32_t>>& rows) {
   CKelTrackStoreBase::key_map_t map("<map>");
   for (const auto& [quantity, trackKey] : rows) map.emplace(quantity, QIdx1(trackKey));
   CMemFile file;
-  EXPECT_TRUE(map.Write(file));
+  EXPECT_TRUE(map.write(file));
   file.Seek(0);
   return file;
 }
@@ -269,7 +269,7 @@ TEST_F(TrackStoreTest, TheLargestTrackKeyHasItsOwnHistory) {
   map.emplace(k1, QIdx1(kLargest));
   map.emplace(k2, QIdx1(0));
   CMemFile file;
-  ASSERT_TRUE(map.Write(file));
+  ASSERT_TRUE(map.write(file));
   file.Seek(0);
   ASSERT_TRUE(scalars.ReadKeyMap(file));
   scalars.SetHistoryDepth(2);
