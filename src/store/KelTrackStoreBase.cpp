@@ -90,8 +90,9 @@ int CKelTrackStoreBase::GetTrackInterval(const QClavis& key,
   const int trigger = params_.TriggerId(key.parameter());
   const CTriggerStore triggers(params_);
   const int dimension = triggers.Dimension(key.mode(), trigger);
-  if (dimension < 0) return -1;
-  if (!triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval)) return -2;
+  if (dimension < 0) return dimension;
+  if (!triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval))
+    return CTriggerStore::kNoTriggerParameters;
   return dimension;
 }
 

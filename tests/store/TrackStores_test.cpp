@@ -22,12 +22,15 @@ class TrackStoreTest : public ::testing::Test {
     plan.Mode(1, "Run-up")
         .Mode(2, "Coast-down")
         .Mode(3, "Hold")
+        .Mode(4, "Torque sweep")
         .Instrument(2001, "Order track", 2)
         .Instrument(2100, "Spectrogram", 5)
         .Signal(1, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
         .Trigger(1, "Input shaft speed")
         .TriggerAxis(1, 1, 1, 1, 800, 10, 321)
         .TriggerAxis(2, 1, 1, 1, 4000, -10, 321)
+        .TriggerAxis(4, 1, 1, 1, 800, 10, 321, false)
+        .TriggerAxis(4, 1, 2, 1, 0, 5, 10, false)
         .Parameter(400, 2001, "Order 23", QVInstrumentParam::eval_upper, 1)
         .Parameter(401, 2001, "Order 31", QVInstrumentParam::eval_interval, 1)
         .Parameter(402, 2001, "Untriggered", QVInstrumentParam::eval_lower);
@@ -185,11 +188,20 @@ TEST_F(TrackStoreTest, PointsReplaceAndTriggerGeometry) {
   EXPECT_EQ(track->expire, SignalBase::expire_mode);
   EXPECT_EQ(scalars.ToValidateMap().size(), 1u);
 
+  // The tracked dimension and its axis; -2 where no trigger parameters exist for the mode
+  // (no trigger, no axis in the mode), -1 where the trigger has axes in the mode but tracks
+  // none of them. A failed call leaves the interval as it was.
   CTriggerStore::CInterval interval;
   EXPECT_EQ(scalars.GetTrackInterval(k1, interval), 0);
   EXPECT_EQ(interval.start(), 800.0);
-  EXPECT_EQ(scalars.GetTrackInterval(QClavis(3, 2001, 1, 1, 400, 0), interval), -1);
-  EXPECT_EQ(scalars.GetTrackInterval(QClavis(1, 2001, 1, 1, 402, 0), interval), -1);
+  EXPECT_EQ(interval.count(), 321u);
+  EXPECT_EQ(scalars.GetTrackInterval(k3, interval), 0);
+  EXPECT_EQ(interval.start(), 4000.0);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(1, 2001, 1, 1, 402, 0), interval), -2);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(3, 2001, 1, 1, 400, 0), interval), -2);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(4, 2001, 1, 1, 400, 0), interval), -1);
+  EXPECT_EQ(interval.start(), 4000.0);
+  EXPECT_EQ(scalars.GetTrackDimension(QClavis(4, 2001, 1, 1, 400, 0)), 2);
   EXPECT_EQ(scalars.GetTrackDimension(k1), 1);
   EXPECT_EQ(scalars.GetTrackDimension(QClavis(1, 2001, 1, 1, 402, 0)), 0);
   CMeasuringUnit x, y;
