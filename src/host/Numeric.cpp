@@ -49,6 +49,10 @@ KELVA_VECTOR_CLONES void VectorScale(float* dst, float factor, size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] *= factor;
 }
 
+KELVA_VECTOR_CLONES void VectorDivide(float* dst, float divisor, size_t n) {
+  for (size_t i = 0; i < n; ++i) dst[i] /= divisor;
+}
+
 KELVA_VECTOR_CLONES void VectorWeightedSum(float* __restrict dst, const float* __restrict src,
                                            float w, size_t n) {
   const float v = 1.0f - w;

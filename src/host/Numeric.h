@@ -28,6 +28,8 @@ void SetConstant(float* dst, float value, size_t n);
 void VectorAdd(float* __restrict dst, const float* __restrict src, size_t n);
 // dst[i] *= factor
 void VectorScale(float* dst, float factor, size_t n);
+// dst[i] /= divisor (a true division: dst[i] * (1 / divisor) may differ in the last bit)
+void VectorDivide(float* dst, float divisor, size_t n);
 // dst[i] = w * dst[i] + (1 - w) * src[i]
 void VectorWeightedSum(float* __restrict dst, const float* __restrict src, float w, size_t n);
 // dst[i] = w * dst[i] + (1 - w) * src[i]²

@@ -13,6 +13,12 @@ std::string NameIn(const CUniqueTreeMap<QIdx1, QIdxName>& names, int id) {
 
 }  // namespace
 
+CDtParamDistillery::CDtParamDistillery(std::shared_ptr<const CParamSet> set)
+    : set_(set ? std::move(set) : std::make_shared<const CParamSet>()) {}
+
+CDtParamInstance::CDtParamInstance(const CDtParamDistillery* distillery)
+    : distilled_(distillery != nullptr ? distillery->Set() : nullptr) {}
+
 std::pair<CDtParamInstance::SpecIntervalIterator, CDtParamInstance::SpecIntervalIterator>
 CDtParamInstance::SpecIntervalRange(int parameter) const {
   const auto& bands = Set().specIntervals;
@@ -20,7 +26,7 @@ CDtParamInstance::SpecIntervalRange(int parameter) const {
 }
 
 bool CDtParamInstance::Initialized() const {
-  return ParamDatabase::IsInitialized();
+  return distilled_ != nullptr || ParamDatabase::IsInitialized();
 }
 
 int CDtParamInstance::VirtMode2BaseMode(int mode) const {

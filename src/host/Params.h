@@ -1,20 +1,41 @@
 #pragma once
-// CDtParamInstance: a cheap view onto the current parameter set (the loaded test plan). It
-// holds nothing; every call reads the set that is current at that moment, so a view kept by a
-// module follows a newly loaded plan. Tables are handed out by const reference and stay valid
-// until the next plan is installed.
+// CDtParamInstance: a cheap view onto a parameter set.
+//
+// Made without a distillery (the usual way, and what every module of the library does), a view
+// holds nothing: every call reads the set that is current at that moment (the installed test
+// plan), so a view kept by a module follows a newly loaded plan. Its tables are handed out by
+// const reference and stay valid until the next plan is installed.
+//
+// Made over a distillery, a view reads the distillery's set instead, whatever plan is installed
+// meanwhile, and keeps that set alive for as long as the view lives; its tables stay valid as
+// long as the view. This is how a set is looked at before (or without) installing it.
 
 #include <bitset>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "host/ParamSet.h"
 
+// CDtParamDistillery: the parameters of one test, distilled into a set of their own and kept
+// apart from the installed set. A null set stands for the empty set.
+class CDtParamDistillery {
+ public:
+  explicit CDtParamDistillery(std::shared_ptr<const CParamSet> set);
+  const std::shared_ptr<const CParamSet>& Set() const { return set_; }
+
+ private:
+  std::shared_ptr<const CParamSet> set_;
+};
+
 class CDtParamInstance {
  public:
   using InstrumentParamTable = CQParamSeaTypedTable<CDbUniqueMap<QIdx1, QVInstrumentParam>>;
 
+  // Without a distillery: reads the current set.
   CDtParamInstance() = default;
+  // Over the distillery's set; a null distillery makes a view without one (the current set).
+  explicit CDtParamInstance(const CDtParamDistillery* distillery);
 
   // Tables.
   const InstrumentParamTable& InstrumentParam() const { return Set().instrumentParam; }
@@ -51,7 +72,7 @@ class CDtParamInstance {
   using SpecIntervalIterator = CDbUniqueMap<QIdx2, QVSpecIntervalEntry>::const_iterator;
   std::pair<SpecIntervalIterator, SpecIntervalIterator> SpecIntervalRange(int parameter) const;
 
-  // Identity.
+  // Identity. A view over a distillery is initialised; one without, once a plan is installed.
   bool Initialized() const;
   std::string BaseType() const { return Set().baseType; }
   std::string PlanName() const { return Set().planName; }
@@ -104,5 +125,8 @@ class CDtParamInstance {
   std::string FormatLocaChanText(int location, int channel) const;
 
  private:
-  static const CParamSet& Set() { return ParamDatabase::Current(); }
+  const CParamSet& Set() const { return distilled_ ? *distilled_ : ParamDatabase::Current(); }
+
+  // The distillery's set; null without a distillery.
+  std::shared_ptr<const CParamSet> distilled_;
 };

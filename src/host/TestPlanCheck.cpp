@@ -115,6 +115,16 @@ bool HasAxis(const CParamSet& set, int mode, int trigger) {
          axis->first.trigger() == trigger;
 }
 
+int TrackedAxes(const CParamSet& set, int mode, int trigger) {
+  int tracked = 0;
+  for (auto axis = set.triggerParam.lower_bound(QIdx3(mode, trigger, INT32_MIN));
+       axis != set.triggerParam.end() && axis->first.mode() == mode &&
+       axis->first.trigger() == trigger;
+       ++axis)
+    if (axis->second.tracked) ++tracked;
+  return tracked;
+}
+
 // A track (result type 2 or 5) is recorded over the axis of its parameter's trigger in its
 // mode; without one it could never be measured and every part would miss it.
 Problem CheckTrack(const CParamSet& set, const QClavis& key) {
@@ -129,6 +139,12 @@ Problem CheckTrack(const CParamSet& set, const QClavis& key) {
     return {at, "quantity " + KeyText(key) + ": expected an axis of trigger " +
                     std::to_string(trigger) + " in mode " + std::to_string(key.mode()) +
                     " (the track is recorded over it)"};
+  // The track is recorded over the one tracked axis; no axis is guessed in its place.
+  const int tracked = TrackedAxes(set, key.mode(), trigger);
+  if (tracked != 1)
+    return {at, "quantity " + KeyText(key) + ": expected exactly one tracked axis of trigger " +
+                    std::to_string(trigger) + " in mode " + std::to_string(key.mode()) + ", not " +
+                    std::to_string(tracked) + " (the track is recorded over it)"};
   return {};
 }
 

@@ -6,15 +6,19 @@
 
 int CTriggerStore::Dimension(int mode, int trigger) const {
   const auto& table = params_.TriggerParam();
-  int first = -1;
+  int dimensions = 0;
+  int tracked = 0;
+  int index = kNoDefiniteDimension;
   for (auto it = table.lower_bound(QIdx3(mode, trigger, INT32_MIN));
        it != table.end() && it->first.mode() == mode && it->first.trigger() == trigger; ++it) {
     if (it->first.dimension() < 1) continue;
-    const int index = it->first.dimension() - 1;
-    if (it->second.tracked) return index;
-    if (first < 0) first = index;
+    ++dimensions;
+    if (!it->second.tracked) continue;
+    ++tracked;
+    index = it->first.dimension() - 1;
   }
-  return first;
+  if (dimensions == 0) return kNoTriggerParameters;
+  return tracked == 1 ? index : kNoDefiniteDimension;
 }
 
 bool CTriggerStore::field(int mode, int trigger, unsigned dimension, CInterval& interval) const {

@@ -42,16 +42,24 @@ class CTriggerStore {
     unsigned dimension_ = 0;
   };
 
+  // What Dimension answers when there is no tracked dimension.
+  enum : int {
+    kNoDefiniteDimension = -1,  // dimensions exist, but not exactly one is marked tracked
+    kNoTriggerParameters = -2,  // the trigger has no dimension in the mode (or is no trigger)
+  };
+
   explicit CTriggerStore(const CDtParamInstance& params) : params_(params) {}
 
-  // The 0-based index of the tracked dimension of (mode, trigger): the dimension marked as
-  // tracked, else the first one; -1 when the trigger has no dimension in that mode.
+  // The 0-based index of the tracked dimension of (mode, trigger): the one dimension marked as
+  // tracked. A trigger whose dimensions in the mode are none or several of them marked tracked
+  // tracks no definite dimension; no dimension is ever picked in its place, because points
+  // recorded over a guessed axis would sit at wrong positions.
   int Dimension(int mode, int trigger) const;
   // Fills the interval of dimension index `dimension` of (mode, trigger); false when that
   // dimension has no axis (no entry, no cells or no step).
   bool field(int mode, int trigger, unsigned dimension, CInterval& interval) const;
   // The cells of the tracked dimension of (mode, trigger): what one track in that mode holds
-  // at most; 0 when the trigger has no axis in the mode.
+  // at most; 0 when the trigger tracks no dimension with an axis in the mode.
   uint32_t TrackedCells(int mode, int trigger) const;
 
   // Cell → axis value. Only an interval of the given dimension converts; false (x unchanged)

@@ -5,8 +5,9 @@
 // and adds a name, clearing and a diagnostic dump. CQParamFileTypedTable<Map> adds the table
 // file form (docs/file-formats.md).
 //
-// Iterators into a table are the Map's: erasing an entry invalidates only iterators to it;
-// Clear and ClearForNewUse invalidate all.
+// The table operations are named like the container's own (clear, dump, write, read), so a
+// table reads as the container it is. Iterators into a table are the Map's: erasing an entry
+// invalidates only iterators to it; both clears invalidate all.
 
 #include <cstdint>
 #include <cstdio>
@@ -21,12 +22,16 @@
 // The root of every table: its virtual operations in slot order.
 class CQParamBaseTableInterface {
  public:
+  // Selects the clear that prepares the table for a new use.
+  struct for_new_use_t {};
+  static constexpr for_new_use_t for_new_use{};
+
   virtual ~CQParamBaseTableInterface() = default;
   // Both empty the container.
-  virtual void Clear() = 0;
-  virtual void ClearForNewUse() = 0;
+  virtual void clear() = 0;
+  virtual void clear(for_new_use_t) = 0;
   // Prints the table through the output window (category 8, style 1).
-  virtual void Dump() const = 0;
+  virtual void dump() const = 0;
 };
 
 // A named table. The name (such as "<EvStoreSValue>") appears in dumps and is never written
@@ -45,9 +50,9 @@ class CQParamBaseTable : public virtual CQParamBaseTableInterface {
 // A table that can be written to and read from a file.
 class CQParamFileTable : public virtual CQParamBaseTableInterface {
  public:
-  virtual bool Write(CFile& file) const = 0;
+  virtual bool write(CFile& file) const = 0;
   // Adds the rows read to the table (the owner empties it first when it wants only them).
-  virtual bool Read(CFile& file) = 0;
+  virtual bool read(CFile& file) = 0;
 };
 
 template <typename Map>
@@ -57,12 +62,12 @@ class CQParamTypedTable : public CQParamBaseTable, public Map {
 
   explicit CQParamTypedTable(std::string name) : CQParamBaseTable(std::move(name)) {}
 
-  void Clear() override { Map::clear(); }
-  void ClearForNewUse() override { Map::clear(); }
+  void clear() override { Map::clear(); }
+  void clear(CQParamBaseTableInterface::for_new_use_t) override { Map::clear(); }
   size_t Rows() const override { return Map::size(); }
 
   // "<-\t<name>", one line per entry "%4d:\t<key> | <value>", "->\t<name>".
-  void Dump() const override { DumpRows(SIZE_MAX); }
+  void dump() const override { DumpRows(SIZE_MAX); }
   // The same with at most `limit` entry lines.
   void DumpRows(size_t limit) const {
     PrWin::Output("<-\t" + Name() + "\n", PrWin::catWarning, 1);
@@ -87,13 +92,13 @@ class CQParamFileTypedTable : public CQParamTypedTable<Map>, public CQParamFileT
 
   explicit CQParamFileTypedTable(std::string name) : CQParamTypedTable<Map>(std::move(name)) {}
 
-  void Clear() override { Map::clear(); }
-  void ClearForNewUse() override { Map::clear(); }
-  void Dump() const override { CQParamTypedTable<Map>::Dump(); }
+  void clear() override { Map::clear(); }
+  void clear(CQParamBaseTableInterface::for_new_use_t) override { Map::clear(); }
+  void dump() const override { CQParamTypedTable<Map>::dump(); }
 
   // Header (2 records per row, key and value version 1, one row per entry), then per entry in
   // key order the key's fields and the value's persisted fields as one record each.
-  bool Write(CFile& file) const override {
+  bool write(CFile& file) const override {
     DynTables::Header header;
     DynTables::FillHeader(header, 2, 1, 1, static_cast<uint32_t>(Map::size()));
     if (!DynTables::WriteToFile(file, header)) return false;
@@ -109,13 +114,13 @@ class CQParamFileTypedTable : public CQParamTypedTable<Map>, public CQParamFileT
   // row before it: the writer writes every key once and in order, so a repeated or earlier
   // key means a damaged file. Rows are inserted as they are read; the first refused row stops
   // reading and returns false, leaving the rows read so far in the table.
-  bool Read(CFile& file) override {
+  bool read(CFile& file) override {
     std::string why;
-    return Read(file, why);
+    return read(file, why);
   }
   // The same; on failure `why` says what was wrong, for example "row 3 of 5 is cut short or
   // has another layout".
-  bool Read(CFile& file, std::string& why) {
+  bool read(CFile& file, std::string& why) {
     DynTables::Header header;
     if (!DynTables::ReadFromFile(file, header)) {
       why = "it does not start with a table header";

@@ -55,12 +55,12 @@ bool CKelFinalScalarStore::MaxHistory(bool all) {
 }
 
 bool CKelFinalScalarStore::WriteHistory(CFile& file) const {
-  return ValueMapSectionHistory().Write(file);
+  return ValueMapSectionHistory().write(file);
 }
 
 bool CKelFinalScalarStore::ReadHistory(CFile& file, std::string* why) {
   std::string reason;
-  const bool read = ValueMapSectionHistory().Read(file, reason);
+  const bool read = ValueMapSectionHistory().read(file, reason);
   if (!read && why != nullptr) *why = "its history table is damaged: " + reason;
   if (read)
     RebuildSectionCounters();

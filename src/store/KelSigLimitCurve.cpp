@@ -6,6 +6,7 @@
 
 #include "host/File.h"
 #include "host/Numeric.h"
+#include "host/Output.h"
 
 namespace {
 
@@ -37,6 +38,16 @@ KelSigLimitCurve::handle_t SharedZeros(uint32_t n) {
   return buffer;
 }
 
+// The limit's buffer when it fits the curve, else a zero limit of the curve's length.
+KelSigLimitCurve::handle_t FittingLimit(const KelSigCurve& curve, const KelSigCurve& limit) {
+  if (curve.FitTogether(limit)) return limit.handle();
+  PrWin::Output(PrWin::catWarning, 1,
+                "KelSigLimitCurve: a limit of %u samples does not fit a curve of %u samples; a "
+                "zero limit is used\n",
+                limit.size(), curve.size());
+  return SharedZeros(curve.size());
+}
+
 }  // namespace
 
 KelSigLimitCurve::KelSigLimitCurve(const float* samples, uint32_t n, float delta, int32_t evalMode)
@@ -56,7 +67,7 @@ KelSigLimitCurve::KelSigLimitCurve(const KelSigCurve& curve)
 KelSigLimitCurve::KelSigLimitCurve(const KelSigCurve& curve, const KelSigCurve& limit)
     : QValueStoreItemBase(curve.context, curve.expire),
       curve_(curve.handle()),
-      limit_(limit.handle()),
+      limit_(FittingLimit(curve, limit)),
       size_(curve.size()),
       description_(curve.description()) {}
 
@@ -92,7 +103,7 @@ KelSigLimitCurve& KelSigLimitCurve::operator/=(float f) {
   if (f == 0.0f) {
     DVL::SetConstant(curve_->data(), 0.0f, size_);
   } else {
-    DVL::VectorScale(curve_->data(), 1.0f / f, size_);
+    DVL::VectorDivide(curve_->data(), f, size_);
   }
   return *this;
 }

@@ -4,6 +4,10 @@
 //
 // Both sample buffers are shared between copies, as for KelSigCurve; touch() makes private
 // copies of both when either is shared.
+//
+// Invariant: both buffers hold exactly size() samples (both are null when size() is 0). Every
+// constructor, assignment, resize and read keeps it, so the sample blocks can be walked for
+// size() samples without further checks.
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +33,13 @@ class KelSigLimitCurve : public QValueStoreItemBase {
   KelSigLimitCurve(const float* samples, uint32_t n, float delta, int32_t evalMode);
   // Shares the curve's buffer; a new zero limit of the same length; the curve's description.
   explicit KelSigLimitCurve(const KelSigCurve& curve);
-  // Shares both buffers. REQUIRES: equal length and description.
+  // Shares the curve's buffer and takes its description, context and expiry. The limit is
+  // taken (shared) only when it fits the curve (KelSigCurve::FitTogether: the same number of
+  // samples and the same x axis). A limit that does not fit — an empty one, a shorter or a
+  // longer one, one over another axis — is not taken: the record gets a zero limit of the
+  // curve's length, and the output window says so (category 8, style 1):
+  // "KelSigLimitCurve: a limit of <m> samples does not fit a curve of <n> samples; a zero limit
+  // is used\n". Callers that must know check FitTogether before.
   KelSigLimitCurve(const KelSigCurve& curve, const KelSigCurve& limit);
   ~KelSigLimitCurve() override = default;
   KelSigLimitCurve(const KelSigLimitCurve&) = default;
@@ -41,7 +51,7 @@ class KelSigLimitCurve : public QValueStoreItemBase {
 
   // Adds the other's curve samples when both fit (the limit is unchanged).
   KelSigLimitCurve& operator+=(const KelSigLimitCurve& other);
-  // Multiplies the curve by 1/f; f = 0 gives zeros.
+  // Divides the curve by f (a true division, not a multiplication by 1/f); f = 0 gives zeros.
   KelSigLimitCurve& operator/=(float f);
   // When both fit, the curve becomes the sample-wise maximum of both curves.
   void maximize(const KelSigLimitCurve& other);

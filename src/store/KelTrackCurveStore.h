@@ -11,7 +11,10 @@ class CKelTrackCurveStore : public CKelTrackStore<KelSigLimitCurve> {
   CKelTrackCurveStore();
 
   // Stores the curve at the position (sharing its samples, limit reset), replacing a curve
-  // there. A new track takes the curve's context and expiry, an empty one its y unit.
+  // there, and returns the stored record. A new track takes the curve's context and expiry, an
+  // empty one its y unit. The reference is valid until the next insert into or erase from the
+  // same track, or the track's removal; inserts into other tracks leave it valid (see
+  // KelTrackStore.h).
   KelSigLimitCurve& InsertValue(const S1int1int64& where, const KelSigCurve& curve,
                                 unsigned validate);
   KelSigLimitCurve& InsertValue(const QClavis& key, long long position, const KelSigCurve& curve,

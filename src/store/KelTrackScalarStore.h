@@ -19,8 +19,12 @@ class CKelTrackScalarStore : public CKelTrackStore<KelStoreTrackPoint> {
 
   CKelTrackScalarStore();
 
-  // Stores value at the position of track `where.trackKey` (replacing a point there). A new
-  // track takes the context and expiry, an empty one the unit.
+  // Stores value at the position of track `where.trackKey` (replacing a point there) and
+  // returns the stored point. A new track takes the context and expiry, an empty one the unit.
+  // The reference is valid until the next insert into or erase from the same track, or the
+  // track's removal; inserts into other tracks leave it valid (see KelTrackStore.h). Fill a
+  // point through it right away; to come back to a point later, keep the track key and
+  // position.
   KelStoreTrackPoint& InsertValue(S1int1int64 where, float value, const CMeasuringUnit& unit,
                                   unsigned long long context, SignalBase::measuring_expire_t expire,
                                   unsigned validate);

@@ -7,6 +7,14 @@
 // Iterators: ToValidateMap and ToEvaluateMap hold iterators into ValueMap; every erase of a
 // track removes its list entries first.
 //
+// References to points (what InsertValue returns, points reached through ValueMap): the tracks
+// are nodes of an ordered map, so creating, filling or erasing one track leaves the points of
+// every other track where they are. The points of one track lie in one sorted array
+// (CTrackPointMap): the next insert into or erase from the same track moves them, and erasing
+// or replacing the track (DeleteEntriesOfMode, DismissValues, PurgeStore, AverageHistory, and
+// DeleteSpectrogram for curves) destroys them. A caller that needs a point after such a change
+// keeps its track key and position and looks it up again.
+//
 // Averages of history sections keep exactly the positions of the newest section: at each of
 // them the values of the sections that have that position are combined (mean or maximum);
 // ham_mean_drop uses only the sections with the same positions as the newest one. The limits,

@@ -72,7 +72,7 @@ bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
   lastTrackKey_ = -1;
   key_map_t read(keyMap_.Name());
   std::string why;
-  if (read.Read(file, why)) why = TakeOverKeyMap(std::move(read));
+  if (read.read(file, why)) why = TakeOverKeyMap(std::move(read));
   if (why.empty()) return true;
   PrWin::Output(PrWin::catOperator, 3,
                 "CKelTrackStoreBase::ReadKeyMap(): the key map %s is damaged (%s); it is left "
@@ -82,7 +82,7 @@ bool CKelTrackStoreBase::ReadKeyMap(CFile& file) {
 }
 
 bool CKelTrackStoreBase::WriteKeyMap(CFile& file) const {
-  return keyMap_.Write(file);
+  return keyMap_.write(file);
 }
 
 int CKelTrackStoreBase::GetTrackInterval(const QClavis& key,
@@ -90,8 +90,9 @@ int CKelTrackStoreBase::GetTrackInterval(const QClavis& key,
   const int trigger = params_.TriggerId(key.parameter());
   const CTriggerStore triggers(params_);
   const int dimension = triggers.Dimension(key.mode(), trigger);
-  if (dimension < 0) return -1;
-  if (!triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval)) return -2;
+  if (dimension < 0) return dimension;
+  if (!triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), interval))
+    return CTriggerStore::kNoTriggerParameters;
   return dimension;
 }
 

@@ -66,9 +66,12 @@ class CKelTrackStoreBase : public CValueStoreBase {
   bool ReadKeyMap(CFile& file);
   bool WriteKeyMap(CFile& file) const;
 
-  // The trigger interval of the quantity's tracked dimension: the dimension (0 or more), -1
-  // when its trigger has no dimension in the mode (or the parameter has no trigger), -2 when
-  // the dimension has no axis.
+  // The trigger interval of the quantity's tracked dimension: the dimension (0 or more);
+  // -2 (CTriggerStore::kNoTriggerParameters) when no trigger parameters exist for the mode —
+  // the parameter has no trigger, its trigger no dimension in the mode, or the tracked
+  // dimension no axis; -1 (CTriggerStore::kNoDefiniteDimension) when the trigger has
+  // dimensions in the mode but tracks no definite one (none or several marked tracked).
+  // `interval` is changed only when the result is 0 or more.
   int GetTrackInterval(const QClavis& key, CTriggerStore::CInterval& interval) const;
   // The number of trigger dimensions of the quantity (consecutive dimensions 1, 2, … in the
   // trigger-parameter table); 0 without trigger.

@@ -20,8 +20,9 @@ class QValueStoreTrackItem : public QValueStoreItemBase {
   QValueStoreTrackItem(const QValueStoreTrackItem&) = default;
   QValueStoreTrackItem& operator=(const QValueStoreTrackItem&) = default;
 
-  // Stores `point` at `position` (replacing a point there). The unit is taken from the first
-  // insertion into an empty track and kept afterwards.
+  // Stores `point` at `position` (replacing a point there) and returns the stored point. The
+  // unit is taken from the first insertion into an empty track and kept afterwards. The
+  // returned reference is valid until the next insert into or erase from this track.
   T& Insert(int64_t position, const T& point, const CMeasuringUnit& pointUnit) {
     if (points.empty()) unit = pointUnit;
     return points.insert_or_assign(position, point).first->second;

@@ -102,6 +102,14 @@ TEST(DVL, VectorRoutinesExactOnOddLength) {
   for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], -5.0f * i);
   expectGuards();
 
+  // A true division: 5 / 3 is 1.66666663f, 5 · (1 / 3) would be 1.66666675f.
+  reset(5.0f);
+  DVL::VectorDivide(dst, 3.0f, kN);
+  EXPECT_EQ(dst[1], 1.66666663f);
+  EXPECT_NE(dst[1], 5.0f * (1.0f / 3.0f));
+  for (size_t i = 0; i < kN; ++i) EXPECT_EQ(dst[i], 5.0f * i / 3.0f);
+  expectGuards();
+
   // w = 0.25: 0.25 * 4i + 0.75 * (i + 1)
   reset(4.0f);
   DVL::VectorWeightedSum(dst, src, 0.25f, kN);
@@ -150,6 +158,9 @@ TEST(DVL, VectorBodiesAndTailsExactOnEveryInstructionSet) {
     load();
     DVL::VectorScale(dst, 1.0f / 3.0f, n);
     check("scale", [&](size_t i) { return start[i] * (1.0f / 3.0f); });
+    load();
+    DVL::VectorDivide(dst, 3.0f, n);
+    check("divide", [&](size_t i) { return start[i] / 3.0f; });
     load();
     DVL::VectorWeightedSum(dst, src, w, n);
     check("weighted sum", [&](size_t i) { return w * start[i] + v * src[i]; });

@@ -147,6 +147,19 @@ TEST_F(TestPlanRefusalTest, ContradictionsInsideThePlanAreRefusedAtTheirEntry) {
   EXPECT_EQ(RefusalOf([](json& p) { p["triggers"][0]["axes"].erase(0); }),
             "Test plan 'bad.json', at /quantities/7/key: quantity [1, 2001, 1, 1, 400, 2]: "
             "expected an axis of trigger 1 in mode 1 (the track is recorded over it)\n");
+  // ... and exactly one tracked axis there: none or two leave no definite axis.
+  EXPECT_EQ(RefusalOf([](json& p) { p["triggers"][0]["axes"][0]["tracked"] = false; }),
+            "Test plan 'bad.json', at /quantities/7/key: quantity [1, 2001, 1, 1, 400, 2]: "
+            "expected exactly one tracked axis of trigger 1 in mode 1, not 0 (the track is "
+            "recorded over it)\n");
+  EXPECT_EQ(RefusalOf([](json& p) {
+              json second = p["triggers"][0]["axes"][0];
+              second["dimension"] = 2;
+              p["triggers"][0]["axes"].push_back(second);
+            }),
+            "Test plan 'bad.json', at /quantities/7/key: quantity [1, 2001, 1, 1, 400, 2]: "
+            "expected exactly one tracked axis of trigger 1 in mode 1, not 2 (the track is "
+            "recorded over it)\n");
   // The largest code leaves no room for the code of the upper limit.
   EXPECT_EQ(RefusalOf([](json& p) {
               p["errorCodes"].push_back(

@@ -15,12 +15,18 @@ class AxesTest : public ::testing::Test {
     plan.Mode(1, "Run-up")
         .Mode(2, "Coast-down")
         .Mode(3, "Hold 1500 rpm")
+        .Mode(4, "Torque sweep")
+        .Mode(5, "Speed and torque sweep")
         .Signal(1, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
         .Signal(2, "Torque", CMeasuringUnit(CMeasuringUnit::cuNewtonMetre))
         .Trigger(1, "Input shaft speed")
         .TriggerAxis(1, 1, 1, 1, 800, 10, 321)
         .TriggerAxis(2, 1, 1, 2, 0, 5, 10, false)
-        .TriggerAxis(2, 1, 2, 1, 4000, -10, 321, true);
+        .TriggerAxis(2, 1, 2, 1, 4000, -10, 321, true)
+        .TriggerAxis(4, 1, 1, 2, 0, 5, 10, false)
+        .TriggerAxis(4, 1, 2, 1, 800, 10, 321, false)
+        .TriggerAxis(5, 1, 1, 2, 0, 5, 10, true)
+        .TriggerAxis(5, 1, 2, 1, 800, 10, 321, true);
     plan.Set().modeInfo[1].rotorRatios = {{3, 0.5f}};
     plan.Set().modeInfo[3].referenceSpeed = 25.0f;  // 1500 rpm
     ASSERT_TRUE(plan.Install());
@@ -40,12 +46,17 @@ QVSpecIntervalEntry Band(bool orders, float low, float high, int rotor = -1, int
 TEST_F(AxesTest, CellsAndPositionsOnRaisingAndFallingAxes) {
   const CTriggerStore store(params);
   EXPECT_EQ(store.Dimension(1, 1), 0);
-  EXPECT_EQ(store.Dimension(2, 1), 1);  // the tracked one, not the first
-  EXPECT_EQ(store.Dimension(3, 1), -1);
-  EXPECT_EQ(store.Dimension(1, 2), -1);
+  EXPECT_EQ(store.Dimension(2, 1), 1);   // the tracked one, not the first
+  EXPECT_EQ(store.Dimension(3, 1), -2);  // no axis in the mode: no trigger parameters
+  EXPECT_EQ(store.Dimension(1, 2), -2);  // an unknown trigger
+  EXPECT_EQ(store.Dimension(1, -1), -2);
+  EXPECT_EQ(store.Dimension(4, 1), -1);  // axes, none tracked: no definite dimension
+  EXPECT_EQ(store.Dimension(5, 1), -1);  // two tracked: no definite dimension either
   EXPECT_EQ(store.TrackedCells(1, 1), 321u);
   EXPECT_EQ(store.TrackedCells(2, 1), 321u);  // the tracked dimension's 321, not the first's 10
   EXPECT_EQ(store.TrackedCells(3, 1), 0u);
+  EXPECT_EQ(store.TrackedCells(4, 1), 0u);  // not the first axis's 10 cells
+  EXPECT_EQ(store.TrackedCells(5, 1), 0u);
 
   CTriggerStore::CInterval up;
   ASSERT_TRUE(store.field(1, 1, 0, up));

@@ -33,7 +33,7 @@ TEST(ParamTable, DumpFormat) {
   CQParamTypedTable<std::multimap<QClavis, KelStoreError>> errors("<ResultShopErrors>");
   {
     PrWin::CaptureSink capture;
-    errors.Dump();
+    errors.dump();
     ASSERT_EQ(capture.Lines().size(), 2u);
     EXPECT_EQ(capture.Text(), "<-\t<ResultShopErrors>\n->\t<ResultShopErrors>\n");
     EXPECT_EQ(capture.Lines()[0].category, 8);
@@ -42,17 +42,21 @@ TEST(ParamTable, DumpFormat) {
   errors.emplace(QClavis(3, 2500, 1, 2, 7, 0), KelStoreError(4711, 101.5f, 100, 90, 23, 0));
   errors.emplace(QClavis(1, 1, 1, 1, 1, 1), KelStoreError(12, -0.25f, 0, 0, 0, 1));
   PrWin::CaptureSink capture;
-  errors.Dump();
+  errors.dump();
   EXPECT_EQ(capture.Text(),
             "<-\t<ResultShopErrors>\n"
             "   1:\t1 1 1 1 1 1 | 12 -0.25 0 0 0\n"
             "   2:\t3 2500 1 2 7 0 | 4711 101.5 100 90 23\n"
             "->\t<ResultShopErrors>\n");
 
+  // Both clears empty the table through the interface; the name stays.
   CQParamBaseTableInterface& table = errors;
-  table.Clear();
+  table.clear();
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(errors.Rows(), 0u);
+  errors.emplace(QClavis(1, 1, 1, 1, 1, 1), KelStoreError(12, -0.25f, 0, 0, 0, 1));
+  table.clear(CQParamBaseTableInterface::for_new_use);
+  EXPECT_TRUE(errors.empty());
   EXPECT_EQ(errors.Name(), "<ResultShopErrors>");
 }
 
@@ -65,7 +69,7 @@ TEST(ParamTable, FileFormRoundTrip) {
     history[QIdx7(a, section)] = Value(70.0f + section, 90.0f);
   }
   CMemFile file;
-  ASSERT_TRUE(history.Write(file));
+  ASSERT_TRUE(history.write(file));
   // Header, then 6 rows of a 7-int key record (1 + 14 + 28 bytes) and a 6-field value record
   // (1 + 12 + 24 bytes).
   EXPECT_EQ(file.Bytes().size(), 20u + 6u * (43u + 37u));
@@ -80,7 +84,7 @@ TEST(ParamTable, FileFormRoundTrip) {
 
   file.Seek(0);
   HistoryTable read("<copy>");
-  ASSERT_TRUE(read.Read(file));
+  ASSERT_TRUE(read.read(file));
   ASSERT_EQ(read.size(), 6u);
   auto it = read.begin();
   EXPECT_EQ(it->first, QIdx7(a, 0));
@@ -88,14 +92,19 @@ TEST(ParamTable, FileFormRoundTrip) {
   EXPECT_EQ(std::prev(read.end())->first, QIdx7(b, 2));
   EXPECT_EQ(std::prev(read.end())->second.value, 82.0f);
 
+  // Through the file-table interface, as an owner that holds tables of several kinds does.
   KeyMapTable keys("<TrackKeys>");
   keys[a] = QIdx1(1);
   keys[b] = QIdx1(2);
   CMemFile keyFile;
-  ASSERT_TRUE(keys.Write(keyFile));
+  const CQParamFileTable& source = keys;
+  ASSERT_TRUE(source.write(keyFile));
   keyFile.Seek(0);
   KeyMapTable keysRead("<TrackKeys>");
-  ASSERT_TRUE(keysRead.Read(keyFile));
+  CQParamFileTable& target = keysRead;
+  ASSERT_TRUE(target.read(keyFile));
+  EXPECT_EQ(keysRead.size(), 2u);
+  EXPECT_EQ(keysRead.at(a), QIdx1(1));
   EXPECT_EQ(keysRead.at(b), QIdx1(2));
 }
 
@@ -104,17 +113,17 @@ TEST(ParamTable, ForeignOrDamagedFilesAreRefused) {
   for (int section = 0; section < 4; ++section)
     history[QIdx7(QClavis(1, 1, 1, 1, 1, 1), section)] = Value(1.0f * section, 0.0f);
   CMemFile good;
-  ASSERT_TRUE(history.Write(good));
+  ASSERT_TRUE(history.write(good));
   const std::vector<uint8_t> bytes = good.Bytes();
 
   // A table of another shape (a key map) is not a history table.
   KeyMapTable keys("<TrackKeys>");
   keys[QClavis(1, 1, 1, 1, 1, 1)] = QIdx1(1);
   CMemFile keyFile;
-  ASSERT_TRUE(keys.Write(keyFile));
+  ASSERT_TRUE(keys.write(keyFile));
   keyFile.Seek(0);
   HistoryTable wrongShape("<x>");
-  EXPECT_FALSE(wrongShape.Read(keyFile));
+  EXPECT_FALSE(wrongShape.read(keyFile));
 
   // Header fields other than (2, 1, 1): refused, nothing read.
   for (size_t field : {4u, 8u, 12u}) {
@@ -122,7 +131,7 @@ TEST(ParamTable, ForeignOrDamagedFilesAreRefused) {
     changed[field] = 3;
     CMemFile file(changed);
     HistoryTable table("<x>");
-    EXPECT_FALSE(table.Read(file));
+    EXPECT_FALSE(table.read(file));
     EXPECT_TRUE(table.empty());
   }
 
@@ -130,7 +139,7 @@ TEST(ParamTable, ForeignOrDamagedFilesAreRefused) {
   for (size_t cut = 0; cut < bytes.size(); ++cut) {
     CMemFile file(std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
     HistoryTable table("<x>");
-    EXPECT_FALSE(table.Read(file)) << cut;
+    EXPECT_FALSE(table.read(file)) << cut;
     const size_t completeRows = cut < 20 ? 0 : (cut - 20) / (43 + 37);
     EXPECT_EQ(table.size(), completeRows) << cut;
   }
@@ -140,7 +149,7 @@ TEST(ParamTable, ForeignOrDamagedFilesAreRefused) {
   huge[16] = huge[17] = huge[18] = huge[19] = 0xff;
   CMemFile hugeFile(huge);
   HistoryTable table("<x>");
-  EXPECT_FALSE(table.Read(hugeFile));
+  EXPECT_FALSE(table.read(hugeFile));
   EXPECT_EQ(table.size(), 4u);
 }
 
@@ -149,13 +158,13 @@ TEST(ParamTable, ReadingSaysWhatIsDamaged) {
   for (int section = 0; section < 3; ++section)
     history[QIdx7(QClavis(1, 1, 1, 1, 1, 1), section)] = Value(1.0f * section, 0.0f);
   CMemFile good;
-  ASSERT_TRUE(history.Write(good));
+  ASSERT_TRUE(history.write(good));
   const std::vector<uint8_t> bytes = good.Bytes();
   const auto why = [](std::vector<uint8_t> content) {
     CMemFile file(std::move(content));
     HistoryTable table("<x>");
     std::string reason = "(read)";
-    if (table.Read(file, reason)) {
+    if (table.read(file, reason)) {
       EXPECT_EQ(reason, "(read)");
     }
     return reason;
@@ -179,6 +188,6 @@ TEST(ParamTable, ReadingSaysWhatIsDamaged) {
   EXPECT_EQ(why(backwards), "row 3 of 3 repeats a key or is out of key order");
   CMemFile file(backwards);
   HistoryTable table("<x>");
-  EXPECT_FALSE(table.Read(file));
+  EXPECT_FALSE(table.read(file));
   EXPECT_EQ(table.size(), 2u);  // the rows before the refused one
 }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "host/File.h"
+#include "host/Output.h"
 
 namespace {
 
@@ -174,4 +176,74 @@ TEST(KelSigLimitCurve, ShortOrForeignFilesAreRefused) {
       EXPECT_LE(scratch.size() * 8ull, noise.size());
     }
   }
+}
+
+namespace {
+
+KelSigCurve SpectrumOf(const std::vector<float>& samples, float delta = 0.1f) {
+  KelSigCurve curve;
+  curve.ImportData(samples.data(), static_cast<uint32_t>(samples.size()), delta, kOrder, kLevel);
+  return curve;
+}
+
+}  // namespace
+
+// A limit is taken only when it fits the curve; any other keeps the curve with a zero limit of
+// its length, says so, and is written and read back whole.
+TEST(KelSigLimitCurve, ALimitThatDoesNotFitTheCurveIsNotTaken) {
+  const KelSigCurve spectrum = SpectrumOf({1, 2, 3});
+  {
+    PrWin::CaptureSink capture;
+    const KelSigLimitCurve fitting(spectrum, SpectrumOf({7, 8, 9}));
+    EXPECT_EQ(LimitOf(fitting), (std::vector<float>{7, 8, 9}));
+    EXPECT_TRUE(capture.Lines().empty());
+  }
+  struct Misfit {
+    KelSigCurve limit;
+    const char* samples;
+  };
+  const Misfit misfits[] = {{KelSigCurve(), "0"},
+                            {SpectrumOf({9, 9}), "2"},
+                            {SpectrumOf({9, 9, 9, 9}), "4"},
+                            {SpectrumOf({9, 9, 9}, 0.2f), "3"}};
+  for (const Misfit& misfit : misfits) {
+    PrWin::CaptureSink capture;
+    const KelSigLimitCurve pair(spectrum, misfit.limit);
+    ASSERT_EQ(capture.Lines().size(), 1u) << misfit.samples;
+    EXPECT_EQ(capture.Text(), std::string("KelSigLimitCurve: a limit of ") + misfit.samples +
+                                  " samples does not fit a curve of 3 samples; a zero limit is "
+                                  "used\n");
+    EXPECT_EQ(capture.Lines()[0].category, 8);
+    EXPECT_EQ(capture.Lines()[0].style, 1);
+    EXPECT_EQ(pair.size(), 3u);
+    EXPECT_EQ(pair.CurveHandle().get(), spectrum.handle().get());
+    ASSERT_NE(pair.LimitHandle(), nullptr) << misfit.samples;
+    EXPECT_EQ(pair.LimitHandle()->size(), 3u) << misfit.samples;
+    EXPECT_EQ(LimitOf(pair), (std::vector<float>{0, 0, 0})) << misfit.samples;
+    EXPECT_EQ(pair.description(), spectrum.description());
+
+    CMemFile file;
+    ASSERT_TRUE(pair.WriteToFile(file)) << misfit.samples;
+    ASSERT_EQ(file.Bytes().size(), 48u + 24u) << misfit.samples;
+    EXPECT_EQ(std::vector<uint8_t>(file.Bytes().end() - 12, file.Bytes().end()),
+              std::vector<uint8_t>(12, 0));
+    file.Seek(0);
+    KelSigLimitCurve read;
+    ASSERT_TRUE(read.ReadFromFile(file, 1));
+    EXPECT_EQ(CurveOf(read), (std::vector<float>{1, 2, 3}));
+    EXPECT_EQ(LimitOf(read), (std::vector<float>{0, 0, 0}));
+  }
+}
+
+// The curve is divided, not multiplied by the reciprocal: 5 · (1/3) is 1.66666675f, 5/3 is
+// 1.66666663f.
+TEST(KelSigLimitCurve, DividingIsATrueDivision) {
+  ASSERT_NE(5.0f * (1.0f / 3.0f), 5.0f / 3.0f);
+  const float samples[] = {5, 1, 10, -7};
+  KelSigLimitCurve curve(samples, 4, 0.1f, QVInstrumentParam::eval_upper);
+  curve /= 3.0f;
+  EXPECT_EQ(CurveOf(curve),
+            (std::vector<float>{1.66666663f, 1.0f / 3.0f, 10.0f / 3.0f, -7.0f / 3.0f}));
+  curve /= 0.0f;
+  EXPECT_EQ(CurveOf(curve), (std::vector<float>{0, 0, 0, 0}));
 }

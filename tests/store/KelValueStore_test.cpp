@@ -21,6 +21,8 @@ class ValueStoreTest : public ::testing::Test {
         .Instrument(1, "Level", 1)
         .Instrument(2001, "Track", 2)
         .Instrument(2500, "Spectrum", 3)
+        .Instrument(2600, "Envelope spectrum", 4)
+        .Instrument(2700, "Cepstrum", 6)
         .Instrument(2100, "Spectrogram", 5);
     plan.Set().instrumentInfo[7].resultType = 7;  // an instrument of unknown kind
     ASSERT_TRUE(plan.Install());
@@ -48,6 +50,15 @@ TEST_F(ValueStoreTest, FindByResultTypeAndUnits) {
   store.InsertSigCurve(QClavis(1, 2500, 1, 1, 20, 0), curve, 1);
   store.TrackScalarStore().InsertValue(QClavis(1, 2001, 1, 1, 30, 0), 5, 1.0f, CMeasuringUnit(), 22,
                                        SignalBase::expire_mode, 1);
+
+  // Result types 4 and 6 are final curves too.
+  const QClavis envelope(1, 2600, 1, 1, 21, 0), cepstrum(1, 2700, 1, 1, 22, 0);
+  const KelSigLimitCurve& storedEnvelope = store.InsertSigCurve(envelope, curve, 1);
+  const KelSigLimitCurve& storedCepstrum = store.InsertSigCurve(cepstrum, curve, 1);
+  EXPECT_EQ(store.find(envelope), &storedEnvelope);
+  EXPECT_EQ(store.find(cepstrum), &storedCepstrum);
+  EXPECT_EQ(std::as_const(store).find(cepstrum), &storedCepstrum);
+  EXPECT_EQ(store.find(QClavis(1, 2600, 1, 1, 22, 0)), nullptr);
 
   ASSERT_NE(store.find(scalar), nullptr);
   EXPECT_EQ(static_cast<const KelStoreSValue*>(store.find(scalar))->value, 80.0f);

@@ -22,12 +22,15 @@ class TrackStoreTest : public ::testing::Test {
     plan.Mode(1, "Run-up")
         .Mode(2, "Coast-down")
         .Mode(3, "Hold")
+        .Mode(4, "Torque sweep")
         .Instrument(2001, "Order track", 2)
         .Instrument(2100, "Spectrogram", 5)
         .Signal(1, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
         .Trigger(1, "Input shaft speed")
         .TriggerAxis(1, 1, 1, 1, 800, 10, 321)
         .TriggerAxis(2, 1, 1, 1, 4000, -10, 321)
+        .TriggerAxis(4, 1, 1, 1, 800, 10, 321, false)
+        .TriggerAxis(4, 1, 2, 1, 0, 5, 10, false)
         .Parameter(400, 2001, "Order 23", QVInstrumentParam::eval_upper, 1)
         .Parameter(401, 2001, "Order 31", QVInstrumentParam::eval_interval, 1)
         .Parameter(402, 2001, "Untriggered", QVInstrumentParam::eval_lower);
@@ -89,7 +92,7 @@ CMemFile KeyMapFile(const std::vector<std::pair<QClavis, int32_t>>& rows) {
   CKelTrackStoreBase::key_map_t map("<map>");
   for (const auto& [quantity, trackKey] : rows) map.emplace(quantity, QIdx1(trackKey));
   CMemFile file;
-  EXPECT_TRUE(map.Write(file));
+  EXPECT_TRUE(map.write(file));
   file.Seek(0);
   return file;
 }
@@ -185,11 +188,20 @@ TEST_F(TrackStoreTest, PointsReplaceAndTriggerGeometry) {
   EXPECT_EQ(track->expire, SignalBase::expire_mode);
   EXPECT_EQ(scalars.ToValidateMap().size(), 1u);
 
+  // The tracked dimension and its axis; -2 where no trigger parameters exist for the mode
+  // (no trigger, no axis in the mode), -1 where the trigger has axes in the mode but tracks
+  // none of them. A failed call leaves the interval as it was.
   CTriggerStore::CInterval interval;
   EXPECT_EQ(scalars.GetTrackInterval(k1, interval), 0);
   EXPECT_EQ(interval.start(), 800.0);
-  EXPECT_EQ(scalars.GetTrackInterval(QClavis(3, 2001, 1, 1, 400, 0), interval), -1);
-  EXPECT_EQ(scalars.GetTrackInterval(QClavis(1, 2001, 1, 1, 402, 0), interval), -1);
+  EXPECT_EQ(interval.count(), 321u);
+  EXPECT_EQ(scalars.GetTrackInterval(k3, interval), 0);
+  EXPECT_EQ(interval.start(), 4000.0);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(1, 2001, 1, 1, 402, 0), interval), -2);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(3, 2001, 1, 1, 400, 0), interval), -2);
+  EXPECT_EQ(scalars.GetTrackInterval(QClavis(4, 2001, 1, 1, 400, 0), interval), -1);
+  EXPECT_EQ(interval.start(), 4000.0);
+  EXPECT_EQ(scalars.GetTrackDimension(QClavis(4, 2001, 1, 1, 400, 0)), 2);
   EXPECT_EQ(scalars.GetTrackDimension(k1), 1);
   EXPECT_EQ(scalars.GetTrackDimension(QClavis(1, 2001, 1, 1, 402, 0)), 0);
   CMeasuringUnit x, y;
@@ -269,7 +281,7 @@ TEST_F(TrackStoreTest, TheLargestTrackKeyHasItsOwnHistory) {
   map.emplace(k1, QIdx1(kLargest));
   map.emplace(k2, QIdx1(0));
   CMemFile file;
-  ASSERT_TRUE(map.Write(file));
+  ASSERT_TRUE(map.write(file));
   file.Seek(0);
   ASSERT_TRUE(scalars.ReadKeyMap(file));
   scalars.SetHistoryDepth(2);
@@ -326,4 +338,121 @@ TEST_F(TrackStoreTest, SpectrogramsShareCurvesAndLeaveNoDanglingEntries) {
   EXPECT_TRUE(curves.ToEvaluateMap().empty());
   EXPECT_EQ(curves.DeleteSpectrogram(key), 0u);
   EXPECT_EQ(curves.ValueMapSectionHistory().size(), 1u);
+}
+
+// What InsertValue returns is the stored point; it stays where it is while other tracks are
+// created and filled (tracks are map nodes), so it can be filled right away.
+TEST_F(TrackStoreTest, InsertValueReturnsTheStoredPoint) {
+  KelStoreTrackPoint& point =
+      scalars.InsertValue(k1, 7, 81.5f, kDb, 22, SignalBase::expire_mode, 1);
+  point.upperLimit = 90.0f;
+  point.evalMode = QVInstrumentParam::eval_upper;
+  for (int parameter = 500; parameter < 600; ++parameter)
+    Measure(QClavis(1, 2001, 1, 1, parameter, 0), 4, 60.0f);
+  Measure(k2, 300, 70.0f);
+  const KelStoreTrackPoint& stored = scalars.FindTrack(k1)->points.at(7);
+  EXPECT_EQ(&point, &stored);
+  EXPECT_EQ(stored.value, 81.5f);
+  EXPECT_EQ(stored.upperLimit, 90.0f);
+  EXPECT_EQ(stored.evalMode, QVInstrumentParam::eval_upper);
+  EXPECT_EQ(point.value, 81.5f);
+
+  CKelTrackCurveStore curves;
+  const QClavis spectrogram(1, 2100, 1, 1, 400, 0);
+  KelSigCurve spectrum;
+  const float samples[] = {60, 70};
+  spectrum.ImportData(samples, 2, 0.05f, CMeasuringUnit(CMeasuringUnit::cuOrder), kDb);
+  KelSigLimitCurve& curve = curves.InsertValue(spectrogram, 3, spectrum, 1);
+  curve.LimitData()[1] = 75.0f;
+  curve.LimitState(QVInstrumentParam::eval_upper);
+  for (int parameter = 500; parameter < 600; ++parameter)
+    curves.InsertValue(QClavis(1, 2100, 1, 1, parameter, 0), 0, spectrum, 1);
+  const KelSigLimitCurve& storedCurve = curves.FindTrack(spectrogram)->points.at(3);
+  EXPECT_EQ(&curve, &storedCurve);
+  EXPECT_EQ(storedCurve.LimitData()[1], 75.0f);
+  EXPECT_EQ(storedCurve.LimitState(), QVInstrumentParam::eval_upper);
+  EXPECT_EQ(spectrum.data()[1], 70.0f);  // the inserted curve is not written
+}
+
+// The key map's file form, byte for byte: rows in quantity order (not in track-key order),
+// each a record of six int32 key fields and a record of the int32 track key.
+TEST_F(TrackStoreTest, KeyMapFileBytes) {
+  scalars.GenerateKeyOfDovetar(k2);  // track key 0
+  scalars.GenerateKeyOfDovetar(k1);  // track key 1
+  CMemFile file;
+  ASSERT_TRUE(scalars.WriteKeyMap(file));
+  const std::vector<uint8_t> header = {'D', 'Y', 'N', 'T', 2, 0, 0, 0, 1, 0,
+                                       0,   0,   1,   0,   0, 0, 2, 0, 0, 0};
+  const std::vector<uint8_t> keyLayout = {6, 'i', 4, 'i', 4, 'i', 4, 'i', 4, 'i', 4, 'i', 4};
+  const auto row = [&](uint8_t parameterLow, uint8_t trackKey) {
+    std::vector<uint8_t> bytes = keyLayout;
+    const std::vector<uint8_t> fields = {1, 0, 0, 0, 0xd1,         0x07, 0, 0, 1, 0, 0, 0,
+                                         1, 0, 0, 0, parameterLow, 0x01, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.end(), fields.begin(), fields.end());
+    const std::vector<uint8_t> value = {1, 'i', 4, trackKey, 0, 0, 0};
+    bytes.insert(bytes.end(), value.begin(), value.end());
+    return bytes;
+  };
+  std::vector<uint8_t> expected = header;
+  for (const auto& bytes : {row(0x90, 1), row(0x91, 0)})  // parameter 400 before 401
+    expected.insert(expected.end(), bytes.begin(), bytes.end());
+  EXPECT_EQ(file.Bytes(), expected);
+}
+
+namespace {
+
+KelSigCurve Spectrum(const std::vector<float>& samples) {
+  KelSigCurve curve;
+  curve.ImportData(samples.data(), static_cast<uint32_t>(samples.size()), 0.05f,
+                   CMeasuringUnit(CMeasuringUnit::cuOrder), kDb);
+  return curve;
+}
+
+std::vector<float> Samples(const KelSigLimitCurve& curve) {
+  return std::vector<float>(curve.CurveData(), curve.CurveData() + curve.size());
+}
+
+}  // namespace
+
+// Curve tracks average bin by bin over the sections that have a fitting curve at a position of
+// the newest section; a curve of another length is left out and not counted.
+TEST_F(TrackStoreTest, CurveTrackAverages) {
+  CKelTrackCurveStore curves;
+  const QClavis key(1, 2100, 1, 1, 400, 0);
+  curves.SetHistoryDepth(3);
+  const std::vector<std::vector<std::pair<int, std::vector<float>>>> parts = {
+      {{0, {1, 3, 6}}, {1, {40, 10, 10}}, {2, {1, 1, 1}}},
+      {{0, {2, 6, 12}}, {1, {20, 20}}},  // no cell 2; cell 1 does not fit
+      {{0, {2, 9, 18}}, {1, {30, 30, 30}}, {2, {7, 7, 7}}},
+  };
+  for (size_t part = 0; part < parts.size(); ++part) {
+    for (const auto& [cell, samples] : parts[part])
+      curves.InsertValue(key, cell, Spectrum(samples), 1);
+    curves.CopyToHistoryStore(static_cast<int>(part));
+    curves.validated();
+    curves.DismissValues();
+  }
+  const auto average = [&](KelValueStore::history_average_mode_t mode) {
+    EXPECT_TRUE(curves.AverageHistory(true, mode)) << mode;
+    std::vector<std::pair<int64_t, std::vector<float>>> result;
+    const auto* track = curves.FindTrack(key);
+    if (track == nullptr) return result;
+    for (const auto& [cell, curve] : track->points) result.emplace_back(cell, Samples(curve));
+    return result;
+  };
+  using Track = std::vector<std::pair<int64_t, std::vector<float>>>;
+  // 5 / 3 in the first bin: the sum is divided, not multiplied by 1/3.
+  EXPECT_EQ(average(KelValueStore::ham_mean),
+            (Track{{0, {5.0f / 3.0f, 6, 12}}, {1, {35, 20, 20}}, {2, {4, 4, 4}}}));
+  EXPECT_EQ(average(KelValueStore::ham_mean_drop),
+            (Track{{0, {1.5f, 6, 12}}, {1, {35, 20, 20}}, {2, {4, 4, 4}}}));
+  EXPECT_EQ(average(KelValueStore::ham_max),
+            (Track{{0, {2, 9, 18}}, {1, {40, 30, 30}}, {2, {7, 7, 7}}}));
+  curves.SetMAHistoryDepth(2);
+  EXPECT_EQ(average(KelValueStore::ham_moving_average),
+            (Track{{0, {2, 7.5f, 15}}, {1, {30, 30, 30}}, {2, {7, 7, 7}}}));
+  // The sections themselves are left as they were, and the average waits for no validation.
+  const auto& newest = curves.ValueMapSectionHistory().at(CKelTrackStoreBase::Qiqi(0, 2));
+  EXPECT_EQ(Samples(newest.points.at(0)), (std::vector<float>{2, 9, 18}));
+  EXPECT_TRUE(curves.ToValidateMap().empty());
 }
