@@ -185,7 +185,10 @@ TEST_F(SettingsTest, ProjectCommandCopiesTheHistory) {
   Insert();
   Measure(82.0f);
   Send(remove_candidate);
+  ASSERT_FALSE(sequencer_->ValueStore().SingleValueMap().empty());
   EXPECT_EQ(Project(8, project), 1);
+  // The history of the type is read anew: the store starts from the file alone.
+  EXPECT_TRUE(sequencer_->ValueStore().SingleValueMap().empty());
   EXPECT_EQ(Bytes(HistoryFile("P1_T9")), first);
   EXPECT_EQ(Bytes(copy), Bytes(local));
   EXPECT_EQ(LevelSections(), 3u);

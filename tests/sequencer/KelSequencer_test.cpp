@@ -29,18 +29,25 @@ TEST_F(SequencerTest, DrivesAPartThroughItsModes) {
   EXPECT_EQ(sequencer_->ValueStore().HistoryCount(), 1u);
 
   // Cancel, then end_measurement: nothing evaluated, the state stays canceled; end_mode clears
-  // the measurement's values.
+  // the measurement's values. A level of the whole mode (context bit 2) stays.
+  const QClavis modeLevel(1, 1, 1, 1, 11, 0);
+  Level(modeLevel, 60.0f, 0b00100, SignalBase::expire_mode);
+  const auto levels = [&] {
+    std::vector<QClavis> keys;
+    for (const auto& [key, value] : sequencer_->ValueStore().SingleValueMap()) keys.push_back(key);
+    return keys;
+  };
   Send(begin_measurement, 1);
-  EXPECT_TRUE(sequencer_->ValueStore().SingleValueMap().empty());  // cleared for the repeat
+  EXPECT_EQ(levels(), std::vector<QClavis>{modeLevel});  // the level is cleared for the repeat
   Level(kLevel, 81.0f);
   Send(cancel_measurement, 1);
   EXPECT_EQ(State(1), ms_canceled);
   Send(end_measurement, 1);
   EXPECT_EQ(State(1), ms_canceled);
   EXPECT_EQ(sequencer_->ValueStore().HistoryCount(), 1u);
-  EXPECT_EQ(scalars.ToValidateMap().size(), 1u);
+  EXPECT_EQ(scalars.ToValidateMap().size(), 2u);
   Send(end_mode, 1);
-  EXPECT_TRUE(sequencer_->ValueStore().SingleValueMap().empty());
+  EXPECT_EQ(levels(), std::vector<QClavis>{modeLevel});
   EXPECT_EQ(State(1), ms_canceled);
 
   // end_shiftlane reads mode, from, to; it marks the mode measured without promoting tracks.
