@@ -85,27 +85,29 @@ class SequencerTest : public ::testing::Test {
   // A measured level, sent by a worker thread to the intake station's "FinalInput".
   static void Level(const QClavis& key, float value, uint64_t context = 22,
                     SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
+    Deliver("FinalInput", Scalar(key, value, context, expire));
+  }
+  // A point of a scalar track at a cell of the speed axis, sent to "TriggeredInput".
+  static void TrackPoint(const QClavis& key, int64_t cell, float value,
+                         SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
+    auto scalar = Scalar(key, value, 22, expire);
+    scalar->SetTrigger(1, cell);
+    Deliver("TriggeredInput", scalar);
+  }
+  static std::shared_ptr<CMeasuringResultScalar> Scalar(const QClavis& key, float value,
+                                                        uint64_t context,
+                                                        SignalBase::measuring_expire_t expire) {
     auto scalar = std::make_shared<CMeasuringResultScalar>();
     scalar->SetClavis(SClavis{key.mode(), key.instrument(), key.channel(), key.location(),
                               key.parameter(), key.sensor()});
     scalar->SetTimeslice(context, expire);
     scalar->value = value;
-    CTrain train;
-    train.AddObject(scalar);
-    ASSERT_TRUE(CRailwayStation::DeliverTo("Intake", "FinalInput", train));
+    return scalar;
   }
-  // A point of a scalar track at a cell of the speed axis, sent to "TriggeredInput".
-  static void TrackPoint(const QClavis& key, int64_t cell, float value,
-                         SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
-    auto scalar = std::make_shared<CMeasuringResultScalar>();
-    scalar->SetClavis(SClavis{key.mode(), key.instrument(), key.channel(), key.location(),
-                              key.parameter(), key.sensor()});
-    scalar->SetTrigger(1, cell);
-    scalar->SetTimeslice(22, expire);
-    scalar->value = value;
+  static void Deliver(const std::string& input, std::shared_ptr<CMeasuringResultScalar> scalar) {
     CTrain train;
-    train.AddObject(scalar);
-    ASSERT_TRUE(CRailwayStation::DeliverTo("Intake", "TriggeredInput", train));
+    train.AddObject(std::move(scalar));
+    ASSERT_TRUE(CRailwayStation::DeliverTo("Intake", input, train));
   }
   Kelva::measure_state_t State(int mode) { return sequencer_->ResultShop().GetModeState(mode); }
   std::string HistoryFile(const std::string& name) { return folder_ + "History/" + name + ".dhf"; }
