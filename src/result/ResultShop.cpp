@@ -31,8 +31,7 @@ bool CResultShop::CodeRecord(int code, QVErrorCode& record) const {
     return false;
   }
   record = it->second;
-  auto priority = m_priorityOverride.find(code);
-  if (priority != m_priorityOverride.end()) record.priority = priority->second;
+  m_writtenPriorities.Find(code, record.priority);
   return true;
 }
 
@@ -323,7 +322,7 @@ bool CResultShop::UnifyAndRePriorize(std::vector<std::pair<QClavis, KelStoreErro
       priority = it != listed.end() ? it->second : lowest + (highest - lowest) / 2;
     }
     if (priority <= 0) continue;
-    m_priorityOverride[error.code] = priority;
+    m_writtenPriorities.Write(error.code, priority);
     AddErrorEntry(key, error.code, error.value, error.limit, error.mean, error.position);
   }
   return true;

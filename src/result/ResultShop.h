@@ -19,6 +19,7 @@
 
 #include "host/Params.h"
 #include "params/ParamTable.h"
+#include "result/PlanPriorities.h"
 #include "result/ResultShop_SequencerInterface.h"
 #include "store/KelStoreError.h"
 #include "store/Keys.h"
@@ -108,7 +109,9 @@ class CResultShop : public CResultShop_SequencerInterface {
   // Adds a batch of errors with priorities fitted to the list: a code already listed keeps
   // its priority, a new code gets the middle of the lowest and highest listed priority (1000
   // when no code of the batch is listed). Entries of priority 0 or less are not added. False
-  // (nothing added) when the batch holds one error twice (same key and code).
+  // (nothing added) when the batch holds one error twice (same key and code). The priorities
+  // are written into the error-code records of the installed plan: they hold for the following
+  // parts too, until another plan is installed.
   bool UnifyAndRePriorize(std::vector<std::pair<QClavis, KelStoreError>>& batch);
 
   // Results.
@@ -164,5 +167,5 @@ class CResultShop : public CResultShop_SequencerInterface {
   bool m_retestReported = false;
   mode_state_map_t m_modeStates;
   uint32_t m_lastErrorTime = 0;
-  std::map<int, int> m_priorityOverride;  // code -> priority set by UnifyAndRePriorize
+  CPlanPriorities m_writtenPriorities;  // set by UnifyAndRePriorize, for the installed plan
 };

@@ -28,6 +28,22 @@ bool ModeOf(const Kelva::event_argument_t& argument, int& mode) {
   return false;
 }
 
+// The events whose handler works on the mode number of its argument. begin_milestone carries
+// a mode number too, but closes the current mode whatever it says, so it never needs one.
+bool WorksOnItsMode(Kelva::sequencer_events_t event) {
+  switch (event) {
+    case Kelva::begin_mode:
+    case Kelva::end_mode:
+    case Kelva::begin_measurement:
+    case Kelva::end_measurement:
+    case Kelva::cancel_measurement:
+    case Kelva::end_ratiotest:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 CKelSequencer::CKelSequencer() : m_lastSerial(mcNeutralSerialIdent) {}
@@ -123,22 +139,10 @@ void CKelSequencer::OnSequencerEvent(Kelva::sequencer_events_t event,
     return;
   }
   int mode = -1;
-  switch (event) {
-    case Kelva::begin_mode:
-    case Kelva::end_mode:
-    case Kelva::begin_measurement:
-    case Kelva::end_measurement:
-    case Kelva::cancel_measurement:
-    case Kelva::end_ratiotest:
-    case Kelva::begin_milestone:
-      if (!ModeOf(argument, mode)) {
-        PrWin::Output(8, "CKelSequencer: event %s needs a mode number; the event is ignored\n",
-                      Kelva::SequencerEventName(event));
-        return;
-      }
-      break;
-    default:
-      break;
+  if (!ModeOf(argument, mode) && WorksOnItsMode(event)) {
+    PrWin::Output(8, "CKelSequencer: event %s needs a mode number; the event is ignored\n",
+                  Kelva::SequencerEventName(event));
+    return;
   }
   switch (event) {
     case Kelva::idle_event:
@@ -196,7 +200,7 @@ void CKelSequencer::OnSequencerEvent(Kelva::sequencer_events_t event,
       remove_candidate(false);
       break;
     case Kelva::begin_milestone:
-      begin_milestone();
+      begin_milestone(mode);
       break;
     case Kelva::end_milestone:
       end_milestone();
@@ -286,13 +290,17 @@ void CKelSequencer::end_mode(int mode) {
   Trace("CKelSequencer::end_mode '%s'\n", m_params.ModeName(mode));
 }
 
-void CKelSequencer::begin_milestone() {
+void CKelSequencer::CloseCurrentMode() {
   EvaluateTracks(m_currentMode, Kelva::remove_candidate);
   EvaluateAndLearn(m_currentMode, Kelva::remove_candidate);
   if (m_learnFileModule != nullptr) {
     NotifySerialChange();
     m_learnFileModule->OnUserIfCommand(2);
   }
+}
+
+void CKelSequencer::begin_milestone(int /*announcedMode*/) {
+  CloseCurrentMode();
   if (m_verbosity >= 2) PrWin::Output(16, 1, "CKelSequencer::begin_milestone\n");
 }
 
@@ -303,14 +311,7 @@ void CKelSequencer::end_milestone() {
 }
 
 void CKelSequencer::remove_candidate(bool evaluate) {
-  if (evaluate) {
-    EvaluateTracks(m_currentMode, Kelva::remove_candidate);
-    EvaluateAndLearn(m_currentMode, Kelva::remove_candidate);
-    if (m_learnFileModule != nullptr) {
-      NotifySerialChange();
-      m_learnFileModule->OnUserIfCommand(2);
-    }
-  }
+  if (evaluate) CloseCurrentMode();
   m_candidateInserted = false;
   CheckEmptyModes();
   m_currentMode = -1;

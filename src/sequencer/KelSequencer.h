@@ -98,9 +98,14 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void end_ratiotest(int mode);
   void end_shiftlane(int mode, int from, int to);
   void end_mode(int mode);
-  void begin_milestone();
+  // The mode number of the milestone event is not used: a milestone closes the current mode.
+  void begin_milestone(int announcedMode);
   void end_milestone();
   void remove_candidate(bool evaluate);
+  // What a milestone and an evaluating removal do: the current mode's tracks, evaluation and
+  // learning for the event remove_candidate, then the learn-file module hears of a changed
+  // serial (4) and of the finished evaluation (2).
+  void CloseCurrentMode();
   void ClearMode(int mode, Kelva::sequencer_events_t event);
   void SetState(int mode, Kelva::measure_state_t state);
   void Trace(const char* format, const std::string& text) const;

@@ -3,6 +3,8 @@
 // A mode that is not among the selected modes ("Terminal-Modes", every mode of the plan by
 // default) is not checked at the end of the mode: nobody asked for it.
 
+#include <optional>
+
 #include "frame/EvStoreServer.h"
 #include "host/Output.h"
 #include "host/Sea.h"
@@ -44,9 +46,15 @@ void CKelSequencer::LoadTerminalTables() {
 int CKelSequencer::CheckRequestedMeasuringResults() {
   int added = 0;
   const auto& requested = m_params.IpParamAndStore();
+  // The state record is looked up once per mode, so an unknown mode is reported once.
+  std::optional<int> lastMode;
+  const mode_record_t* record = nullptr;
   for (auto it = requested.begin(); it != requested.end();) {
     const QClavis& key = it->first;
-    const mode_record_t* record = get_mode_state(key.mode());
+    if (lastMode != key.mode()) {
+      lastMode = key.mode();
+      record = get_mode_state(key.mode());
+    }
     if (record == nullptr) {
       PrWin::Output(16, 3,
                     "CKelSequencer::CheckRequestedMeasuringResults(): measurement '%s' requested, "

@@ -17,6 +17,14 @@ namespace {
 class ResultShopTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(InstallPlan());
+    CSeaBase::ApplicationSea()->Clear();
+    CSeaBase::MessagesSea()->Clear();
+    CEvStoreServer<CKelValueStore>::Object().Release(-1);
+    CEvStoreServer<CKelValueStore>::Object().RegisterDefault(&owner, &values);
+    shop.OnInsertCandidate();
+  }
+  static bool InstallPlan() {
     TestPlan::Builder plan("results");
     plan.Mode(1, "Run-up")
         .Mode(2, "Coast-down")
@@ -37,12 +45,7 @@ class ResultShopTest : public ::testing::Test {
         .Severity(3, result_ok, color_ok, "O.K., noted");
     plan.Set().shadowGroupProperty[QIdx1(1)] = QVShadowGroupProperty{1, 0b111};  // shadows 2, 3
     plan.Set().relativeLimit[key(1, 1)] = QVRelativeLimit{5.0f, 1.0f};
-    ASSERT_TRUE(plan.Install());
-    CSeaBase::ApplicationSea()->Clear();
-    CSeaBase::MessagesSea()->Clear();
-    CEvStoreServer<CKelValueStore>::Object().Release(-1);
-    CEvStoreServer<CKelValueStore>::Object().RegisterDefault(&owner, &values);
-    shop.OnInsertCandidate();
+    return plan.Install();
   }
   void TearDown() override {
     CEvStoreServer<CKelValueStore>::Object().Release(-1);
@@ -165,6 +168,19 @@ TEST_F(ResultShopTest, KickOutKeepsTheMostImportant) {
   EXPECT_EQ(shop.KickOutErrors(), 0u);
   shop.SetErrorCount(50, 0);
   EXPECT_EQ(shop.KickOutErrors(), 12u);
+
+  // Equal priorities: the count term decides. Mode 1 holds 3 entries, mode 2 holds 5 (T = 8,
+  // E = 1); the scores of mode 1 are 1/7 and 2/7, those of mode 2 1/7, 4/21, 2/7 and 4/7 (each
+  // plus 1). With a maximum of 5 the first of mode 1 and the first two of mode 2 go.
+  shop.DismissErrors();
+  for (int i = 1; i <= 3; ++i) shop.AddErrorEntry(QClavis(1, 1, 1, 1, i, 0), 1001, 0, 0, 0, 0);
+  for (int i = 1; i <= 5; ++i) shop.AddErrorEntry(QClavis(2, 1, 1, 1, i, 0), 1001, 0, 0, 0, 0);
+  shop.SetErrorCount(5, 1);
+  EXPECT_EQ(shop.KickOutErrors(), 3u);
+  std::vector<int> parameters;
+  for (const auto& [key, error] : shop.Errors())
+    parameters.push_back(key.mode() * 10 + key.parameter());
+  EXPECT_EQ(parameters, (std::vector<int>{12, 13, 23, 24, 25}));
 }
 
 TEST_F(ResultShopTest, GetErrorsOrders) {
@@ -313,4 +329,70 @@ TEST_F(ResultShopTest, UnifyAndRePriorize) {
   shop.GetErrors(out, CResultShop::es_priority, 2);
   EXPECT_EQ(Codes(out), (std::vector<int>{300, 201}));
   EXPECT_EQ(out[1].code.priority, 502);  // between 5 and 1000
+
+  // The priorities are written into the installed plan's error-code records: the next part
+  // still finds them, a newly installed plan (even the same one again) has its own.
+  const auto priorities = [&] {
+    std::vector<int> result;
+    shop.GetErrors(out, CResultShop::es_list, -1);
+    for (const auto& entry : out) result.push_back(entry.code.priority);
+    return result;
+  };
+  shop.OnInsertCandidate();
+  shop.AddErrorEntry(key(1, 1), 201, 0, 0, 0, 0);
+  shop.AddErrorEntry(key(1, 2), 300, 0, 0, 0, 0);
+  EXPECT_EQ(priorities(), (std::vector<int>{502, 1000}));
+  ASSERT_TRUE(InstallPlan());
+  EXPECT_EQ(priorities(), (std::vector<int>{40, 20}));
+  batch = {{key(2, 1), KelStoreError(500, 0, 0, 0, 0, -1)},
+           {key(2, 1), KelStoreError(201, 0, 0, 0, 0, -1)}};
+  EXPECT_TRUE(shop.UnifyAndRePriorize(batch));  // 201 is listed; 500 gets the middle of 20, 40
+  EXPECT_EQ(priorities(), (std::vector<int>{40, 20, 30, 40}));
+  TestPlan::Builder other("other");
+  other.Mode(1, "Run-up").Mode(2, "Coast-down").ErrorCode(500, "Noted only", 7, 3);
+  ASSERT_TRUE(other.Install());
+  // 201 and 300 are no codes of that plan: default records.
+  EXPECT_EQ(priorities(), (std::vector<int>{0, 0, 7, 0}));
+}
+
+TEST_F(ResultShopTest, RepeatedMeasurementsClearTheirOwnErrors) {
+  KelStoreSValue ofMeasurement;
+  ofMeasurement.context = 0b00010;
+  KelStoreSValue ofMode;
+  ofMode.context = 0b00100;
+  values.InsertSValue(key(1, 1), ofMeasurement, CMeasuringUnit(), 1);
+  values.InsertSValue(key(1, 2), ofMode, CMeasuringUnit(), 1);
+  values.InsertSValue(key(2, 1), ofMeasurement, CMeasuringUnit(), 1);
+  shop.AddErrorEntry(key(1, 1), 200, 0, 0, 0, 0);
+  shop.AddErrorEntry(key(1, 1, 11), 201, 0, 0, 0, 0);  // no stored value
+  shop.AddErrorEntry(key(1, 2), 300, 0, 0, 0, 0);
+  shop.AddErrorEntry(key(2, 1), 500, 0, 0, 0, 0);
+  const auto codes = [&] {
+    std::vector<int> result;
+    for (const auto& [k, error] : shop.Errors()) result.push_back(error.code);
+    return result;
+  };
+  HostClock::UseManual(7000, 0);
+  // Only while repeated measurements clear errors.
+  shop.MeasurementRepetitionClearsErrors(false);
+  shop.DeleteErrorEntries(1, Kelva::end_measurement);
+  EXPECT_EQ(codes(), (std::vector<int>{200, 201, 300, 500}));
+  shop.MeasurementRepetitionClearsErrors(true);
+  // Each event clears the errors of the mode whose value belongs to its time slice.
+  shop.DeleteErrorEntries(1, Kelva::end_mode);
+  EXPECT_EQ(codes(), (std::vector<int>{200, 201, 500}));
+  EXPECT_EQ(shop.GetLastErrorTime(), 7000u);
+  HostClock::Advance(10);
+  shop.DeleteErrorEntries(1, Kelva::end_ratiotest);  // matches no time slice
+  EXPECT_EQ(codes(), (std::vector<int>{200, 201, 500}));
+  EXPECT_EQ(shop.GetLastErrorTime(), 7000u);
+  shop.DeleteErrorEntries(1, Kelva::end_measurement);
+  EXPECT_EQ(codes(), (std::vector<int>{201, 500}));
+  EXPECT_EQ(shop.GetLastErrorTime(), 7010u);
+  // Without a default value store nothing is known of the values: nothing is cleared.
+  shop.AddErrorEntry(key(1, 1), 200, 0, 0, 0, 0);
+  CEvStoreServer<CKelValueStore>::Object().Release(-1);
+  shop.DeleteErrorEntries(1, Kelva::end_measurement);
+  EXPECT_EQ(codes(), (std::vector<int>{200, 201, 500}));
+  HostClock::UseSystem();
 }

@@ -20,8 +20,7 @@ TEST_F(SequencerTest, DrivesAPartThroughItsModes) {
   Send(begin_measurement, 1);
   EXPECT_EQ(State(1), ms_measuring);
   Level(kLevel, 80.0f);
-  sequencer_->ValueStore().TrackScalarStore().InsertValue(kTrack, 3, 70.0f, CMeasuringUnit(), 22,
-                                                          SignalBase::expire_measurement, 0);
+  TrackPoint(kTrack, 3, 70.0f);
   Send(end_measurement, 1);
   EXPECT_EQ(State(1), ms_measured);
   const auto& scalars = sequencer_->ValueStore().FinalScalarStore();
@@ -30,25 +29,30 @@ TEST_F(SequencerTest, DrivesAPartThroughItsModes) {
   EXPECT_EQ(sequencer_->ValueStore().HistoryCount(), 1u);
 
   // Cancel, then end_measurement: nothing evaluated, the state stays canceled; end_mode clears
-  // the measurement's values.
+  // the measurement's values. A level of the whole mode (context bit 2) stays.
+  const QClavis modeLevel(1, 1, 1, 1, 11, 0);
+  Level(modeLevel, 60.0f, 0b00100, SignalBase::expire_mode);
+  const auto levels = [&] {
+    std::vector<QClavis> keys;
+    for (const auto& [key, value] : sequencer_->ValueStore().SingleValueMap()) keys.push_back(key);
+    return keys;
+  };
   Send(begin_measurement, 1);
-  EXPECT_TRUE(sequencer_->ValueStore().SingleValueMap().empty());  // cleared for the repeat
+  EXPECT_EQ(levels(), std::vector<QClavis>{modeLevel});  // the level is cleared for the repeat
   Level(kLevel, 81.0f);
   Send(cancel_measurement, 1);
   EXPECT_EQ(State(1), ms_canceled);
   Send(end_measurement, 1);
   EXPECT_EQ(State(1), ms_canceled);
   EXPECT_EQ(sequencer_->ValueStore().HistoryCount(), 1u);
-  EXPECT_EQ(scalars.ToValidateMap().size(), 1u);
+  EXPECT_EQ(scalars.ToValidateMap().size(), 2u);
   Send(end_mode, 1);
-  EXPECT_TRUE(sequencer_->ValueStore().SingleValueMap().empty());
+  EXPECT_EQ(levels(), std::vector<QClavis>{modeLevel});
   EXPECT_EQ(State(1), ms_canceled);
 
   // end_shiftlane reads mode, from, to; it marks the mode measured without promoting tracks.
   Send(begin_mode, 2);
-  sequencer_->ValueStore().TrackScalarStore().InsertValue(QClavis(2, 2001, 1, 1, 20, 0), 1, 70.0f,
-                                                          CMeasuringUnit(), 22,
-                                                          SignalBase::expire_shiftlane, 0);
+  TrackPoint(QClavis(2, 2001, 1, 1, 20, 0), 1, 70.0f, SignalBase::expire_shiftlane);
   Send(end_shiftlane, std::vector<int32_t>{2, 1, 3, 99});
   EXPECT_EQ(State(2), ms_measured);
   EXPECT_TRUE(sequencer_->ValueStore().TrackScalarStore().ToValidateMap().empty());
@@ -63,7 +67,6 @@ TEST_F(SequencerTest, DrivesAPartThroughItsModes) {
   PrWin::CaptureSink capture;
   Send(drop_candidate);
   EXPECT_EQ(sequencer_->ValueStore().HistoryCount(), sections);
-  EXPECT_FALSE(sequencer_->ResultShop().MeasuringComplete());
   EXPECT_FALSE(sequencer_->CandidateInserted());
   EXPECT_EQ(sequencer_->CurrentMode(), -1);
   EXPECT_EQ(capture.Text(),

@@ -1,7 +1,8 @@
 #pragma once
 // The fixture of the sequencer tests: a small plan of four modes installed for part type T1 on
-// platform P1, a sequencer created in it, its local data folder a fresh temporary folder, and
-// the host clock stopped at 2025-12-06 05:46:40 UTC.
+// platform P1, a sequencer created in it, an intake station through which the measured levels
+// arrive, its local data folder a fresh temporary folder, and the host clock stopped at
+// 2025-12-06 05:46:40 UTC.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,8 +11,10 @@
 #include <memory>
 #include <string>
 
+#include "frame/MainStation.h"
 #include "host/Candidate.h"
 #include "host/Clock.h"
+#include "host/MeasuringResult.h"
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "host/TestPlanBuilder.h"
@@ -37,8 +40,12 @@ class SequencerTest : public ::testing::Test {
     McSetPlatformName("P1");
     InstallPlan("T1");
     Start();
+    intake_ = std::make_unique<CMainStation>();
+    ASSERT_TRUE(intake_->Create("Intake", nullptr));
+    intake_->OnSpecialCreate();
   }
   void TearDown() override {
+    intake_.reset();
     sequencer_.reset();
     fs::remove_all(folder_);
     ParamDatabase::Reset();
@@ -75,17 +82,37 @@ class SequencerTest : public ::testing::Test {
   static void Send(sequencer_events_t event, const event_argument_t& argument = {}) {
     CCommandCenterServer::Message(event, argument);
   }
-  void Level(const QClavis& key, float value, uint64_t context = 22,
-             SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
-    KelStoreSValue v;
-    v.value = value;
-    v.context = context;
-    v.expire = expire;
-    sequencer_->ValueStore().InsertSValue(key, v, CMeasuringUnit(), 1);
+  // A measured level, sent by a worker thread to the intake station's "FinalInput".
+  static void Level(const QClavis& key, float value, uint64_t context = 22,
+                    SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
+    Deliver("FinalInput", Scalar(key, value, context, expire));
+  }
+  // A point of a scalar track at a cell of the speed axis, sent to "TriggeredInput".
+  static void TrackPoint(const QClavis& key, int64_t cell, float value,
+                         SignalBase::measuring_expire_t expire = SignalBase::expire_measurement) {
+    auto scalar = Scalar(key, value, 22, expire);
+    scalar->SetTrigger(1, cell);
+    Deliver("TriggeredInput", scalar);
+  }
+  static std::shared_ptr<CMeasuringResultScalar> Scalar(const QClavis& key, float value,
+                                                        uint64_t context,
+                                                        SignalBase::measuring_expire_t expire) {
+    auto scalar = std::make_shared<CMeasuringResultScalar>();
+    scalar->SetClavis(SClavis{key.mode(), key.instrument(), key.channel(), key.location(),
+                              key.parameter(), key.sensor()});
+    scalar->SetTimeslice(context, expire);
+    scalar->value = value;
+    return scalar;
+  }
+  static void Deliver(const std::string& input, std::shared_ptr<CMeasuringResultScalar> scalar) {
+    CTrain train;
+    train.AddObject(std::move(scalar));
+    ASSERT_TRUE(CRailwayStation::DeliverTo("Intake", input, train));
   }
   Kelva::measure_state_t State(int mode) { return sequencer_->ResultShop().GetModeState(mode); }
   std::string HistoryFile(const std::string& name) { return folder_ + "History/" + name + ".dhf"; }
 
   std::string folder_;
   std::unique_ptr<CKelSequencer> sequencer_;
+  std::unique_ptr<CMainStation> intake_;
 };
