@@ -6,6 +6,7 @@ namespace {
 struct State {
   std::shared_ptr<const CParamSet> current = std::make_shared<CParamSet>();
   bool initialized = false;
+  uint64_t generation = 0;
 };
 
 State& Database() {
@@ -23,11 +24,17 @@ void Install(std::shared_ptr<const CParamSet> set) {
   if (!set) return;
   Database().current = std::move(set);
   Database().initialized = true;
+  ++Database().generation;
 }
 
 void Reset() {
   Database().current = std::make_shared<CParamSet>();
   Database().initialized = false;
+  ++Database().generation;
+}
+
+uint64_t Generation() {
+  return Database().generation;
 }
 
 bool IsInitialized() {

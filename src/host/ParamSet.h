@@ -4,6 +4,7 @@
 // a test through TestPlan::Builder), checked, and only then made current, so readers never
 // see a half-loaded plan.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -92,4 +93,7 @@ void Install(std::shared_ptr<const CParamSet> set);
 // Back to the empty set.
 void Reset();
 bool IsInitialized();
+// Counts the plans made current (Install and Reset): a different number means another plan,
+// even when a new set takes the old one's place in memory or repeats its content.
+uint64_t Generation();
 }  // namespace ParamDatabase
