@@ -31,9 +31,9 @@ class CDovetarTableTranslator {
   // cut short, a row whose id is not above the id of the row before (the writer writes each id
   // once, ascending) and a damaged row; `why` then says which row and what is wrong. Rows read
   // before a refused one stay in the own table.
-  bool Read(CFile& file, std::string& why);
+  virtual bool Read(CFile& file, std::string& why);
   // Writes the table header with the source table's current row count, then its rows.
-  bool Write(CFile& file);
+  virtual bool Write(CFile& file);
   // Prints the own table (output window, category 16).
   virtual void Dump() const = 0;
   // Empties the own table.
