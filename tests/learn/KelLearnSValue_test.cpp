@@ -125,6 +125,14 @@ TEST_F(LearnItem, NumberToLearnOneZeroAndForever) {
   EXPECT_EQ(forever.active, 2);
   EXPECT_EQ(forever.mean, 5.0f);  // tc 1: the average is the last value
 
+  // A fresh item (active, nothing to learn) that is stepped without a start learns that one
+  // value and goes inactive: remaining stays 0, it never turns into "forever".
+  KelLearnSValue unstarted;
+  EXPECT_TRUE(unstarted.LearnValue(6.0f, 10));
+  EXPECT_EQ(unstarted.count, 1u);
+  EXPECT_EQ(unstarted.remaining, 0);
+  EXPECT_EQ(unstarted.active, 0);
+
   // A count that reached its largest value stays there instead of wrapping to 0.
   KelLearnSValue old(-1, std::numeric_limits<uint32_t>::max(), 1, 0.0f, 0.0f);
   old.LearnStep();
