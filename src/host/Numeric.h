@@ -38,3 +38,16 @@ void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, fl
 void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n);
 
 }  // namespace DVL
+
+namespace numeric {
+
+// The standard deviation from an exponentially averaged mean and mean of squares:
+// sqrt(max(0, meanSquare − mean²) · k), in float arithmetic. k scales the variance (1 to show
+// the learned spread, a correction factor where a limit is made). A negative difference (from
+// rounding) counts as 0; a NaN input gives NaN, and so does a negative k.
+float stddev(float mean, float meanSquare, float k);
+// The same point by point: out[i] = stddev(mean[i], meanSquare[i], k), bit for bit. out may be
+// one of the inputs.
+void stddev(const float* mean, const float* meanSquare, float k, float* out, size_t n);
+
+}  // namespace numeric

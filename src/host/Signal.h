@@ -1,6 +1,6 @@
 #pragma once
 // The host's signal library: units, descriptions, the expiry of measured results and the
-// float signal that measuring instruments deliver.
+// float signal that measuring instruments deliver, and the learning factors.
 
 #include <cstdint>
 #include <vector>
@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host/Description.h"
+#include "host/ExpAverFacGenerator.h"
 #include "host/MeasuringResult.h"
 #include "host/MeasuringUnit.h"
 #include "host/SignalBase.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -175,4 +176,34 @@ TEST(DVL, VectorBodiesAndTailsExactOnEveryInstructionSet) {
     DVL::SetConstant(dst, -0.0f, n);
     check("constant", [&](size_t) { return -0.0f; });
   }
+}
+
+TEST(numeric, StddevExactScalarAndArray) {
+  EXPECT_EQ(numeric::stddev(3.0f, 25.0f, 1.0f), 4.0f);
+  EXPECT_EQ(numeric::stddev(3.0f, 25.0f, 0.25f), 2.0f);
+  EXPECT_EQ(numeric::stddev(-3.0f, 25.0f, 4.0f), 8.0f);
+  EXPECT_EQ(numeric::stddev(5.0f, 25.0f, 1.0f), 0.0f);
+  // Rounding can leave meanSquare a little below mean²: that spread is 0, not NaN.
+  EXPECT_EQ(numeric::stddev(2.0f, 3.0f, 1.0f), 0.0f);
+  EXPECT_TRUE(std::isnan(numeric::stddev(std::nanf(""), 1.0f, 1.0f)));
+  EXPECT_TRUE(std::isnan(numeric::stddev(1.0f, std::nanf(""), 1.0f)));
+
+  float mean[kWithGuard];
+  float meanSquare[kWithGuard];
+  float out[kWithGuard];
+  for (size_t i = 0; i < kWithGuard; ++i) {
+    mean[i] = static_cast<float>(i) * 0.75f - 2.0f;
+    meanSquare[i] = i == 4 ? 0.0f : mean[i] * mean[i] + static_cast<float>(i) * 1.25f;
+    out[i] = kGuard;
+  }
+  numeric::stddev(mean, meanSquare, 1.5f, out, kN);
+  for (size_t i = 0; i < kN; ++i) {
+    EXPECT_EQ(out[i], numeric::stddev(mean[i], meanSquare[i], 1.5f)) << i;
+  }
+  EXPECT_EQ(out[4], 0.0f);
+  EXPECT_EQ(out[1], std::sqrt(1.25f * 1.5f));
+  for (size_t i = kN; i < kWithGuard; ++i) EXPECT_EQ(out[i], kGuard);
+  numeric::stddev(mean, meanSquare, 1.0f, mean, kN);  // in place
+  EXPECT_EQ(mean[2], std::sqrt(2.5f));
+  EXPECT_EQ(mean[kN], 7.75f);
 }

@@ -1,0 +1,24 @@
+#include "learn/KelLearnSValue.h"
+
+KelLearnSValue::KelLearnSValue(int32_t remaining, uint32_t count, int32_t active, float mean,
+                               float meanSquare)
+    : KelLearnItemBase(remaining, count, active), mean(mean), meanSquare(meanSquare) {}
+
+void KelLearnSValue::InitNewLearn(unsigned n) {
+  KelLearnItemBase::InitNewLearn(n);
+  mean = 0.0f;
+  meanSquare = 0.0f;
+}
+
+void KelLearnSValue::Update(float x, float f) {
+  const float newWeight = 1.0f - f;
+  mean = f * mean + newWeight * x;
+  meanSquare = f * meanSquare + newWeight * (x * x);
+}
+
+bool KelLearnSValue::LearnValue(float x, long tc) {
+  float f = 0.0f;
+  if (!NextFactor(tc, f)) return false;
+  Update(x, f);
+  return true;
+}
