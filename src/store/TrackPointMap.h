@@ -34,6 +34,8 @@ class CTrackPointMap {
   bool empty() const { return points_.empty(); }
   void clear() { points_.clear(); }
   void reserve(size_t n) { points_.reserve(n); }
+  // Points the map holds room for without reallocating (for memory accounting).
+  size_t capacity() const { return points_.capacity(); }
 
   iterator lower_bound(int64_t position) {
     return std::lower_bound(points_.begin(), points_.end(), position, KeyLess);
