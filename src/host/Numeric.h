@@ -34,6 +34,10 @@ void VectorDivide(float* dst, float divisor, size_t n);
 void VectorWeightedSum(float* __restrict dst, const float* __restrict src, float w, size_t n);
 // dst[i] = w * dst[i] + (1 - w) * src[i]²
 void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, float w, size_t n);
+// The two together, reading src once: sqr[i] = w * sqr[i] + (1 - w) * src[i]², then
+// sum[i] = w * sum[i] + (1 - w) * src[i]; bit for bit what the two routines above give.
+void VectorWeightedSumAndSqrSum(float* __restrict sum, float* __restrict sqr,
+                                const float* __restrict src, float w, size_t n);
 // dst[i] = max(dst[i], src[i])
 void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n);
 

@@ -21,7 +21,9 @@ unsigned CKelLearnCurveTrack::Learn(int mode, Kelva::sequencer_events_t event) {
     if (!hasTimeConstant) continue;
     const long tc = WholeTimeConstant(tcFloat);
     table_t::track_t& track = table_[trackKey];
+    track.reserve(stored->second.points.size());
     auto cursor = track.begin();
+    CExpAverFacMemo factors;  // the curves of a track mostly share their count
     for (const auto& [position, curve] : stored->second.points) {
       cursor = track.find_or_emplace(cursor, position);
       KelLearnCurve& item = cursor->second;
@@ -31,7 +33,7 @@ unsigned CKelLearnCurveTrack::Learn(int mode, Kelva::sequencer_events_t event) {
         item.SqAverage().ZeroData(curve);
       }
       float f = 0.0f;
-      if (item.NextFactor(tc, f)) {
+      if (item.NextFactor(tc, f, factors)) {
         item.Learn(curve.Curve(), f);
         ++learned;
       }

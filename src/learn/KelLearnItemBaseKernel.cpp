@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "host/Clock.h"
-#include "host/Signal.h"
 
 KelLearnItemBaseKernel::KelLearnItemBaseKernel() : KelLearnItemBaseKernel(0, 0, 1) {}
 
@@ -21,8 +20,13 @@ void KelLearnItemBaseKernel::LearnStep() {
 }
 
 bool KelLearnItemBaseKernel::NextFactor(long tc, float& factor) {
+  CExpAverFacMemo factors;
+  return NextFactor(tc, factor, factors);
+}
+
+bool KelLearnItemBaseKernel::NextFactor(long tc, float& factor, CExpAverFacMemo& factors) {
   if (active == 0) return false;
   LearnStep();
-  factor = CExpAverFacGenerator::GetFactor(static_cast<long>(count), tc);
+  factor = factors.GetFactor(static_cast<long>(count), tc);
   return true;
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <tuple>
 
+#include "host/ExpAverFacMemo.h"
+
 class KelLearnItemBaseKernel {
  public:
   // Active, nothing learned, nothing to learn; both times now. The learn machine starts such an
@@ -31,6 +33,8 @@ class KelLearnItemBaseKernel {
   // active one takes the learn step and returns true with the weight of the old average for
   // the time constant tc (CExpAverFacGenerator::GetFactor of the new count and tc).
   bool NextFactor(long tc, float& factor);
+  // The same, with the factor from `factors` (the factor of the same count and tc, remembered).
+  bool NextFactor(long tc, float& factor, CExpAverFacMemo& factors);
 
   // References to remaining, count, active, initTime, restartTime: the kernel's columns in the
   // learn file, in this order.

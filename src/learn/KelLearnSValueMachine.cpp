@@ -1,5 +1,7 @@
 #include "learn/KelLearnSValueMachine.h"
 
+#include <iterator>
+
 #include "host/Numeric.h"
 #include "learn/LearnedValues.h"
 #include "store/IdRange.h"
@@ -10,26 +12,35 @@ CKelLearnSValue::CKelLearnSValue(CKelLearnStore& store, CKelFinalScalarStore& so
 
 unsigned CKelLearnSValue::Learn(int mode, Kelva::sequencer_events_t event) {
   unsigned learned = 0;
+  CKelLearnProcedureWalk procedures = store_.LearnProcedureWalk();
+  CExpAverFacMemo factors;
+  // The evaluation list and the learn table are both ordered by key: the item of each key is
+  // found (or made) next to the one before.
+  auto next = table_.end();
   auto [first, last] = Kelva::ModeRange(source_.ToEvaluateMap(), mode);
   for (; first != last; ++first) {
+    if (!source_.evaluation_matches(*first, event)) continue;
     const QClavis& key = first->first;
-    if (!source_.evaluation_matches(key, event)) continue;
-    KelLearnSValue& item = table_[key];
+    auto slot = table_.try_emplace(next, key);
+    next = std::next(slot);
+    KelLearnSValue& item = slot->second;
+    const QVLearnProcedures* procedure = procedures.Find(key);
     if (item.count == 0 && item.active != 0) {
-      auto [n, found] = store_.NrToLearn(key);
-      if (!found) continue;
-      item.InitNewLearn(static_cast<unsigned>(n));
+      if (procedure == nullptr) continue;
+      item.InitNewLearn(static_cast<unsigned>(procedure->numberToLearn));
     }
-    learned += Update(key, item, first->second->second.value);
+    learned += Update(procedure, item, first->second->second.value, factors);
   }
   return learned;
 }
 
-unsigned CKelLearnSValue::Update(const QClavis& key, KelLearnSValue& item, float x) const {
-  if (item.active == 0) return 0;
-  auto [tc, found] = store_.ExpTc(key);
-  if (!found) return 0;
-  return item.LearnValue(x, WholeTimeConstant(tc)) ? 1 : 0;
+unsigned CKelLearnSValue::Update(const QVLearnProcedures* procedure, KelLearnSValue& item, float x,
+                                 CExpAverFacMemo& factors) {
+  if (item.active == 0 || procedure == nullptr) return 0;
+  float f = 0.0f;
+  if (!item.NextFactor(WholeTimeConstant(procedure->timeConstant), f, factors)) return 0;
+  item.Update(x, f);
+  return 1;
 }
 
 void CKelLearnSValue::FillValueStore(CKelValueStore& valueStore, bool storeIsEmpty) const {

@@ -3,6 +3,7 @@
 // values into a table of KelLearnSValue items ("<EvLearnSValue>"): an exponentially weighted
 // mean and mean of squares per quantity.
 
+#include "host/ExpAverFacMemo.h"
 #include "learn/KelLearnFinalMachine.h"
 #include "learn/KelLearnSValue.h"
 #include "store/KelFinalScalarStore.h"
@@ -19,9 +20,10 @@ class CKelLearnSValue : public CKelLearnFinalMachine<KelLearnSValue> {
   void FillValueStore(CKelValueStore& valueStore, bool storeIsEmpty) const override;
 
  private:
-  // The learn step of one item; 1 when the value was learned, 0 for an inactive item or a key
-  // without learn procedure.
-  unsigned Update(const QClavis& key, KelLearnSValue& item, float x) const;
+  // The learn step of one item with its key's learn procedure; 1 when the value was learned, 0
+  // for an inactive item or a key without learn procedure (null).
+  static unsigned Update(const QVLearnProcedures* procedure, KelLearnSValue& item, float x,
+                         CExpAverFacMemo& factors);
 
   CKelFinalScalarStore& source_;
 };

@@ -38,7 +38,9 @@ unsigned CKelLearnScalarTrack::Learn(int mode, Kelva::sequencer_events_t event) 
     const long tc = WholeTimeConstant(tcFloat);
     const learn_mode_t learnMode = LearnModeOf(key);
     table_t::track_t& track = table_[trackKey];
+    track.reserve(stored->second.points.size());
     auto cursor = track.begin();
+    CExpAverFacMemo factors;  // the points of a track mostly share their count
     for (const auto& [position, point] : stored->second.points) {
       cursor = track.find_or_emplace(cursor, position);
       KelLearnSValue& item = cursor->second;
@@ -47,7 +49,7 @@ unsigned CKelLearnScalarTrack::Learn(int mode, Kelva::sequencer_events_t event) 
         if (learnMode == lm_minimum) item.mean = std::numeric_limits<float>::max();
         if (learnMode == lm_maximum) item.mean = -std::numeric_limits<float>::max();
       }
-      learned += UpdateLearn(point.value, item, tc, learnMode);
+      learned += UpdateLearn(point.value, item, tc, learnMode, factors);
       ++cursor;
     }
   }
@@ -55,9 +57,9 @@ unsigned CKelLearnScalarTrack::Learn(int mode, Kelva::sequencer_events_t event) 
 }
 
 unsigned CKelLearnScalarTrack::UpdateLearn(float x, KelLearnSValue& item, long tc,
-                                           learn_mode_t mode) {
+                                           learn_mode_t mode, CExpAverFacMemo& factors) {
   float f = 0.0f;
-  if (!item.NextFactor(tc, f)) return 0;
+  if (!item.NextFactor(tc, f, factors)) return 0;
   switch (mode) {
     case lm_minimum:
       item.mean = std::min(item.mean, x);

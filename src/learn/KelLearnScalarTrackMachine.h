@@ -9,6 +9,7 @@
 // stays 0).
 
 #include "host/Display.h"
+#include "host/ExpAverFacMemo.h"
 #include "learn/KelLearnSValue.h"
 #include "learn/KelLearnTrackMachine.h"
 #include "store/KelTrackScalarStore.h"
@@ -43,5 +44,6 @@ class CKelLearnScalarTrack : public CKelLearnTrackMachine<KelLearnSValue, CKelTr
 
  private:
   // One point; 1 when learned, 0 for an inactive item.
-  static unsigned UpdateLearn(float x, KelLearnSValue& item, long tc, learn_mode_t mode);
+  static unsigned UpdateLearn(float x, KelLearnSValue& item, long tc, learn_mode_t mode,
+                              CExpAverFacMemo& factors);
 };

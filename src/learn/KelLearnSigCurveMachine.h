@@ -3,6 +3,7 @@
 // final curve store's curves into a table of KelLearnCurve items ("<EvLearnCurveUpperLimit>"):
 // point by point an exponentially weighted average and average of squares.
 
+#include "host/ExpAverFacMemo.h"
 #include "learn/KelLearnCurve.h"
 #include "learn/KelLearnFinalMachine.h"
 #include "store/KelFinalCurveStore.h"
@@ -22,7 +23,10 @@ class CKelLearnSigCurve : public CKelLearnFinalMachine<KelLearnCurve> {
  private:
   // Whether an active item goes on with the curve as it is, without a new start.
   static bool GoesOn(const KelLearnCurve& item, const KelSigLimitCurve& curve);
-  unsigned Update(const QClavis& key, KelLearnCurve& item, const KelSigLimitCurve& curve) const;
+  // The learn step of one item with its key's learn procedure; 1 when the curve was offered to
+  // an active item of a key with learn procedure (null: none).
+  static unsigned Update(const QVLearnProcedures* procedure, KelLearnCurve& item,
+                         const KelSigLimitCurve& curve, CExpAverFacMemo& factors);
 
   CKelFinalCurveStore& source_;
 };

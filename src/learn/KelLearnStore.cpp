@@ -54,16 +54,11 @@ void CKelLearnStore::FillValueStore(CKelValueStore& valueStore) const {
 }
 
 const QVLearnProcedures* CKelLearnStore::find_learn_proc(const QClavis& key) const {
-  const auto& procedures = params_.LearnProcedures();
-  if (defaultLearnProcedure_ != -1) {
-    auto procedure = procedures.find(QIdx1(defaultLearnProcedure_));
-    if (procedure != procedures.end()) return &procedure->second;
-  }
-  const auto& learnParameters = params_.IpLearnParameter();
-  auto parameter = learnParameters.find(key);
-  if (parameter == learnParameters.end()) return nullptr;
-  auto procedure = procedures.find(QIdx1(parameter->second.procedure));
-  return procedure == procedures.end() ? nullptr : &procedure->second;
+  return LearnProcedureWalk().Find(key);
+}
+
+CKelLearnProcedureWalk CKelLearnStore::LearnProcedureWalk() const {
+  return CKelLearnProcedureWalk(params_, defaultLearnProcedure_);
 }
 
 std::pair<int, bool> CKelLearnStore::NrToLearn(const QClavis& key) const {

@@ -24,6 +24,7 @@
 
 #include "host/File.h"
 #include "learn/KelLearnCurve.h"
+#include "learn/KelLearnProcedureWalk.h"
 #include "learn/KelLearnSValue.h"
 #include "learn/KelLearnTables.h"
 #include "params/DovetarTranslator.h"
@@ -102,6 +103,9 @@ class CKelLearnStore : public CDovetarTranslator {
   std::pair<int, bool> NrToLearn(const QClavis& key) const;
   std::pair<unsigned, bool> NrOfBaseLearn(const QClavis& key) const;
   std::pair<float, bool> ExpTc(const QClavis& key) const;
+  // For a machine that asks for the procedures of many keys in ascending order: the same
+  // answers as the three queries above, found in one walk (valid until the plan changes).
+  CKelLearnProcedureWalk LearnProcedureWalk() const;
   // The expansion widths for the key: an entry with the same instrument, parameter, channel and
   // location first, then one with the same parameter and channel and location -1, then one with
   // the same channel and parameter and location -1, then the first whose ids each equal the

@@ -68,6 +68,12 @@ class CKelFinalStore : public CValueStoreBase {
   bool evaluation_matches(const QClavis& key, Kelva::sequencer_events_t event) const {
     return WorkLists::ExpireMatches(valueMap_, key, event);
   }
+  // The same for an entry of ToEvaluateMap, read through the entry's iterator instead of a
+  // search of the value map.
+  static bool evaluation_matches(const typename to_evaluate_map_t::value_type& entry,
+                                 Kelva::sequencer_events_t event) {
+    return WorkLists::ExpireMatches(*entry.second, event);
+  }
 
   bool empty(int mode) const override {
     if (mode == -1) return valueMap_.empty();

@@ -131,6 +131,17 @@ bool KelSigCurve::AddSquaredData(const KelSigCurve& other, float w) {
   return true;
 }
 
+bool KelSigCurve::AddDataWithSquares(KelSigCurve& squares, const KelSigCurve& other, float w) {
+  if (!FitTogether(other) || !squares.FitTogether(other)) return false;
+  if (dlen_ == 0) return true;
+  handle_t keep = other.data_;  // the samples stay while ours are made private
+  float* sum = data();
+  float* sqr = squares.data();
+  if (sum == sqr) return AddSquaredData(other, w) && AddData(other, w);  // one curve twice
+  DVL::VectorWeightedSumAndSqrSum(sum, sqr, keep->data(), w, dlen_);
+  return true;
+}
+
 bool KelSigCurve::CopyToCurve(CVisDataVector* out) const {
   if (out == nullptr || dlen_ == 0) return false;
   out->samples = data_;

@@ -62,6 +62,10 @@ class KelSigCurve : public QValueStoreItemBase {
   bool AddData(const KelSigCurve& other, float w);
   // When both fit: sample = w·this + (1−w)·other². Returns whether they fit.
   bool AddSquaredData(const KelSigCurve& other, float w);
+  // AddData into this and AddSquaredData into `squares` in one pass over the other's samples,
+  // bit for bit the same; only when all three fit together. Returns whether they fit (when not,
+  // neither curve changes).
+  bool AddDataWithSquares(KelSigCurve& squares, const KelSigCurve& other, float w);
 
   // Hand the samples (shared), the x axis and the units to a display record; false when empty.
   bool CopyToCurve(CVisDataVector* out) const;

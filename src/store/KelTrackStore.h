@@ -71,6 +71,12 @@ class CKelTrackStore : public CKelTrackStoreBase {
   bool evaluation_matches(const QIdx1& trackKey, Kelva::sequencer_events_t event) const {
     return WorkLists::ExpireMatches(valueMap_, trackKey, event);
   }
+  // The same for an entry of ToEvaluateMap, read through the entry's iterator instead of a
+  // search of the value map.
+  static bool evaluation_matches(const typename to_evaluate_map_t::value_type& entry,
+                                 Kelva::sequencer_events_t event) {
+    return WorkLists::ExpireMatches(*entry.second, event);
+  }
 
   // Puts the quantity's track on the validation list with the tag (an existing item stays);
   // false when it has no track.

@@ -82,8 +82,10 @@ class CTrackPointMap {
   // starts at `from`. REQUIRES: every point before `from` lies before `position` (a caller that
   // walks positions in ascending order passes the point after the one it got last).
   iterator find_or_emplace(const_iterator from, int64_t position) {
-    auto it = std::lower_bound(points_.begin() + (from - points_.cbegin()), points_.end(), position,
-                               KeyLess);
+    const auto start = points_.begin() + (from - points_.cbegin());
+    // The point at `from` itself: the usual case of a walk over positions learned before.
+    if (start != points_.end() && start->first == position) return start;
+    auto it = std::lower_bound(start, points_.end(), position, KeyLess);
     if (it != points_.end() && it->first == position) return it;
     return points_.emplace(it, position, T{});
   }

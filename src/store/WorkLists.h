@@ -35,12 +35,18 @@ void Evaluated(ToEvaluate& toEvaluate, Kelva::sequencer_events_t event) {
   }
 }
 
+// Whether the expiry of a value map's entry matches the event.
+template <typename Entry>
+bool ExpireMatches(const Entry& entry, Kelva::sequencer_events_t event) {
+  return CInstrumentTimesliceAssociator::expire_matches(entry.second.expire, event);
+}
+
 // Whether the map holds a value under the key whose expiry matches the event.
+
 template <typename Map, typename Key>
 bool ExpireMatches(const Map& values, const Key& key, Kelva::sequencer_events_t event) {
   auto it = values.find(key);
-  return it != values.end() &&
-         CInstrumentTimesliceAssociator::expire_matches(it->second.expire, event);
+  return it != values.end() && ExpireMatches(*it, event);
 }
 
 }  // namespace WorkLists

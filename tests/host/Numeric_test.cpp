@@ -168,6 +168,18 @@ TEST(DVL, VectorBodiesAndTailsExactOnEveryInstructionSet) {
     load();
     DVL::VectorWeightedSqrSum(dst, src, w, n);
     check("weighted square sum", [&](size_t i) { return w * start[i] + v * (src[i] * src[i]); });
+    // Both averages in one pass: each gets the bits of its own routine.
+    std::vector<float> sqrStore(n + 2, kGuard);
+    float* sqr = sqrStore.data() + 1;
+    load();
+    std::copy(start.rbegin(), start.rend(), sqr);
+    DVL::VectorWeightedSumAndSqrSum(dst, sqr, src, w, n);
+    check("weighted sum of both", [&](size_t i) { return w * start[i] + v * src[i]; });
+    for (size_t i = 0; i < n; ++i)
+      ASSERT_EQ(sqr[i], w * start[n - 1 - i] + v * (src[i] * src[i]))
+          << "n " << n << " index " << i;
+    EXPECT_EQ(sqrStore[0], kGuard);
+    EXPECT_EQ(sqrStore[n + 1], kGuard);
     load();
     DVL::VectorMaximum(dst, src, n);
     check("maximum", [&](size_t i) { return start[i] < src[i] ? src[i] : start[i]; });

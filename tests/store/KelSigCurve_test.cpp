@@ -90,6 +90,35 @@ TEST(KelSigCurve, Arithmetic) {
   EXPECT_EQ(Samples(twice), (std::vector<float>{2, 4}));
 }
 
+TEST(KelSigCurve, AddDataWithSquaresIsBothAdditionsInOnePass) {
+  KelSigCurve mean = Spectrum({4, 4, 4});
+  KelSigCurve square = Spectrum({4, 4, 4});
+  EXPECT_TRUE(mean.AddDataWithSquares(square, Spectrum({0, 2, 4}), 0.5f));
+  EXPECT_EQ(Samples(mean), (std::vector<float>{2, 3, 4}));
+  EXPECT_EQ(Samples(square), (std::vector<float>{2, 4, 10}));
+
+  // Unless all three fit, nothing changes.
+  EXPECT_FALSE(mean.AddDataWithSquares(square, Spectrum({1, 2}), 0.5f));
+  KelSigCurve shortSquare = Spectrum({1, 1});
+  EXPECT_FALSE(mean.AddDataWithSquares(shortSquare, Spectrum({8, 8, 8}), 0.5f));
+  EXPECT_EQ(Samples(mean), (std::vector<float>{2, 3, 4}));
+  EXPECT_EQ(Samples(square), (std::vector<float>{2, 4, 10}));
+  EXPECT_EQ(Samples(shortSquare), (std::vector<float>{1, 1}));
+
+  // Shared buffers are made private first: the curve learned from and the copies keep their
+  // samples, and a curve that is its own squares gets both additions one after the other.
+  const KelSigCurve learned = Spectrum({2, 2, 2});
+  KelSigCurve sharedMean = learned;
+  KelSigCurve sharedSquare = learned;
+  EXPECT_TRUE(sharedMean.AddDataWithSquares(sharedSquare, learned, 0.25f));
+  EXPECT_EQ(Samples(sharedMean), (std::vector<float>{2, 2, 2}));
+  EXPECT_EQ(Samples(sharedSquare), (std::vector<float>{3.5f, 3.5f, 3.5f}));
+  EXPECT_EQ(Samples(learned), (std::vector<float>{2, 2, 2}));
+  KelSigCurve both = Spectrum({2, 2});
+  EXPECT_TRUE(both.AddDataWithSquares(both, Spectrum({4, 4}), 0.5f));
+  EXPECT_EQ(Samples(both), (std::vector<float>{6.5f, 6.5f}));  // 0.5·(0.5·2 + 0.5·16) + 0.5·4
+}
+
 TEST(KelSigCurve, ConstructionAndShape) {
   const KelSigCurve empty;
   EXPECT_EQ(empty.size(), 0u);
