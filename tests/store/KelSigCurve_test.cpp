@@ -114,9 +114,11 @@ TEST(KelSigCurve, AddDataWithSquaresIsBothAdditionsInOnePass) {
   EXPECT_EQ(Samples(sharedMean), (std::vector<float>{2, 2, 2}));
   EXPECT_EQ(Samples(sharedSquare), (std::vector<float>{3.5f, 3.5f, 3.5f}));
   EXPECT_EQ(Samples(learned), (std::vector<float>{2, 2, 2}));
-  KelSigCurve both = Spectrum({2, 2});
-  EXPECT_TRUE(both.AddDataWithSquares(both, Spectrum({4, 4}), 0.5f));
-  EXPECT_EQ(Samples(both), (std::vector<float>{6.5f, 6.5f}));  // 0.5·(0.5·2 + 0.5·16) + 0.5·4
+  // (Long enough for the vector body of every instruction set.)
+  KelSigCurve both = Spectrum(std::vector<float>(67, 2.0f));
+  EXPECT_TRUE(both.AddDataWithSquares(both, Spectrum(std::vector<float>(67, 4.0f)), 0.5f));
+  // 0.5·(0.5·2 + 0.5·16) + 0.5·4
+  EXPECT_EQ(Samples(both), std::vector<float>(67, 6.5f));
 }
 
 TEST(KelSigCurve, ConstructionAndShape) {
