@@ -7,6 +7,7 @@
 // learn file stores them in this order.
 
 #include <cstdint>
+#include <limits>
 #include <tuple>
 
 #include "host/ExpAverFacMemo.h"
@@ -27,14 +28,24 @@ class KelLearnItemBaseKernel {
   // goes inactive. So the value that brings remaining to 0 is still learned. The caller skips
   // an inactive item before this step. count stops at its largest value instead of wrapping to
   // 0, which would make the machine start the item anew.
-  void LearnStep();
+  // Inline, like NextFactor with a memo: the machines take it once for every track point.
+  void LearnStep() {
+    if (count < std::numeric_limits<uint32_t>::max()) ++count;
+    if (remaining > 0) --remaining;
+    if (remaining == 0) active = 0;
+  }
 
   // For a value offered to the item: an inactive item returns false and nothing moves; an
   // active one takes the learn step and returns true with the weight of the old average for
   // the time constant tc (CExpAverFacGenerator::GetFactor of the new count and tc).
   bool NextFactor(long tc, float& factor);
   // The same, with the factor from `factors` (the factor of the same count and tc, remembered).
-  bool NextFactor(long tc, float& factor, CExpAverFacMemo& factors);
+  bool NextFactor(long tc, float& factor, CExpAverFacMemo& factors) {
+    if (active == 0) return false;
+    LearnStep();
+    factor = factors.GetFactor(static_cast<long>(count), tc);
+    return true;
+  }
 
   // References to remaining, count, active, initTime, restartTime: the kernel's columns in the
   // learn file, in this order.

@@ -10,12 +10,6 @@ void KelLearnSValue::InitNewLearn(unsigned n) {
   meanSquare = 0.0f;
 }
 
-void KelLearnSValue::Update(float x, float f) {
-  const float newWeight = 1.0f - f;
-  mean = f * mean + newWeight * x;
-  meanSquare = f * meanSquare + newWeight * (x * x);
-}
-
 bool KelLearnSValue::LearnValue(float x, long tc) {
   float f = 0.0f;
   if (!NextFactor(tc, f)) return false;

@@ -23,8 +23,13 @@ class KelLearnSValue : public KelLearnItemBase {
   void InitNewLearn(unsigned n) override;
 
   // The exponential average step with the weight f of the old values, in float arithmetic:
-  // mean := f·mean + (1 − f)·x, meanSquare := f·meanSquare + (1 − f)·x².
-  void Update(float x, float f);
+  // mean := f·mean + (1 − f)·x, meanSquare := f·meanSquare + (1 − f)·x². Inline: the
+  // machines call it once for every track point.
+  void Update(float x, float f) {
+    const float newWeight = 1.0f - f;
+    mean = f * mean + newWeight * x;
+    meanSquare = f * meanSquare + newWeight * (x * x);
+  }
 
   // Offers the value x with time constant tc: an inactive item returns false unchanged; an
   // active one takes the learn step, updates with GetFactor(count, tc) and returns true.
