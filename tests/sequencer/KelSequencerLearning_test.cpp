@@ -82,6 +82,8 @@ TEST_F(SequencerLearningTest, MainStoreLearnsGoodModesAndStartsEveryPartEmpty) {
   ASSERT_NE(Learned(sequencer_->LearnStore()), nullptr);
   EXPECT_EQ(Learned(sequencer_->LearnStore())->count, 1u);
   EXPECT_EQ(Learned(sequencer_->LearnStore())->mean, 80.0f);
+  ASSERT_NE(Learned(MA(0)), nullptr);
+  ASSERT_NE(Learned(MA(1)), nullptr);
   EXPECT_EQ(Learned(MA(0))->count, 1u);
   EXPECT_EQ(Learned(MA(0))->remaining, 4);  // procedure 2 of the store, whatever the key says
   EXPECT_EQ(Learned(MA(1))->remaining, -1);
@@ -137,6 +139,16 @@ TEST_F(SequencerLearningTest, MovingAverageTablesAreKeptInTheirHistoryFile) {
   ASSERT_NE(Learned(MA(0)), nullptr);
   EXPECT_EQ(Learned(MA(0))->count, 1u);
   EXPECT_EQ(Learned(MA(1))->mean, 80.0f);
+
+  // Read under a plan that no longer asks for the level: the learned level is cleaned up.
+  TestPlan::Builder reduced("sequence");
+  reduced.Set() = ParamDatabase::Current();
+  reduced.Set().ipParamAndStore.erase(kLevel);
+  ASSERT_TRUE(reduced.Install());
+  Start();
+  Send(insert_candidate, std::string("A2"));
+  EXPECT_EQ(Learned(MA(0)), nullptr);
+  InstallPlan("T1");
 
   // A damaged file (the second store's tables cut short): reported, kept aside, and both
   // moving-average stores start empty.
