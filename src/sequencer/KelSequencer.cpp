@@ -5,6 +5,7 @@
 #include "host/Candidate.h"
 #include "host/Clock.h"
 #include "host/CommandDispatcher.h"
+#include "host/LearnFileDlg.h"
 #include "host/MessageService.h"
 #include "host/Output.h"
 
@@ -47,11 +48,19 @@ bool WorksOnItsMode(Kelva::sequencer_events_t event) {
 }  // namespace
 
 CKelSequencer::CKelSequencer()
-    : m_learnStore(m_valueStore, -1), m_lastSerial(mcNeutralSerialIdent) {}
+    : m_learnStore(m_valueStore, -1),
+      m_learnFileKeeper(m_learnStore, m_valueStore),
+      m_lastSerial(mcNeutralSerialIdent) {}
 
 CKelSequencer::~CKelSequencer() {
   if (m_refreshCallback >= 0)
     CCentralMessageService::Service().UnregisterRegularCallback(m_refreshCallback);
+  if (m_learnFileModule != nullptr &&
+      CModule::FindModuleByClassName("CQLearnFileDlg") == m_learnFileModule) {
+    if (auto* dialog = dynamic_cast<CQLearnFileDlg*>(m_learnFileModule);
+        dialog != nullptr && dialog->GetHandler() == &m_learnFileKeeper)
+      dialog->SetHandler(nullptr);
+  }
   ReleaseMALearnStores();
   CEvStoreServer<CKelValueStore>::Object().Release(this);
   CEvStoreServer<CKelLearnStore>::Object().Release(this);
@@ -87,6 +96,8 @@ bool CKelSequencer::Create(const std::string& name, CModule* parent) {
 void CKelSequencer::PostCreate() {
   CSpecialModeClient::PostCreate();
   m_learnFileModule = CModule::FindModuleByClassName("CQLearnFileDlg");
+  if (auto* dialog = dynamic_cast<CQLearnFileDlg*>(m_learnFileModule))
+    dialog->SetHandler(&m_learnFileKeeper);
   LoadSettings();
   ApplySettings();
   CreateMALearnStores();
@@ -104,6 +115,7 @@ void CKelSequencer::OnSpecialShutdown() {
   }
   SaveSettings();
   SaveHistory();
+  m_learnFileKeeper.Save();
   CSpecialModeClient::OnSpecialShutdown();
 }
 

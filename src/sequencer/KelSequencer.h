@@ -23,6 +23,7 @@
 
 #include "host/Module.h"
 #include "host/Params.h"
+#include "learn/KelLearnFileKeeper.h"
 #include "learn/KelLearnStore.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
@@ -59,6 +60,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelValueStore& ValueStore() { return m_valueStore; }
   CResultShop& ResultShop() { return m_resultShop; }
   CKelLearnStore& LearnStore() { return m_learnStore; }
+  CKelLearnFileKeeper& LearnFileKeeper() { return m_learnFileKeeper; }
   const std::vector<ma_learn_entry_t>& MALearnStores() const { return m_maLearnStores; }
   int CurrentMode() const { return m_currentMode; }
   bool CandidateInserted() const { return m_candidateInserted; }
@@ -158,6 +160,8 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelValueStore m_valueStore;
   CResultShop m_resultShop;
   CKelLearnStore m_learnStore;
+  // The handler of the learn-file module: keeps the main learn store's data across parts.
+  CKelLearnFileKeeper m_learnFileKeeper;
   // Limit shop, evaluation shop and instrument shop join the sequencer with their own parts of
   // the library.
   CModule* m_learnFileModule = nullptr;

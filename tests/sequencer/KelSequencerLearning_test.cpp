@@ -9,6 +9,7 @@
 
 #include "SequencerFixture.h"
 #include "frame/EvStoreServer.h"
+#include "host/LearnFileDlg.h"
 
 namespace {
 
@@ -169,4 +170,87 @@ TEST_F(SequencerLearningTest, MovingAverageTablesAreKeptInTheirHistoryFile) {
   EXPECT_TRUE(MA(0).LearnedSingleValue().empty());
   EXPECT_TRUE(MA(1).LearnedSingleValue().empty());
   EXPECT_TRUE(fs::exists(ma + ".damaged-20251206T054640Z"));
+}
+
+namespace {
+
+// The sequencer with the host's learn-file module, as the bench runs it.
+class LearnFileKeeperTest : public SequencerTest {
+ protected:
+  void SetUp() override {
+    SequencerTest::SetUp();
+    ASSERT_TRUE(learnFile_.Create("LearnFile", nullptr));
+    Start();
+  }
+  void TearDown() override {
+    sequencer_.reset();
+    SequencerTest::TearDown();
+  }
+  void Part(const std::string& serial, float value, bool dropped = false) {
+    Send(insert_candidate, serial);
+    Send(begin_mode, 1);
+    Send(begin_measurement, 1);
+    Level(kLevel, value);
+    Send(end_measurement, 1);
+    Send(dropped ? drop_candidate : remove_candidate);
+  }
+  const KelLearnSValue& LearnedLevel() {
+    return sequencer_->LearnStore().LearnedSingleValue().at(kLevel);
+  }
+  std::string LearnFile() { return folder_ + "Learn/P1_T1.learn"; }
+
+  CQLearnFileDlg learnFile_;
+};
+
+}  // namespace
+
+TEST_F(LearnFileKeeperTest, LearnedDataOutlivesPartsAndRuns) {
+  Part("A1", 10.0f);
+  Part("A2", 20.0f);
+  EXPECT_EQ(LearnedLevel().count, 2u);
+  EXPECT_FLOAT_EQ(LearnedLevel().mean, 15.0f);
+  EXPECT_EQ(learnFile_.Received()[1], 2);
+  EXPECT_EQ(learnFile_.Received()[3], 2);
+
+  // A dropped part's learning does not count.
+  Part("A3", 90.0f, true);
+  Send(insert_candidate, std::string("A4"));
+  EXPECT_EQ(LearnedLevel().count, 2u);
+  EXPECT_FLOAT_EQ(LearnedLevel().mean, 15.0f);
+  Send(remove_candidate);
+
+  // Saved under the part type; a new run goes on from it.
+  ASSERT_EQ(sequencer_->LearnFileKeeper().Path(), LearnFile());
+  ASSERT_TRUE(sequencer_->LearnFileKeeper().Save());
+  ASSERT_TRUE(fs::exists(LearnFile()));
+  Start();
+  Part("B1", 30.0f);
+  EXPECT_EQ(LearnedLevel().count, 3u);
+  EXPECT_FLOAT_EQ(LearnedLevel().mean, 20.0f);
+  // Shutting down saves too.
+  sequencer_->OnSpecialShutdown();
+  Start();
+  Send(insert_candidate, std::string("B2"));
+  EXPECT_EQ(LearnedLevel().count, 3u);
+}
+
+TEST_F(LearnFileKeeperTest, ADamagedLearnFileIsKeptAsideAndTheTypeLearnsAnew) {
+  Part("A1", 10.0f);
+  ASSERT_TRUE(sequencer_->LearnFileKeeper().Save());
+  {
+    std::fstream file(LearnFile(), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(40);
+    file.put('\x7f');
+  }
+  Start();
+  PrWin::CaptureSink capture;
+  Send(insert_candidate, std::string("A2"));
+  EXPECT_EQ(capture.Text(), "CQLearnFileDlg: the learn file " + LearnFile() +
+                                " cannot be read: its checksum does not match its content (bytes "
+                                "were changed or lost); the file is kept as " +
+                                LearnFile() +
+                                ".damaged-20251206T054640Z and this part type learns anew\n");
+  EXPECT_TRUE(sequencer_->LearnStore().LearnedSingleValue().empty());
+  EXPECT_TRUE(fs::exists(LearnFile() + ".damaged-20251206T054640Z"));
+  Send(remove_candidate);
 }
