@@ -53,17 +53,5 @@ void CKelLearnCurveTrack::FillValueStore(CKelValueStore& valueStore, bool storeI
     }
     return;
   }
-  for (auto& [targetKey, stored] : target.ValueMap()) {
-    auto learned = table_.find(KeyOfDovetar(target.DovetarOfKey(targetKey)));
-    if (learned == table_.end()) {
-      stored.points.clear();
-      continue;
-    }
-    LearnedValues::UpdateSideBySide(
-        stored.points, learned->second,
-        [](KelSigLimitCurve& curve, const KelLearnCurve& item) {
-          LearnedValues::ShowLearned(curve, item);
-        },
-        [&stored](auto it) { return stored.points.erase(it); });
-  }
+  UpdateStoredTracks(target);
 }

@@ -8,6 +8,7 @@
 #include "learn/KelLearnMachine.h"
 #include "learn/KelLearnStore.h"
 #include "learn/KelLearnTables.h"
+#include "learn/LearnedValues.h"
 
 template <typename Item>
 class CKelLearnFinalMachine : public CKelLearnMachine {
@@ -43,5 +44,22 @@ class CKelLearnFinalMachine : public CKelLearnMachine {
   void PurgeMachine() override { table_.clear(); }
 
  protected:
+  // FillValueStore of one final sub-store: into an empty value store every learned item is
+  // inserted as a new record; in a filled one the records without learned data are erased
+  // (with their work-list entries) and the others show their learned item.
+  template <typename TargetStore>
+  void FillFinalStore(TargetStore& target, bool storeIsEmpty) const {
+    using record_t = typename TargetStore::value_map_t::mapped_type;
+    if (storeIsEmpty) {
+      for (const auto& [key, item] : table_)
+        target.ValueMap().insert_or_assign(key, LearnedValues::NewRecord<record_t>(item));
+      return;
+    }
+    LearnedValues::UpdateSideBySide(
+        target.ValueMap(), table_,
+        [](record_t& record, const Item& item) { LearnedValues::ShowLearned(record, item); },
+        [&target](auto it) { return target.EraseValue(it); });
+  }
+
   table_t table_;
 };

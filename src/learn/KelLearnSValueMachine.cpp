@@ -44,16 +44,5 @@ unsigned CKelLearnSValue::Update(const QVLearnProcedures* procedure, KelLearnSVa
 }
 
 void CKelLearnSValue::FillValueStore(CKelValueStore& valueStore, bool storeIsEmpty) const {
-  CKelFinalScalarStore& target = valueStore.FinalScalarStore();
-  if (storeIsEmpty) {
-    for (const auto& [key, item] : table_)
-      target.ValueMap().insert_or_assign(key, LearnedValues::StoredValue(item));
-    return;
-  }
-  LearnedValues::UpdateSideBySide(
-      target.ValueMap(), table_,
-      [](KelStoreSValue& value, const KelLearnSValue& item) {
-        LearnedValues::ShowLearned(value, item);
-      },
-      [&target](auto it) { return target.EraseValue(it); });
+  FillFinalStore(valueStore.FinalScalarStore(), storeIsEmpty);
 }

@@ -89,19 +89,7 @@ void CKelLearnScalarTrack::FillValueStore(CKelValueStore& valueStore, bool store
     }
     return;
   }
-  for (auto& [targetKey, stored] : target.ValueMap()) {
-    auto learned = table_.find(KeyOfDovetar(target.DovetarOfKey(targetKey)));
-    if (learned == table_.end()) {
-      stored.points.clear();
-      continue;
-    }
-    LearnedValues::UpdateSideBySide(
-        stored.points, learned->second,
-        [](KelStoreTrackPoint& point, const KelLearnSValue& item) {
-          LearnedValues::ShowLearned(point, item);
-        },
-        [&stored](auto it) { return stored.points.erase(it); });
-  }
+  UpdateStoredTracks(target);
 }
 
 bool CKelLearnScalarTrack::GeneratePolygon(const QClavis& key, CVisDataPolygon* polygon,

@@ -51,16 +51,5 @@ unsigned CKelLearnSigCurve::Update(const QVLearnProcedures* procedure, KelLearnC
 }
 
 void CKelLearnSigCurve::FillValueStore(CKelValueStore& valueStore, bool storeIsEmpty) const {
-  CKelFinalCurveStore& target = valueStore.FinalCurveStore();
-  if (storeIsEmpty) {
-    for (const auto& [key, item] : table_)
-      target.ValueMap().insert_or_assign(key, LearnedValues::LimitCurveOf(item));
-    return;
-  }
-  LearnedValues::UpdateSideBySide(
-      target.ValueMap(), table_,
-      [](KelSigLimitCurve& curve, const KelLearnCurve& item) {
-        LearnedValues::ShowLearned(curve, item);
-      },
-      [&target](auto it) { return target.EraseValue(it); });
+  FillFinalStore(valueStore.FinalCurveStore(), storeIsEmpty);
 }

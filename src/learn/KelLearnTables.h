@@ -50,6 +50,29 @@ inline bool ReadHeader(CFile& file, uint32_t& rows, uint32_t& valueVersion) {
   return true;
 }
 
+// One row: the key record, then the item.
+template <typename Key, typename Item>
+bool WriteRow(CFile& file, const Key& key, const Item& item) {
+  return DynTables::WriteTuple(file, key.tuple()) && KelLearnItemFile::Write(file, item);
+}
+
+// Reads the table header and its rows, handing each to take(key, item); false at a refused
+// header or at the first row that is cut short or has another layout.
+template <typename Key, typename Item, typename Take>
+bool ReadRows(CFile& file, Take take) {
+  uint32_t rows = 0;
+  uint32_t version = 0;
+  if (!ReadHeader(file, rows, version)) return false;
+  for (uint32_t row = 0; row < rows; ++row) {
+    Key key;
+    Item item;
+    if (!DynTables::ReadTuple(file, key.tuple()) || !KelLearnItemFile::Read(file, item, version))
+      return false;
+    take(key, std::move(item));
+  }
+  return true;
+}
+
 }  // namespace KelLearnTableFile
 
 template <typename Item>
@@ -66,25 +89,15 @@ class CKelLearnTable : public CQParamTypedTable<CUniqueTreeMap<QClavis, Item>>,
 
   bool write(CFile& file) const override {
     if (!KelLearnTableFile::WriteHeader(file, map_type::size())) return false;
-    for (const auto& [key, item] : static_cast<const map_type&>(*this)) {
-      if (!DynTables::WriteTuple(file, key.tuple()) || !KelLearnItemFile::Write(file, item))
-        return false;
-    }
+    for (const auto& [key, item] : static_cast<const map_type&>(*this))
+      if (!KelLearnTableFile::WriteRow(file, key, item)) return false;
     return true;
   }
 
   bool read(CFile& file) override {
-    uint32_t rows = 0;
-    uint32_t version = 0;
-    if (!KelLearnTableFile::ReadHeader(file, rows, version)) return false;
-    for (uint32_t row = 0; row < rows; ++row) {
-      QClavis key;
-      Item item;
-      if (!DynTables::ReadTuple(file, key.tuple()) || !KelLearnItemFile::Read(file, item, version))
-        return false;
-      map_type::try_emplace(key, std::move(item));
-    }
-    return true;
+    return KelLearnTableFile::ReadRows<QClavis, Item>(
+        file,
+        [this](const QClavis& key, Item&& item) { map_type::try_emplace(key, std::move(item)); });
   }
 };
 
@@ -111,11 +124,9 @@ class TLearnTrack : public CQParamTypedTable<CUniqueTreeMap<QIdx1, CTrackPointMa
   bool write(CFile& file) const override {
     if (!KelLearnTableFile::WriteHeader(file, Points())) return false;
     for (const auto& [trackKey, track] : static_cast<const map_type&>(*this)) {
-      for (const auto& [position, item] : track) {
-        const S1int1int64 key(trackKey.id(), position);
-        if (!DynTables::WriteTuple(file, key.tuple()) || !KelLearnItemFile::Write(file, item))
+      for (const auto& [position, item] : track)
+        if (!KelLearnTableFile::WriteRow(file, S1int1int64(trackKey.id(), position), item))
           return false;
-      }
     }
     return true;
   }
@@ -123,18 +134,10 @@ class TLearnTrack : public CQParamTypedTable<CUniqueTreeMap<QIdx1, CTrackPointMa
   // Rows may come in any order; they are gathered first and put into the tracks in key order,
   // so that no order of rows makes reading slow.
   bool read(CFile& file) override {
-    uint32_t rows = 0;
-    uint32_t version = 0;
-    if (!KelLearnTableFile::ReadHeader(file, rows, version)) return false;
     std::vector<std::pair<S1int1int64, Item>> read;
-    bool complete = true;
-    for (uint32_t row = 0; row < rows && complete; ++row) {
-      S1int1int64 key;
-      Item item;
-      complete =
-          DynTables::ReadTuple(file, key.tuple()) && KelLearnItemFile::Read(file, item, version);
-      if (complete) read.emplace_back(key, std::move(item));
-    }
+    const bool complete = KelLearnTableFile::ReadRows<S1int1int64, Item>(
+        file,
+        [&read](const S1int1int64& key, Item&& item) { read.emplace_back(key, std::move(item)); });
     std::stable_sort(read.begin(), read.end(), [](const auto& a, const auto& b) {
       return a.first.tuple() < b.first.tuple();
     });

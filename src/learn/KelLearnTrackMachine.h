@@ -10,6 +10,7 @@
 #include "learn/KelLearnMachine.h"
 #include "learn/KelLearnStore.h"
 #include "learn/KelLearnTables.h"
+#include "learn/LearnedValues.h"
 
 template <typename Item, typename TrackStore>
 class CKelLearnTrackMachine : public CKelLearnMachine {
@@ -52,6 +53,24 @@ class CKelLearnTrackMachine : public CKelLearnMachine {
   void PurgeMachine() override { table_.clear(); }
 
  protected:
+  // FillValueStore of a track store that holds values: per stored track, the points without
+  // learned data are erased and the others show their learned item (a track without learned
+  // data is emptied).
+  template <typename TargetStore>
+  void UpdateStoredTracks(TargetStore& target) const {
+    for (auto& [targetKey, stored] : target.ValueMap()) {
+      auto learned = table_.find(KeyOfDovetar(target.DovetarOfKey(targetKey)));
+      if (learned == table_.end()) {
+        stored.points.clear();
+        continue;
+      }
+      LearnedValues::UpdateSideBySide(
+          stored.points, learned->second,
+          [](auto& point, const Item& item) { LearnedValues::ShowLearned(point, item); },
+          [&stored](auto it) { return stored.points.erase(it); });
+    }
+  }
+
   TrackStore& source_;
   table_t table_;
 };

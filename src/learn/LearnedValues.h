@@ -41,9 +41,6 @@ Record NewRecord(const Item& item) {
   ShowLearned(record, item);
   return record;
 }
-inline KelStoreSValue StoredValue(const KelLearnSValue& item) {
-  return NewRecord<KelStoreSValue>(item);
-}
 
 // Walks the stored records and the learned items side by side (both ascending by key): a record
 // without a learned item is erased (erase(it) returns the iterator after it), one with an item
