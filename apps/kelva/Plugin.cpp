@@ -28,7 +28,8 @@ bool CPlugin::Load(const std::string& path, std::string& error) {
          Find(handle_, "KelvaResultRequest", resultRequest_, error) &&
          Find(handle_, "KelvaErrorCount", errorCount_, error) &&
          Find(handle_, "KelvaGetError", getError_, error) &&
-         Find(handle_, "KelvaSaveHistory", saveHistory_, error);
+         Find(handle_, "KelvaSaveHistory", saveHistory_, error) &&
+         Find(handle_, "KelvaDescribeFile", describeFile_, error);
 }
 
 void CPlugin::Unload() {
@@ -48,6 +49,15 @@ bool CPlugin::SaveHistory(std::string& path) const {
   const bool saved = saveHistory_(buffer, sizeof(buffer));
   path = buffer;
   return saved;
+}
+
+bool CPlugin::DescribeFile(int32_t kind, const std::string& path, bool json,
+                           std::string& text) const {
+  text.clear();
+  const auto append = [](const char* part, void* context) {
+    *static_cast<std::string*>(context) += part;
+  };
+  return describeFile_(kind, path.c_str(), json ? 1 : 0, append, &text);
 }
 
 std::string DefaultPluginPath() {

@@ -23,6 +23,9 @@ class CPlugin {
   bool GetError(int32_t index, KelvaError& error, std::string& text) const;
   // Saves the history now; `path` gets the history file ("" before the first part).
   bool SaveHistory(std::string& path) const;
+  // KelvaDescribeFile: true with the description in `text`; false with `text` saying which
+  // file and what is wrong.
+  bool DescribeFile(int32_t kind, const std::string& path, bool json, std::string& text) const;
 
  private:
   void* handle_ = nullptr;
@@ -31,6 +34,7 @@ class CPlugin {
   decltype(&KelvaErrorCount) errorCount_ = nullptr;
   decltype(&KelvaGetError) getError_ = nullptr;
   decltype(&KelvaSaveHistory) saveHistory_ = nullptr;
+  decltype(&KelvaDescribeFile) describeFile_ = nullptr;
 };
 
 // The plug-in next to this program's build, or $KELVA_PLUGIN.

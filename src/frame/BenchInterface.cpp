@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/EvStoreServer.h"
+#include "frame/FileDescriber.h"
 #include "host/Utf8.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
@@ -63,6 +64,15 @@ bool KelvaSaveHistory(char* path, int32_t pathSize) {
   auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
   CopyText(sequencer == nullptr ? std::string() : sequencer->HistoryPath(".dhf"), path, pathSize);
   return sequencer == nullptr || sequencer->SaveHistory();
+}
+
+bool KelvaDescribeFile(int32_t kind, const char* path, int32_t json,
+                       void (*sink)(const char* text, void* context), void* context) {
+  if (path == nullptr || sink == nullptr) return false;
+  std::string text;
+  const bool described = FileDescriber::Describe(kind, path, json != 0, text);
+  sink(text.c_str(), context);
+  return described;
 }
 
 }  // extern "C"
