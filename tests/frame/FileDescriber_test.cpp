@@ -104,10 +104,10 @@ TEST_F(FileDescriberTest, HistoryAsTextWithIdsAndWithNamesOfThePlan) {
                 "  section 0: value 90.25, position 0, eval mode 0 (none), aux 0, limit 0, mean 0\n"
                 "  section 1: value inf, position 0, eval mode 0 (none), aux 0, limit 0, mean 0\n");
 
-  // With a plan, every id it names gets its name; location 2, mode 2 and sensor 3 stay ids.
+  // With a plan, every id it names gets its name; location 2, mode 2 and sensor 0 stay ids.
   TestPlan::Builder plan("names");
   plan.Mode(1, "Run-up \"1st\"").Instrument(1, "Level", 1).Channel(1, "Acc").Location(1, "Input");
-  plan.Parameter(10, 1, "RMS");
+  plan.Parameter(10, 1, "RMS").Signal(3, "Accel A2", CMeasuringUnit());
   ASSERT_TRUE(plan.Install());
   const std::string text = Describe(FileDescriber::kindHistory, false);
   EXPECT_NE(
@@ -116,7 +116,7 @@ TEST_F(FileDescriberTest, HistoryAsTextWithIdsAndWithNamesOfThePlan) {
       std::string::npos)
       << text;
   EXPECT_NE(text.find("\nquantity 2: mode 2, instrument 1 \"Level\", channel 1 \"Acc\", location "
-                      "2, parameter 10 \"RMS\", sensor 3; 2 sections\n"),
+                      "2, parameter 10 \"RMS\", sensor 3 \"Accel A2\"; 2 sections\n"),
             std::string::npos)
       << text;
 }
@@ -124,7 +124,7 @@ TEST_F(FileDescriberTest, HistoryAsTextWithIdsAndWithNamesOfThePlan) {
 TEST_F(FileDescriberTest, HistoryAsOneJsonObject) {
   TestPlan::Builder plan("names");
   plan.Mode(1, "Run-up \"1st\"").Instrument(1, "Level", 1).Channel(1, "Acc").Location(1, "Input");
-  plan.Parameter(10, 1, "RMS");
+  plan.Parameter(10, 1, "RMS").Signal(3, "Accel A2", CMeasuringUnit());
   ASSERT_TRUE(plan.Install());
   const std::string a = "{\"value\":81.5,\"position\":0.25,\"evalMode\":2,\"aux\":7,";
   EXPECT_EQ(
@@ -140,7 +140,7 @@ TEST_F(FileDescriberTest, HistoryAsOneJsonObject) {
           "{\"section\":2,\"value\":82.5,\"position\":0.25,\"evalMode\":2,\"aux\":7,\"limit\":100,"
           "\"mean\":80.75}]},"
           "{\"key\":[2,1,1,2,10,3],\"names\":{\"instrument\":\"Level\",\"channel\":\"Acc\","
-          "\"parameter\":\"RMS\"},\"sections\":["
+          "\"parameter\":\"RMS\",\"sensor\":\"Accel A2\"},\"sections\":["
           "{\"section\":0,\"value\":90.25,\"position\":0,\"evalMode\":0,\"aux\":0,\"limit\":0,"
           "\"mean\":0},"
           "{\"section\":1,\"value\":null,\"position\":0,\"evalMode\":0,\"aux\":0,\"limit\":0,"
