@@ -1,6 +1,7 @@
 #include "host/Sea.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -36,6 +37,19 @@ bool ParseInt(const std::string& text, int& value) {
   while (*end == ' ' || *end == '\t') ++end;
   if (*end != '\0') return false;
   value = static_cast<int>(parsed);
+  return true;
+}
+
+// A finite float in decimal or exponent form, blanks allowed after it.
+bool ParseFloat(const std::string& text, float& value) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const float parsed = std::strtof(begin, &end);
+  if (end == begin || errno == ERANGE || !std::isfinite(parsed)) return false;
+  while (*end == ' ' || *end == '\t') ++end;
+  if (*end != '\0') return false;
+  value = parsed;
   return true;
 }
 
@@ -113,6 +127,12 @@ int CSeaBase::LookupGetInt(const std::string& key, int field, int defaultValue) 
   return text != nullptr && ParseInt(*text, value) ? value : defaultValue;
 }
 
+float CSeaBase::LookupGetFloat(const std::string& key, int field, float defaultValue) const {
+  const std::string* text = FieldOf(FindEntry(key), 0, field);
+  float value = defaultValue;
+  return text != nullptr && ParseFloat(*text, value) ? value : defaultValue;
+}
+
 bool CSeaBase::LookupGetBool(const std::string& key, int field, bool defaultValue) const {
   const std::string* text = FieldOf(FindEntry(key), 0, field);
   bool value = defaultValue;
@@ -151,6 +171,12 @@ int CResourceLine::GetIntFb(int field, int defaultValue) const {
   const std::string* text = FieldOf(entry_, index_, field);
   int value = defaultValue;
   return text != nullptr && ParseInt(*text, value) ? value : defaultValue;
+}
+
+float CResourceLine::GetFloatFb(int field, float defaultValue) const {
+  const std::string* text = FieldOf(entry_, index_, field);
+  float value = defaultValue;
+  return text != nullptr && ParseFloat(*text, value) ? value : defaultValue;
 }
 
 bool CResourceLine::GetBoolFb(int field, bool defaultValue) const {

@@ -46,6 +46,8 @@ class CSeaBase {
   // field is missing or was never set, or the text is not a number (bool: "1"/"0",
   // "true"/"false").
   int LookupGetInt(const std::string& key, int field, int defaultValue) const;
+  // A finite float; the default for a missing field or one that is not a float.
+  float LookupGetFloat(const std::string& key, int field, float defaultValue) const;
   bool LookupGetBool(const std::string& key, int field, bool defaultValue) const;
   std::string LookupGetString(const std::string& key, int field,
                               const std::string& defaultValue) const;
@@ -79,6 +81,7 @@ class CResourceLine {
   CResourceLine(CSeaBase::Entry* entry, size_t index) : entry_(entry), index_(index) {}
 
   int GetIntFb(int field, int defaultValue) const;
+  float GetFloatFb(int field, float defaultValue) const;
   bool GetBoolFb(int field, bool defaultValue) const;
   std::string GetStringFb(int field, const std::string& defaultValue) const;
   void SetString(int field, const std::string& value);

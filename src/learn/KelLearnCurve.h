@@ -33,6 +33,11 @@ class KelLearnCurve : public KelLearnCurveBase {
   // curve was learned (false also for a curve that does not fit, see Learn).
   bool LearnCurve(const KelSigCurve& curve, long tc);
 
+  // The kernel's columns: the field group of the item's row in the learn file (the curves
+  // follow it in their own file form).
+  auto tuple() { return KernelTuple(); }
+  auto tuple() const { return KernelTuple(); }
+
   KelSigCurve& Average() { return average_; }
   const KelSigCurve& Average() const { return average_; }
   KelSigCurve& SqAverage() { return sqAverage_; }

@@ -7,6 +7,7 @@
 // learn file stores them in this order.
 
 #include <cstdint>
+#include <tuple>
 
 class KelLearnItemBaseKernel {
  public:
@@ -30,6 +31,11 @@ class KelLearnItemBaseKernel {
   // active one takes the learn step and returns true with the weight of the old average for
   // the time constant tc (CExpAverFacGenerator::GetFactor of the new count and tc).
   bool NextFactor(long tc, float& factor);
+
+  // References to remaining, count, active, initTime, restartTime: the kernel's columns in the
+  // learn file, in this order.
+  auto KernelTuple() { return std::tie(remaining, count, active, initTime, restartTime); }
+  auto KernelTuple() const { return std::tie(remaining, count, active, initTime, restartTime); }
 
   int32_t remaining;    // values still to learn; −1 learns forever, 0 nothing more
   uint32_t count;       // values learned since the last start

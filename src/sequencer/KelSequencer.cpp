@@ -5,6 +5,7 @@
 #include "host/Candidate.h"
 #include "host/Clock.h"
 #include "host/CommandDispatcher.h"
+#include "host/LearnFileDlg.h"
 #include "host/MessageService.h"
 #include "host/Output.h"
 
@@ -46,12 +47,23 @@ bool WorksOnItsMode(Kelva::sequencer_events_t event) {
 
 }  // namespace
 
-CKelSequencer::CKelSequencer() : m_lastSerial(mcNeutralSerialIdent) {}
+CKelSequencer::CKelSequencer()
+    : m_learnStore(m_valueStore, -1),
+      m_learnFileKeeper(m_learnStore, m_valueStore),
+      m_lastSerial(mcNeutralSerialIdent) {}
 
 CKelSequencer::~CKelSequencer() {
   if (m_refreshCallback >= 0)
     CCentralMessageService::Service().UnregisterRegularCallback(m_refreshCallback);
+  if (m_learnFileModule != nullptr &&
+      CModule::FindModuleByClassName("CQLearnFileDlg") == m_learnFileModule) {
+    if (auto* dialog = dynamic_cast<CQLearnFileDlg*>(m_learnFileModule);
+        dialog != nullptr && dialog->GetHandler() == &m_learnFileKeeper)
+      dialog->SetHandler(nullptr);
+  }
+  ReleaseMALearnStores();
   CEvStoreServer<CKelValueStore>::Object().Release(this);
+  CEvStoreServer<CKelLearnStore>::Object().Release(this);
   CEvStoreServer<CResultShop>::Object().Release(this);
 }
 
@@ -59,6 +71,7 @@ bool CKelSequencer::Create(const std::string& name, CModule* parent) {
   if (!CSpecialModeClient::Create(name, parent)) return false;
   CEvStoreServer<CKelValueStore>::Object().RegisterDefault(this, &m_valueStore);
   CEvStoreServer<CResultShop>::Object().RegisterDefault(this, &m_resultShop);
+  CEvStoreServer<CKelLearnStore>::Object().RegisterDefault(this, &m_learnStore);
   CommandDispatcher().AddClient(
       mcAddErrorEntry, this,
       [this](long, unsigned long, const void* data, const char*, const void*) -> unsigned char {
@@ -83,8 +96,11 @@ bool CKelSequencer::Create(const std::string& name, CModule* parent) {
 void CKelSequencer::PostCreate() {
   CSpecialModeClient::PostCreate();
   m_learnFileModule = CModule::FindModuleByClassName("CQLearnFileDlg");
+  if (auto* dialog = dynamic_cast<CQLearnFileDlg*>(m_learnFileModule))
+    dialog->SetHandler(&m_learnFileKeeper);
   LoadSettings();
   ApplySettings();
+  CreateMALearnStores();
 }
 
 void CKelSequencer::OnSpecialFileSave() {
@@ -99,6 +115,7 @@ void CKelSequencer::OnSpecialShutdown() {
   }
   SaveSettings();
   SaveHistory();
+  m_learnFileKeeper.Save();
   CSpecialModeClient::OnSpecialShutdown();
 }
 
@@ -225,8 +242,11 @@ void CKelSequencer::insert_candidate(const std::string& /*serial*/) {
   m_resultShop.OnInsertCandidate();
   if (m_dismissHistory != 0) m_valueStore.DismissHistory();
   if (changed) LoadHistory();
-  // The evaluation shop's spectral error vectors, the learn store and the instrument shop are
-  // reset here when they join the sequencer.
+  // The evaluation shop's spectral error vectors are reset here when it joins the sequencer.
+  // The main learn store starts empty; the learn-file module (notification 1) gives it the
+  // learned data of the part type.
+  m_learnStore.PurgeStore();
+  // The instrument shop is reset here when it joins the sequencer.
   if (m_learnFileModule != nullptr) {
     m_learnFileModule->OnUserIfCommand(1);
     NotifySerialChange();

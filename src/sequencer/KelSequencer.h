@@ -7,13 +7,24 @@
 // Its settings live in the application store under "<name>-Params", "Terminal-ErrorCode",
 // "ResultCodeCompatibilityOptions", "Terminal-Instruments" and "Terminal-Modes"; the value
 // history of each part type is kept in "<local data>/History/<name>.dhf", the name made by
-// FileIO::partTypeFileName from the platform and the base type (docs/file-formats.md).
+// FileIO::partTypeFileName from the platform and the base type (docs/file-formats.md), and the
+// learn tables of its moving-average learn stores in "<name>.ma" beside it.
+//
+// Learning: the main learn store learns a mode's values when the mode's result is O.K. (or no
+// error was found); every moving-average learn store (one per line of "<name>-MA-Params":
+// field 0 its name, field 1 its learn-procedure id) learns them regardless of errors.
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "host/Module.h"
 #include "host/Params.h"
+#include "learn/KelLearnFileKeeper.h"
+#include "learn/KelLearnStore.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
 #include "store/KelValueStore.h"
@@ -36,8 +47,21 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void OnSpecialShutdown() override;
   void OnSequencerEvent(Kelva::sequencer_events_t event, Kelva::event_argument_t argument) override;
 
+  // One moving-average learn store: its name and learn procedure from "<name>-MA-Params", its
+  // index in the learn-store server (-1 before it is registered) and the store itself (made in
+  // PostCreate).
+  struct ma_learn_entry_t {
+    std::string name;
+    int procedure = -1;
+    int serverIndex = -1;
+    std::unique_ptr<CKelLearnStore> store;
+  };
+
   CKelValueStore& ValueStore() { return m_valueStore; }
   CResultShop& ResultShop() { return m_resultShop; }
+  CKelLearnStore& LearnStore() { return m_learnStore; }
+  CKelLearnFileKeeper& LearnFileKeeper() { return m_learnFileKeeper; }
+  const std::vector<ma_learn_entry_t>& MALearnStores() const { return m_maLearnStores; }
   int CurrentMode() const { return m_currentMode; }
   bool CandidateInserted() const { return m_candidateInserted; }
 
@@ -48,7 +72,8 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void NotifySerialChange();
   int Verbosity() const { return m_verbosity; }
 
-  // History files of the current part type (kind 0 ".dhf").
+  // History files of the current part type (kind 0 ".dhf", kind 1 ".ma": the learn tables of
+  // every moving-average learn store in list order).
   // SaveHistory: true when nothing is to be written (no part type, every history depth 0) or
   // the file was written; false when it was not, and then the output window gets
   // "CKelSequencer::SaveHistory(): Error writing history file <path>: <reason>" and the
@@ -116,12 +141,29 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   bool KeepsHistory() const;
   // Counts, remembers and reports a failed save; returns false.
   bool FailHistorySave(const std::string& path, const std::string& reason);
+  bool SaveHistoryFile(const std::string& extension, const std::function<bool(CFile&)>& write);
+  // Reads one history file of the current part type; false when no history is kept for the
+  // part type, or when the file is damaged: then `discard` empties what it was read into, and
+  // the damage is reported and the file kept aside.
+  bool LoadHistoryFile(const std::string& extension,
+                       const std::function<bool(CFile&, std::string&)>& read,
+                       const std::function<void()>& discard);
+  bool ReadMALearnTables(CFile& file, std::string& why);
+  // The moving-average entries of "<name>-MA-Params" (their stores are made by
+  // CreateMALearnStores), and the lines written back.
+  void LoadMAParams();
+  void SaveMAParams() const;
+  void CreateMALearnStores();
+  void ReleaseMALearnStores();
 
   CDtParamInstance m_params;
   CKelValueStore m_valueStore;
   CResultShop m_resultShop;
-  // Learn store, limit shop, evaluation shop and instrument shop join the sequencer with
-  // their own parts of the library.
+  CKelLearnStore m_learnStore;
+  // The handler of the learn-file module: keeps the main learn store's data across parts.
+  CKelLearnFileKeeper m_learnFileKeeper;
+  // Limit shop, evaluation shop and instrument shop join the sequencer with their own parts of
+  // the library.
   CModule* m_learnFileModule = nullptr;
   int m_currentMode = -1;
   int m_dismissHistory = 1;
@@ -147,6 +189,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   int m_checkEmptyRuns = 0;
   int m_functionModesFirst = 1;
   int m_repetitionClearsErrors = 1;
+  std::vector<ma_learn_entry_t> m_maLearnStores;
   std::map<int, bool> m_requestedInstruments;
   int m_errMissingMeasurement = -1;
   std::map<int, int> m_selectedModes;
@@ -160,6 +203,6 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   int m_historySaveFailures = 0;
   std::string m_lastHistorySaveError;
   // A damaged history file that could not be moved aside: never saved over.
-  std::string m_historyNotSavedOver;
+  std::set<std::string> m_historyNotSavedOver;
   uint32_t m_lastRefreshTick = 0;
 };

@@ -43,10 +43,14 @@ int CKelSequencer::Evaluate(int mode, Kelva::sequencer_events_t event) {
 
 void CKelSequencer::EvaluateAndLearn(int mode, Kelva::sequencer_events_t event) {
   if (mode == -1) return;
-  Evaluate(mode, event);
+  const int count = Evaluate(mode, event);
   if (!CSeaBase::MessagesSea()->LookupGetBool(wpWavPlaybackNoLearning, 0, false)) {
-    // Step: learning (moving-average learn stores, then the main learn store when the mode's
-    // result allows it) joins here.
+    for (ma_learn_entry_t& entry : m_maLearnStores)
+      if (entry.store != nullptr) entry.store->Learn(mode, event);
+    if (count == 0 || m_resultShop.GetResultForMode(mode) == NorviDefs::result_ok) {
+      m_learnStore.Learn(mode, event);
+      if (m_learnFileModule != nullptr) m_learnFileModule->OnUserIfCommand(3);
+    }
   }
   m_valueStore.evaluated(event);
 }

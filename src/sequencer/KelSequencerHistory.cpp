@@ -1,4 +1,5 @@
-// The sequencer's history files: one per part type, "<local data>/History/<name>.dhf", the
+// The sequencer's history files: per part type "<local data>/History/<name>.dhf" (the value
+// store's history) and "<name>.ma" (the learn tables of the moving-average learn stores), the
 // name made by FileIO::partTypeFileName from the platform and the base type.
 //
 // Nothing is ever written outside "<local data>/History/": a name or path too long to keep is
@@ -9,11 +10,13 @@
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "host/WholeFile.h"
+#include "learn/KelLearnStore.h"
 #include "sequencer/KelSequencer.h"
 
 namespace {
 
 const char* const kHistoryExtension = ".dhf";
+const char* const kMAExtension = ".ma";
 
 }  // namespace
 
@@ -56,39 +59,72 @@ bool CKelSequencer::FailHistorySave(const std::string& path, const std::string& 
   return false;
 }
 
-bool CKelSequencer::SaveHistory() {
-  if (HistoryName().empty() || !KeepsHistory()) return true;
-  const std::string path = HistoryPath(kHistoryExtension);
+bool CKelSequencer::SaveHistoryFile(const std::string& extension,
+                                    const std::function<bool(CFile&)>& write) {
+  const std::string path = HistoryPath(extension);
   if (path.empty())
-    return FailHistorySave(HistoryFolder() + HistoryName() + kHistoryExtension,
-                           HistoryPathProblem(kHistoryExtension));
-  if (path == m_historyNotSavedOver)
+    return FailHistorySave(HistoryFolder() + HistoryName() + extension,
+                           HistoryPathProblem(extension));
+  if (m_historyNotSavedOver.count(path) != 0)
     return FailHistorySave(path, "the damaged file under this name could not be moved aside");
   std::string why;
   if (!FileIO::CreateFolder(HistoryFolder(), &why)) return FailHistorySave(path, why);
   CReplacingFile file;
-  if (!file.Open(path) || !m_valueStore.WriteHistory(file) || !file.Commit())
+  if (!file.Open(path) || !write(file) || !file.Commit())
     return FailHistorySave(path,
                            file.Error().empty() ? "the history cannot be written" : file.Error());
-  // The moving-average learn tables (".ma") are written here when the learn stores join.
   return true;
 }
 
-bool CKelSequencer::LoadHistory() {
-  if (HistoryName().empty()) return false;
-  const std::string path = HistoryPath(kHistoryExtension);
+bool CKelSequencer::SaveHistory() {
+  if (HistoryName().empty()) return true;
+  bool saved = true;
+  if (KeepsHistory())
+    saved = SaveHistoryFile(kHistoryExtension,
+                            [this](CFile& file) { return m_valueStore.WriteHistory(file); });
+  if (!m_maLearnStores.empty()) {
+    saved = SaveHistoryFile(kMAExtension,
+                            [this](CFile& file) {
+                              for (const ma_learn_entry_t& entry : m_maLearnStores)
+                                if (entry.store != nullptr && !entry.store->WriteLearnTables(file))
+                                  return false;
+                              return true;
+                            }) &&
+            saved;
+  }
+  return saved;
+}
+
+bool CKelSequencer::ReadMALearnTables(CFile& file, std::string& why) {
+  for (ma_learn_entry_t& entry : m_maLearnStores) {
+    if (entry.store == nullptr) continue;
+    if (!entry.store->ReadAndTranslateLearnTables(file)) {
+      why =
+          "the learn tables of the moving-average learn store '" + entry.name + "' cannot be read";
+      return false;
+    }
+  }
+  if (m_params.Initialized())
+    for (ma_learn_entry_t& entry : m_maLearnStores)
+      if (entry.store != nullptr) entry.store->CleanUp();
+  return true;
+}
+
+bool CKelSequencer::LoadHistoryFile(const std::string& extension,
+                                    const std::function<bool(CFile&, std::string&)>& read,
+                                    const std::function<void()>& discard) {
+  const std::string path = HistoryPath(extension);
   if (path.empty()) {
     PrWin::Output(PrWin::catOperator, 3,
                   "CKelSequencer::LoadHistory(): no history is kept for this part type: %s: %s\n",
-                  (HistoryFolder() + HistoryName() + kHistoryExtension).c_str(),
-                  HistoryPathProblem(kHistoryExtension).c_str());
+                  (HistoryFolder() + HistoryName() + extension).c_str(),
+                  HistoryPathProblem(extension).c_str());
     return false;
   }
-  if (path == m_historyNotSavedOver) m_historyNotSavedOver.clear();
-  const WholeFileRead result = ReadWholeFile(
-      path, [this](CFile& file, std::string& why) { return m_valueStore.ReadHistory(file, &why); });
+  m_historyNotSavedOver.erase(path);
+  const WholeFileRead result = ReadWholeFile(path, read);
   if (result.status != WholeFileRead::damaged) return true;
-  m_valueStore.PurgeStore();
+  discard();
   PrWin::Output(PrWin::catOperator, 3,
                 "CKelSequencer::LoadHistory() :Error reading history file %s\n", path.c_str());
   if (!result.keptAs.empty()) {
@@ -97,13 +133,32 @@ bool CKelSequencer::LoadHistory() {
                   "this part type starts empty\n",
                   result.reason.c_str(), result.keptAs.c_str());
   } else {
-    m_historyNotSavedOver = path;
+    m_historyNotSavedOver.insert(path);
     PrWin::Output(PrWin::catOperator, 3,
                   "CKelSequencer::LoadHistory(): %s; %s, so it stays where it is, nothing is saved "
                   "over it, and the history of this part type starts empty\n",
                   result.reason.c_str(), result.notKeptBecause.c_str());
   }
   return false;
+}
+
+bool CKelSequencer::LoadHistory() {
+  if (HistoryName().empty()) return false;
+  bool loaded = LoadHistoryFile(
+      kHistoryExtension,
+      [this](CFile& file, std::string& why) { return m_valueStore.ReadHistory(file, &why); },
+      [this] { m_valueStore.PurgeStore(); });
+  if (!m_maLearnStores.empty()) {
+    loaded = LoadHistoryFile(
+                 kMAExtension,
+                 [this](CFile& file, std::string& why) { return ReadMALearnTables(file, why); },
+                 [this] {
+                   for (ma_learn_entry_t& entry : m_maLearnStores)
+                     if (entry.store != nullptr) entry.store->PurgeStore();
+                 }) &&
+             loaded;
+  }
+  return loaded;
 }
 
 bool CKelSequencer::OnProject(long flags, const std::string& projectPath) {
@@ -115,10 +170,12 @@ bool CKelSequencer::OnProject(long flags, const std::string& projectPath) {
   const std::string project = FileIO::makePathAbsolute(relative, projectPath);
   if (project.empty()) return false;
   if ((flags & 4) != 0) {
-    if (FileIO::isContent(local, std::string("*") + kHistoryExtension) &&
-        (!FileIO::CreateFolder(project) ||
-         FileIO::CopyFiles(local, std::string("*") + kHistoryExtension, project) < 0))
-      return false;
+    for (const char* extension : {kHistoryExtension, kMAExtension}) {
+      if (FileIO::isContent(local, std::string("*") + extension) &&
+          (!FileIO::CreateFolder(project) ||
+           FileIO::CopyFiles(local, std::string("*") + extension, project) < 0))
+        return false;
+    }
   }
   if ((flags & (2 | 8)) != 0) {
     if (!SaveHistory()) return false;

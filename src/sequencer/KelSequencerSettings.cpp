@@ -44,7 +44,7 @@ void CKelSequencer::LoadSettings() {
   m_sysErrorInterpretation = sea->LookupGetBool(kCompatibility, 1, true);
   // The two lists, so that saving before the first part keeps them.
   LoadTerminalTables();
-  // The moving-average learn stores ("-MA-Params") join with the learn store.
+  LoadMAParams();
 }
 
 void CKelSequencer::SaveSettings() {
@@ -97,6 +97,7 @@ void CKelSequencer::SaveSettings() {
     line.SetInt(0, mode);
     line.SetInt(1, flag);
   }
+  SaveMAParams();
 }
 
 void CKelSequencer::ApplySettings() {
@@ -114,7 +115,7 @@ void CKelSequencer::ApplySettings() {
   m_resultShop.SetNotEvalErrorCode(m_errNotEval);
   m_resultShop.SetSysErrorInterpretation(m_sysErrorInterpretation);
   m_resultShop.SetResultRequestEndsMode(m_resultRequestEndsMode != 0);
-  // The learn store's LearnSpectrograms is set here when the learn store joins.
+  m_learnStore.LearnSpectrograms(m_learnSpectrograms != 0);
 }
 
 void CKelSequencer::OnSpecialRevertToDefaults() {

@@ -52,6 +52,13 @@ class CKelFinalStore : public CValueStoreBase {
   to_evaluate_map_t& ToEvaluateMap() { return toEvaluate_; }
   const section_counter_map_t& SectionCounterMap() const { return sectionCounter_; }
 
+  // Erases one value together with its work-list entries; returns the iterator after it.
+  value_iterator EraseValue(value_iterator it) {
+    toValidate_.erase(it->first);
+    toEvaluate_.erase(it->first);
+    return valueMap_.erase(it);
+  }
+
   // Moves every pending value to the evaluation list (a key already there keeps its item).
   void validated() { WorkLists::Validated(toValidate_, toEvaluate_); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/File.h"
 #include "host/Numeric.h"
 #include "store/KelSigLimitCurve.h"
 
@@ -160,4 +161,28 @@ bool KelSigCurve::CopyToGrid(CVisDataGrid* out) const {
 void KelSigCurve::SetUnits(const CMeasuringUnit& xUnit, const CMeasuringUnit& yUnit) {
   description_.X(0).unit = xUnit;
   description_.SetYUnit(yUnit);
+}
+
+bool KelSigCurve::WriteToFile(CFile& file) const {
+  bool ok = WriteLE(file, dlen_) && WriteLE(file, description_.Delta(0)) &&
+            description_.XUnit(0).WriteToFile(file) && description_.YUnit().WriteToFile(file);
+  if (ok && dlen_ > 0) ok = WriteFloatsLE(file, data_->data(), dlen_);
+  return ok;
+}
+
+bool KelSigCurve::ReadFromFile(CFile& file) {
+  uint32_t n = 0;
+  float delta = 0.0f;
+  CMeasuringUnit xUnit;
+  CMeasuringUnit yUnit;
+  if (!ReadLE(file, n) || !ReadLE(file, delta) || !xUnit.ReadFromFile(file) ||
+      !yUnit.ReadFromFile(file))
+    return false;
+  if (RemainingBytes(file) < uint64_t{n} * sizeof(float)) return false;
+  handle_t samples = NewBuffer(n);
+  if (n > 0 && !ReadFloatsLE(file, samples->data(), n)) return false;
+  data_ = std::move(samples);
+  dlen_ = n;
+  description_ = CDescription(n, delta, xUnit, yUnit);
+  return true;
 }

@@ -16,6 +16,7 @@
 #include "host/Signal.h"
 #include "store/QValueStoreItemBase.h"
 
+class CFile;
 class KelSigLimitCurve;
 
 class KelSigCurve : public QValueStoreItemBase {
@@ -76,6 +77,13 @@ class KelSigCurve : public QValueStoreItemBase {
   const CMeasuringUnit& XUnit(uint32_t i) const { return description_.XUnit(i); }
   const CMeasuringUnit& YUnit() const { return description_.YUnit(); }
   void SetUnits(const CMeasuringUnit& xUnit, const CMeasuringUnit& yUnit);
+
+  // The curve's file form (docs/file-formats.md, "Curve record"): n, x distance, x and y unit,
+  // then n samples. ReadFromFile takes nothing unless the whole record is there: a record cut
+  // short, or whose n samples would not fit into the bytes left in the file, leaves the curve
+  // unchanged and returns false.
+  bool WriteToFile(CFile& file) const;
+  bool ReadFromFile(CFile& file);
 
   auto tuple() { return std::tie(dlen_); }
   auto tuple() const { return std::tie(dlen_); }

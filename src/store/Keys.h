@@ -159,6 +159,9 @@ class S1int1int64 : public QValueBase {
   int32_t trackKey = -1;
   int64_t position = -1;
 
+  auto tuple() { return std::tie(trackKey, position); }
+  auto tuple() const { return std::tie(trackKey, position); }
+
   friend bool operator==(const S1int1int64& a, const S1int1int64& b) {
     return a.trackKey == b.trackKey && a.position == b.position;
   }

@@ -76,6 +76,16 @@ class CTrackPointMap {
     return {points_.emplace(it, position, point), true};
   }
 
+  // The point at `position`, default-constructed and inserted when there is none. The search
+  // starts at `from`. REQUIRES: every point before `from` lies before `position` (a caller that
+  // walks positions in ascending order passes the point after the one it got last).
+  iterator find_or_emplace(const_iterator from, int64_t position) {
+    auto it = std::lower_bound(points_.begin() + (from - points_.cbegin()), points_.end(), position,
+                               KeyLess);
+    if (it != points_.end() && it->first == position) return it;
+    return points_.emplace(it, position, T{});
+  }
+
   size_t erase(int64_t position) {
     auto it = find(position);
     if (it == points_.end()) return 0;

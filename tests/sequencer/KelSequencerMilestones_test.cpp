@@ -59,9 +59,10 @@ TEST_F(MilestoneTest, MilestonesCloseTheCurrentModeAndTheLearnFileHearsOfIt) {
   ASSERT_EQ(Sections(), 1u);
   ASSERT_EQ(Waiting(), 1u);
 
-  // A milestone without a mode number: the current mode's values go into a history section and
-  // are validated, the completeness check finds the track of mode 1 missing, the learn file
-  // hears 2.
+  // The end of the measurement found no error: the main learn store learned, the learn file
+  // heard 3. A milestone without a mode number: the current mode's values go into a history
+  // section and are validated, the completeness check finds the track of mode 1 missing (so the
+  // main learn store does not learn: no 3), the learn file hears 2.
   Send(begin_milestone);
   EXPECT_EQ(Sections(), 2u);
   EXPECT_EQ(Waiting(), 0u);
@@ -69,7 +70,7 @@ TEST_F(MilestoneTest, MilestonesCloseTheCurrentModeAndTheLearnFileHearsOfIt) {
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors.begin()->first, kTrack);
   EXPECT_EQ(errors.begin()->second.code, 901);
-  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 2}));
+  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 3, 2}));
 
   // The end of a milestone dismisses the values and trims the errors to the maximum (1).
   sequencer_->ResultShop().AddErrorEntry(kLevel, 901, 0, 0, 0, 0);
@@ -80,15 +81,16 @@ TEST_F(MilestoneTest, MilestonesCloseTheCurrentModeAndTheLearnFileHearsOfIt) {
   // Dropping the part evaluates nothing and sends no 2. A milestone after it has no current
   // mode: whatever mode number it carries, it evaluates nothing, and the learn file hears 2.
   Send(drop_candidate);
-  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 2}));
+  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 3, 2}));
   Level(kLevel, 82.0f);
   Send(begin_milestone, 1);
   EXPECT_EQ(Sections(), 2u);
   EXPECT_EQ(Waiting(), 1u);
-  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 2, 2}));
+  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 3, 2, 2}));
 
-  // A new serial: 1, then 4 for the changed serial; the evaluating removal sends 2. A milestone
-  // whose argument is a text works on the current mode as well.
+  // A new serial: 1, then 4 for the changed serial; the milestone and the evaluating removal
+  // each learn without errors (3) and send 2. A milestone whose argument is a text works on the
+  // current mode as well.
   learnFile_.codes.clear();
   Insert("A2");
   Send(begin_mode, 1);
@@ -96,7 +98,7 @@ TEST_F(MilestoneTest, MilestonesCloseTheCurrentModeAndTheLearnFileHearsOfIt) {
   Send(begin_milestone, std::string("M1"));
   EXPECT_EQ(Sections(), 1u);  // the history was dismissed at the insertion
   Send(remove_candidate);
-  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 4, 2, 2}));
+  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 4, 3, 2, 3, 2}));
 
   // The neutral serial of an empty bench neither counts as a change nor is remembered; the same
   // serial again is no change either.
@@ -120,5 +122,6 @@ TEST_F(MilestoneTest, DroppingAPartStillDecidesWhetherItIsComplete) {
   Send(drop_candidate);
   EXPECT_TRUE(sequencer_->ResultShop().MeasuringComplete());
   EXPECT_EQ(capture.Text(), "");
-  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1}));
+  // The end of the measurement learned (3); the drop sends nothing.
+  EXPECT_EQ(learnFile_.codes, (std::vector<int>{1, 3}));
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The fixture of the sequencer tests: a small plan of four modes installed for part type T1 on
-// platform P1, a sequencer created in it, an intake station through which the measured levels
-// arrive, its local data folder a fresh temporary folder, and the host clock stopped at
-// 2025-12-06 05:46:40 UTC.
+// platform P1 (the levels learn with procedure 1: forever, time constant 10; procedure 2 learns
+// 5 values with time constant 2), a sequencer created in it, an intake station through which the
+// measured levels arrive, its local data folder a fresh temporary folder, and the host clock
+// stopped at 2025-12-06 05:46:40 UTC.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -70,7 +71,11 @@ class SequencerTest : public ::testing::Test {
         .ErrorCode(901, "Measurement missing", 90, 10)
         .Quantity(kLevel, -1)
         .Quantity(kTrack, -1)
-        .Quantity(kLevel2, -1);
+        .Quantity(kLevel2, -1)
+        .LearnProcedure(1, -1, 2, 10.0f)
+        .LearnProcedure(2, 5, 0, 2.0f);
+    plan.Set().ipLearnParameter[kLevel] = QVIpLearnParameter{1};
+    plan.Set().ipLearnParameter[kLevel2] = QVIpLearnParameter{1};
     plan.Set().baseType = type;
     ASSERT_TRUE(plan.Install());
   }
