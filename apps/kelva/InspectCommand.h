@@ -1,14 +1,14 @@
 #pragma once
-// `kelva inspect history FILE`: a file the program keeps, as readable text or (--json) one
-// JSON object. The plug-in reads and describes the file with its own reader; with --plan the
-// plan is installed first, so the description names the modes, instruments, ... of the keys.
-// The file is only read: a damaged file stays where it is.
+// `kelva inspect history FILE`, `kelva inspect learn FILE`: a file the program keeps, as readable
+// text or (--json) one JSON object. The plug-in reads and describes the file with its own reader;
+// with --plan the plan is installed first, so the description names the modes, instruments, ... of
+// the keys. The file is only read: a damaged file stays where it is.
 
 #include <cstdint>
 #include <string>
 
 struct InspectOptions {
-  int32_t kind = 0;  // a FileDescriber kind: 1 history
+  int32_t kind = 0;  // a FileDescriber kind: 1 history, 2 learn
   std::string file;
   std::string plan;  // "" for ids without names
   std::string plugin;

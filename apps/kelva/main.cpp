@@ -1,7 +1,7 @@
 // kelva: the test-bench host. `kelva run` loads the Kelva plug-in and a test plan, creates the
 // sequencer and the intake station, and drives simulated parts through the test sequence;
 // `kelva check` reads a plan and its simulation section without running anything;
-// `kelva inspect` describes a history file.
+// `kelva inspect` describes a history or a learn file.
 #include <CLI/CLI.hpp>
 
 #include "CheckCommand.h"
@@ -50,6 +50,8 @@ int main(int argc, char** argv) {
   inspect->require_subcommand(1);
   CLI::App* inspectHistory =
       AddInspectKind(*inspect, "history", "a history file (.dhf)", inspectOptions);
+  CLI::App* inspectLearn =
+      AddInspectKind(*inspect, "learn", "a learn file (.learn)", inspectOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -57,8 +59,9 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   if (check->parsed()) return CheckPlan(planToCheck);
-  if (inspectHistory->parsed()) {
-    inspectOptions.kind = FileDescriber::kindHistory;
+  if (inspectHistory->parsed() || inspectLearn->parsed()) {
+    inspectOptions.kind =
+        inspectHistory->parsed() ? FileDescriber::kindHistory : FileDescriber::kindLearn;
     return InspectFile(inspectOptions);
   }
   return RunBench(options);

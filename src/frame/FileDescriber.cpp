@@ -1,32 +1,39 @@
 #include "frame/FileDescriber.h"
 
+#include <functional>
+
 #include "frame/HistoryDescriber.h"
+#include "frame/LearnDescriber.h"
 #include "host/Params.h"
 #include "host/WholeFile.h"
+#include "learn/KelLearnFile.h"
+#include "learn/KelLearnStore.h"
 #include "store/KelValueStore.h"
 
 namespace FileDescriber {
 
 namespace {
 
-// "" when `path` holds a history file that `store` now holds, else what is wrong with it.
-std::string ReadHistoryFile(const std::string& path, CKelValueStore& store) {
-  const WholeFileRead result = ReadWholeFileInPlace(
-      path, [&store](CFile& file, std::string& why) { return store.ReadHistory(file, &why); });
+// "" when `path` holds a file that `read` takes whole, else which file (`what`) and what is
+// wrong with it.
+std::string ReadFile(const std::string& what, const std::string& path,
+                     const std::function<bool(CFile&, std::string&)>& read) {
+  const WholeFileRead result = ReadWholeFileInPlace(path, read);
   switch (result.status) {
     case WholeFileRead::read:
       return "";
     case WholeFileRead::missing:
-      return "the history file " + path + " does not exist";
+      return "the " + what + " " + path + " does not exist";
     case WholeFileRead::damaged:
       break;
   }
-  return "the history file " + path + " cannot be read: " + result.reason;
+  return "the " + what + " " + path + " cannot be read: " + result.reason;
 }
 
 bool DescribeHistory(const std::string& path, bool json, std::string& out) {
   CKelValueStore store;
-  out = ReadHistoryFile(path, store);
+  out = ReadFile("history file", path,
+                 [&store](CFile& file, std::string& why) { return store.ReadHistory(file, &why); });
   if (!out.empty()) return false;
   const CDtParamInstance params;
   out = json ? HistoryDescriber::Json(store, path, params)
@@ -34,10 +41,24 @@ bool DescribeHistory(const std::string& path, bool json, std::string& out) {
   return true;
 }
 
+bool DescribeLearn(const std::string& path, bool json, std::string& out) {
+  CKelValueStore values;  // receives the track key maps of the file
+  CKelLearnStore store(values, -1);
+  out = ReadFile("learn file", path, [&store](CFile& file, std::string& why) {
+    return KelLearnFile::Read(store, file, why);
+  });
+  if (!out.empty()) return false;
+  const CDtParamInstance params;
+  out =
+      json ? LearnDescriber::Json(store, path, params) : LearnDescriber::Text(store, path, params);
+  return true;
+}
+
 }  // namespace
 
 bool Describe(int32_t kind, const std::string& path, bool json, std::string& out) {
   if (kind == kindHistory) return DescribeHistory(path, json, out);
+  if (kind == kindLearn) return DescribeLearn(path, json, out);
   out = "files of kind " + std::to_string(kind) + " cannot be described";
   return false;
 }

@@ -14,9 +14,10 @@ namespace FileDescriber {
 // The kinds of file that can be described (the `kind` of KelvaDescribeFile).
 enum kind_t : int32_t {
   kindHistory = 1,  // a value-store history file (".dhf")
+  kindLearn = 2,    // a learn file (".learn")
 };
 
-// True with the description in `out` (HistoryDescriber::Text or Json for a history file); false
+// True with the description in `out` (HistoryDescriber or LearnDescriber); false
 // when the file cannot be described, with `out` saying in one line (no line feed) which file it is
 // and what is wrong, e.g. "the history file /w/History/T1.dhf cannot be read: 240 bytes follow the
 // end of its content".

@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <bit>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <sstream>
 
+#include "app/FileBytes.h"
 #include "app/KelvaProcess.h"
 
 namespace {
@@ -88,15 +87,6 @@ struct Row {
   int32_t evalMode, aux;
   float limit, mean;
 };
-
-template <typename T>
-void PutLE(std::string& bytes, T value) {
-  uint8_t raw[sizeof(T)];
-  std::memcpy(raw, &value, sizeof(T));
-  for (size_t i = 0; i < sizeof(T); ++i)
-    bytes +=
-        static_cast<char>(raw[std::endian::native == std::endian::little ? i : sizeof(T) - 1 - i]);
-}
 
 // A history file as docs/file-formats.md lays it out: the count, a DYNT header of 2 records in
 // version 1, then per row a key record of 7 int32 and a value record of (f, f, i, i, f, f).
