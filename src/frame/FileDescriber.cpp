@@ -1,6 +1,7 @@
 #include "frame/FileDescriber.h"
 
 #include <functional>
+#include <new>
 
 #include "frame/HistoryDescriber.h"
 #include "frame/LearnDescriber.h"
@@ -57,8 +58,15 @@ bool DescribeLearn(const std::string& path, bool json, std::string& out) {
 }  // namespace
 
 bool Describe(int32_t kind, const std::string& path, bool json, std::string& out) {
-  if (kind == kindHistory) return DescribeHistory(path, json, out);
-  if (kind == kindLearn) return DescribeLearn(path, json, out);
+  // A learn file is read whole into memory and a description can be long: running out of
+  // memory refuses the file instead of letting the exception end the program at the C entry.
+  try {
+    if (kind == kindHistory) return DescribeHistory(path, json, out);
+    if (kind == kindLearn) return DescribeLearn(path, json, out);
+  } catch (const std::bad_alloc&) {
+    out = "the file " + path + " cannot be described: there is not enough memory";
+    return false;
+  }
   out = "files of kind " + std::to_string(kind) + " cannot be described";
   return false;
 }
