@@ -50,5 +50,8 @@ void CCheckpoints::Save(int reservedUpTo) {
   if (!plugin_.SaveHistory(path) && historyFailures_++ == 0)
     std::fprintf(stderr, "kelva: the history could not be saved to %s\n", path.c_str());
   if (!path.empty()) historyFile_ = path;
+  if (!plugin_.SaveLearnFile(path) && learnFileFailures_++ == 0)
+    std::fprintf(stderr, "kelva: the learn file could not be saved to %s\n", path.c_str());
+  if (!path.empty()) learnFile_ = path;
   savedWhen_ = std::chrono::steady_clock::now();
 }

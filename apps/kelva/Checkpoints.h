@@ -1,7 +1,7 @@
 #pragma once
-// Saving a run's state at regular points: the settings (with the part counter) and the
-// history are saved together every `saveEvery` parts and at least every `saveSeconds`, so a
-// run killed at any moment loses at most the parts since the last checkpoint.
+// Saving a run's state at regular points: the settings (with the part counter), the history
+// and the learn file are saved together every `saveEvery` parts and at least every `saveSeconds`,
+// so a run killed at any moment loses at most the parts since the last checkpoint.
 //
 // Serials are never issued twice: each checkpoint first saves the settings with the counter
 // already set to the last serial the next interval may issue (a reservation), then the
@@ -29,6 +29,9 @@ class CCheckpoints {
 
   int SettingsFailures() const { return settingsFailures_; }
   int HistoryFailures() const { return historyFailures_; }
+  int LearnFileFailures() const { return learnFileFailures_; }
+  // The learn file of the part type, "" before the first part.
+  const std::string& LearnFile() const { return learnFile_; }
   const std::string& SettingsFile() const { return settingsFile_; }
   // The history file of the part type, "" before the first part.
   const std::string& HistoryFile() const { return historyFile_; }
@@ -43,6 +46,7 @@ class CCheckpoints {
   CSpecialModeClient& sequencer_;
   std::string settingsFile_;
   std::string historyFile_;
+  std::string learnFile_;
   int saveEvery_;
   std::chrono::duration<double> saveInterval_;
   int lastPart_ = 0;
@@ -50,4 +54,5 @@ class CCheckpoints {
   std::chrono::steady_clock::time_point savedWhen_;
   int settingsFailures_ = 0;
   int historyFailures_ = 0;
+  int learnFileFailures_ = 0;
 };

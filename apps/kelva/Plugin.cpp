@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 CPlugin::~CPlugin() {
@@ -29,6 +30,8 @@ bool CPlugin::Load(const std::string& path, std::string& error) {
          Find(handle_, "KelvaErrorCount", errorCount_, error) &&
          Find(handle_, "KelvaGetError", getError_, error) &&
          Find(handle_, "KelvaSaveHistory", saveHistory_, error) &&
+         Find(handle_, "KelvaSaveLearnFile", saveLearnFile_, error) &&
+         Find(handle_, "KelvaLearnSummary", learnSummary_, error) &&
          Find(handle_, "KelvaDescribeFile", describeFile_, error);
 }
 
@@ -49,6 +52,20 @@ bool CPlugin::SaveHistory(std::string& path) const {
   const bool saved = saveHistory_(buffer, sizeof(buffer));
   path = buffer;
   return saved;
+}
+
+bool CPlugin::SaveLearnFile(std::string& path) const {
+  char buffer[4096];
+  const bool saved = saveLearnFile_(buffer, sizeof(buffer));
+  path = buffer;
+  return saved;
+}
+
+std::vector<KelvaModeLearning> CPlugin::LearnSummary() const {
+  std::vector<KelvaModeLearning> modes(static_cast<size_t>(std::max(0, learnSummary_(nullptr, 0))));
+  const int32_t count = learnSummary_(modes.data(), static_cast<int32_t>(modes.size()));
+  modes.resize(std::min(modes.size(), static_cast<size_t>(std::max(0, count))));
+  return modes;
 }
 
 bool CPlugin::DescribeFile(int32_t kind, const std::string& path, bool json,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frame/BenchInterface.h"
 
@@ -23,6 +24,10 @@ class CPlugin {
   bool GetError(int32_t index, KelvaError& error, std::string& text) const;
   // Saves the history now; `path` gets the history file ("" before the first part).
   bool SaveHistory(std::string& path) const;
+  // Saves the learn file now; `path` gets the learn file ("" before the first part).
+  bool SaveLearnFile(std::string& path) const;
+  // How far the main learn store has learned, per mode.
+  std::vector<KelvaModeLearning> LearnSummary() const;
   // KelvaDescribeFile: true with the description in `text`; false with `text` saying which
   // file and what is wrong.
   bool DescribeFile(int32_t kind, const std::string& path, bool json, std::string& text) const;
@@ -34,6 +39,8 @@ class CPlugin {
   decltype(&KelvaErrorCount) errorCount_ = nullptr;
   decltype(&KelvaGetError) getError_ = nullptr;
   decltype(&KelvaSaveHistory) saveHistory_ = nullptr;
+  decltype(&KelvaSaveLearnFile) saveLearnFile_ = nullptr;
+  decltype(&KelvaLearnSummary) learnSummary_ = nullptr;
   decltype(&KelvaDescribeFile) describeFile_ = nullptr;
 };
 

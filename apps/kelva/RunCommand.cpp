@@ -17,6 +17,7 @@
 #include "WorkDir.h"
 #include "host/Candidate.h"
 #include "host/FileIO.h"
+#include "host/LearnFileDlg.h"
 #include "host/Module.h"
 #include "host/Output.h"
 #include "host/Sea.h"
@@ -50,6 +51,10 @@ bool KeepDamagedSettings(const std::string& settingsFile) {
 // Drives the parts; the modules exist for exactly this scope.
 int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& simulation,
              const std::string& settingsFile, int lastIssued) {
+  // The host's learn-file module first: the sequencer finds it when it is created, and it
+  // outlives the sequencer.
+  CQLearnFileDlg learnFile;
+  learnFile.Create("LearnFile", nullptr);
   std::unique_ptr<CModule> sequencer = CreateModule("CKelSequencer", "Sequencer");
   std::unique_ptr<CModule> station = CreateModule("CMainStation", "MainStation");
   auto* client = dynamic_cast<CSpecialModeClient*>(sequencer.get());
@@ -81,10 +86,13 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   checkpoints.Finish(lastPart);
   client->OnSpecialShutdown();
-  summary.Print(seconds, checkpoints);
+  summary.Print(seconds, checkpoints, plugin.LearnSummary(), params);
   station.reset();
   sequencer.reset();
-  return checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ? 1 : 0;
+  return checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ||
+                 checkpoints.LearnFileFailures() > 0
+             ? 1
+             : 0;
 }
 
 }  // namespace

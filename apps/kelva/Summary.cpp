@@ -70,7 +70,58 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   std::printf("\n");
 }
 
-void CSummary::Print(double seconds, const CCheckpoints& files) const {
+namespace {
+
+// The learn phase is complete when every quantity with a learn procedure has learned at least
+// its base learns (there is at least one).
+bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning) {
+  if (learning.empty()) return false;
+  for (const KelvaModeLearning& mode : learning)
+    if (mode.learnedEnough < mode.quantities) return false;
+  return true;
+}
+
+nlohmann::json LearningJson(const std::vector<KelvaModeLearning>& learning,
+                            const CDtParamInstance& params) {
+  nlohmann::json modes = nlohmann::json::array();
+  for (const KelvaModeLearning& m : learning)
+    modes.push_back({{"mode", m.mode},
+                     {"name", params.ModeName(m.mode)},
+                     {"quantities", m.quantities},
+                     {"learnedEnough", m.learnedEnough},
+                     {"fewestParts", m.fewestParts},
+                     {"mostParts", m.mostParts}});
+  return modes;
+}
+
+void PrintLearning(const std::vector<KelvaModeLearning>& learning, const CDtParamInstance& params) {
+  if (learning.empty()) {
+    std::printf("  learned: nothing yet\n");
+    return;
+  }
+  int quantities = 0;
+  int enough = 0;
+  for (const KelvaModeLearning& m : learning) {
+    const std::string name = "'" + params.ModeName(m.mode) + "'";
+    std::printf(
+        "  learned in %-28s from %u parts (fewest %u); %d of %d quantities have their "
+        "base learns\n",
+        name.c_str(), m.mostParts, m.fewestParts, m.learnedEnough, m.quantities);
+    quantities += m.quantities;
+    enough += m.learnedEnough;
+  }
+  if (LearnPhaseComplete(learning))
+    std::printf("  learn phase: complete\n");
+  else
+    std::printf("  learn phase: not complete (%d of %d quantities below their base learns)\n",
+                quantities - enough, quantities);
+}
+
+}  // namespace
+
+void CSummary::Print(double seconds, const CCheckpoints& files,
+                     const std::vector<KelvaModeLearning>& learning,
+                     const CDtParamInstance& params) const {
   const double perPart = parts_ > 0 ? partMilliseconds_ / parts_ : 0.0;
   if (json_) {
     nlohmann::json summary = {{"summary",
@@ -90,7 +141,11 @@ void CSummary::Print(double seconds, const CCheckpoints& files) const {
                                 {"historyFile", files.HistoryFile()},
                                 {"historySaveFailures", files.HistoryFailures()},
                                 {"settingsFile", files.SettingsFile()},
-                                {"settingsSaveFailures", files.SettingsFailures()}}}};
+                                {"settingsSaveFailures", files.SettingsFailures()},
+                                {"learning", LearningJson(learning, params)},
+                                {"learnPhaseComplete", LearnPhaseComplete(learning)},
+                                {"learnFile", files.LearnFile()},
+                                {"learnFileSaveFailures", files.LearnFileFailures()}}}};
     std::printf("%s\n",
                 summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -104,6 +159,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files) const {
               defectiveCaught_);
   std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
   std::printf("  good parts rejected: %d\n", goodRejected_);
+  PrintLearning(learning, params);
   if (nonFinite_ > 0)
     std::printf("  measured values that are not finite numbers (sent as they are): %lld\n",
                 nonFinite_);
@@ -112,6 +168,11 @@ void CSummary::Print(double seconds, const CCheckpoints& files) const {
                 files.HistoryFile().c_str(), files.HistoryFailures());
   else if (!files.HistoryFile().empty())
     std::printf("  history: %s\n", files.HistoryFile().c_str());
+  if (files.LearnFileFailures() > 0)
+    std::printf("  NOT SAVED: the learn file (%s), %d of its saves failed\n",
+                files.LearnFile().c_str(), files.LearnFileFailures());
+  else if (!files.LearnFile().empty())
+    std::printf("  learn file: %s\n", files.LearnFile().c_str());
   if (files.SettingsFailures() > 0)
     std::printf("  NOT SAVED: the settings (%s), %d of their saves failed\n",
                 files.SettingsFile().c_str(), files.SettingsFailures());

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Bench.h"
 #include "Checkpoints.h"
@@ -12,8 +13,10 @@ class CSummary {
   explicit CSummary(bool json) : json_(json) {}
 
   void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params);
-  // The totals, the history file and every file that could not be saved.
-  void Print(double seconds, const CCheckpoints& files) const;
+  // The totals, how far each mode has learned, the history and learn files and every file that
+  // could not be saved.
+  void Print(double seconds, const CCheckpoints& files,
+             const std::vector<KelvaModeLearning>& learning, const CDtParamInstance& params) const;
   int Parts() const { return parts_; }
 
  private:

@@ -9,9 +9,10 @@
 
 // The longest work directory path (in bytes, with its trailing '/') that holds the longest
 // history file path the library keeps: "History/", a part-type name of the longest length and
-// ".dhf".
+// ".dhf". The learn file ("Learn/<name>.learn") is exactly as long.
 inline constexpr size_t kMaxWorkDirBytes = FileIO::kMaxFilePathBytes - sizeof("History/") + 1 -
                                            FileIO::kMaxPartTypeFileNameBytes - sizeof(".dhf") + 1;
+static_assert(sizeof("History/") + sizeof(".dhf") == sizeof("Learn/") + sizeof(".learn"));
 
 class CWorkDir {
  public:
@@ -26,7 +27,7 @@ class CWorkDir {
   bool Open(const std::string& path, std::string& error);
 
   // Removes the temporary files ("<name>.tmp-<pid>-<n>") that a run killed while saving left
-  // in the work directory and its "History/" folder. Call only while holding the lock. Returns
+  // in the work directory and its "History/" and "Learn/" folders. Call only while holding the lock. Returns
   // the number removed.
   int RemoveLeftoverTemporaries() const;
 

@@ -7,6 +7,7 @@
 #include "frame/EvStoreServer.h"
 #include "frame/FileDescriber.h"
 #include "host/Utf8.h"
+#include "learn/KelLearnSummary.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
 #include "sequencer/KelSequencer.h"
@@ -64,6 +65,25 @@ bool KelvaSaveHistory(char* path, int32_t pathSize) {
   auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
   CopyText(sequencer == nullptr ? std::string() : sequencer->HistoryPath(".dhf"), path, pathSize);
   return sequencer == nullptr || sequencer->SaveHistory();
+}
+
+bool KelvaSaveLearnFile(char* path, int32_t pathSize) {
+  auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
+  CopyText(sequencer == nullptr ? std::string() : sequencer->LearnFileKeeper().Path(), path,
+           pathSize);
+  return sequencer == nullptr || sequencer->LearnFileKeeper().Save();
+}
+
+int32_t KelvaLearnSummary(KelvaModeLearning* modes, int32_t capacity) {
+  auto* sequencer = dynamic_cast<CKelSequencer*>(CModule::FindModuleByClassName("CKelSequencer"));
+  if (sequencer == nullptr) return 0;
+  const std::vector<mode_learning_t> summary = KelLearnSummary(sequencer->LearnFileKeeper().Copy());
+  for (size_t i = 0; i < summary.size() && modes != nullptr && static_cast<int32_t>(i) < capacity;
+       ++i) {
+    const mode_learning_t& m = summary[i];
+    modes[i] = KelvaModeLearning{m.mode, m.quantities, m.learnedEnough, m.fewestParts, m.mostParts};
+  }
+  return static_cast<int32_t>(summary.size());
 }
 
 bool KelvaDescribeFile(int32_t kind, const char* path, int32_t json,

@@ -35,6 +35,22 @@ bool KelvaGetError(int32_t index, KelvaError* error, char* text, int32_t textSiz
 // yet or there is no sequencer).
 bool KelvaSaveHistory(char* path, int32_t pathSize);
 
+// Saves the learn file of the current part type now (the learned data as of the last evaluated
+// part; the sequencer also saves it when it shuts down). True when it was saved or there was
+// nothing new to save. `path` receives the learn file's path as KelvaSaveHistory does.
+bool KelvaSaveLearnFile(char* path, int32_t pathSize);
+
+// How far the main learn store has learned, per mode (as of the last evaluated part).
+struct KelvaModeLearning {
+  int32_t mode;
+  int32_t quantities;     // quantities of the mode with a learn procedure
+  int32_t learnedEnough;  // of them, those with at least their base learns
+  uint32_t fewestParts, mostParts;
+};
+// Fills at most `capacity` entries, ascending by mode; returns the number of modes (which may
+// be larger than `capacity`). 0 without a sequencer.
+int32_t KelvaLearnSummary(KelvaModeLearning* modes, int32_t capacity);
+
 // Describes a file the program keeps (src/frame/FileDescriber.h): `kind` 1 a history file
 // (".dhf"), 2 a learn file (".learn"); `json` non-zero for one JSON object instead of text for a
 // person. Names of ids come from the installed plan, when there is one. The file is only read,

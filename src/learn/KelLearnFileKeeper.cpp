@@ -94,9 +94,10 @@ bool CKelLearnFileKeeper::Save() {
     return true;
   }
   ++saveFailures_;
-  lastError_ = (path.empty() ? type_ : path) + ": " + error;
-  PrWin::Output(PrWin::catOperator, 3, "CQLearnFileDlg: the learn file %s was not saved\n",
-                lastError_.c_str());
+  const std::string file = path.empty() ? "of part type '" + type_ + "'" : path;
+  lastError_ = file + ": " + error;
+  PrWin::Output(PrWin::catOperator, 3, "CQLearnFileDlg: the learn file %s could not be saved: %s\n",
+                file.c_str(), error.c_str());
   return false;
 }
 

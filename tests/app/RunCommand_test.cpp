@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -197,7 +198,9 @@ TEST(RunCommandTest, DamagedSettingsAreKeptAndOnlyTheDamagedEntryTakesTheBenchVa
 
   const ProcessResult run = RunKelva(arguments);
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("line 9: expected a closing '\"'; entry 'Terminal-ErrorCode' takes its "
+  const auto line = 1 + std::count(settings.begin(), settings.begin() + settings.find(good), '\n');
+  EXPECT_NE(run.err.find("line " + std::to_string(line) +
+                         ": expected a closing '\"'; entry 'Terminal-ErrorCode' takes its "
                          "defaults"),
             std::string::npos)
       << run.err;
@@ -250,14 +253,16 @@ TEST(RunCommandTest, WorkDirectoryIsLockedAndLeftoverTemporariesAreRemoved) {
 
   WriteText(folder / "work/settings.txt.tmp-41-7", "half");
   WriteText(folder / "work/History/EOL-3_GT2-A.dhf.tmp-41-8", "half");
+  WriteText(folder / "work/Learn/EOL-3_GT2-A.learn.tmp-41-9", "half");
   WriteText(folder / "work/notes.tmp-1", "not ours");
   run = RunKelva(RunArguments(folder, 1));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("kelva: removed 2 temporary file(s) left by an interrupted run"),
+  EXPECT_NE(run.err.find("kelva: removed 3 temporary file(s) left by an interrupted run"),
             std::string::npos)
       << run.err;
   EXPECT_TRUE(NamesStartingWith(folder / "work", "settings.txt.tmp").empty());
   EXPECT_TRUE(NamesStartingWith(folder / "work/History", "EOL-3_GT2-A.dhf.tmp").empty());
+  EXPECT_TRUE(NamesStartingWith(folder / "work/Learn", "EOL-3_GT2-A.learn.tmp").empty());
   EXPECT_EQ(ReadText(folder / "work/notes.tmp-1"), "not ours");
 }
 

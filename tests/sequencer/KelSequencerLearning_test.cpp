@@ -253,4 +253,19 @@ TEST_F(LearnFileKeeperTest, ADamagedLearnFileIsKeptAsideAndTheTypeLearnsAnew) {
   EXPECT_TRUE(sequencer_->LearnStore().LearnedSingleValue().empty());
   EXPECT_TRUE(fs::exists(LearnFile() + ".damaged-20251206T054640Z"));
   Send(remove_candidate);
+
+  // A save that fails (a folder where the file belongs) is reported and counted; the next
+  // save tries again.
+  Part("A3", 12.0f);
+  fs::create_directories(LearnFile());
+  capture.Clear();
+  EXPECT_FALSE(sequencer_->LearnFileKeeper().Save());
+  EXPECT_EQ(sequencer_->LearnFileKeeper().SaveFailures(), 1);
+  EXPECT_EQ(capture.Text().rfind(
+                "CQLearnFileDlg: the learn file " + LearnFile() + " could not be saved: ", 0),
+            0u)
+      << capture.Text();
+  fs::remove(LearnFile());
+  EXPECT_TRUE(sequencer_->LearnFileKeeper().Save());
+  EXPECT_TRUE(fs::is_regular_file(LearnFile()));
 }
