@@ -31,7 +31,8 @@ bool CPlugin::Load(const std::string& path, std::string& error) {
          Find(handle_, "KelvaGetError", getError_, error) &&
          Find(handle_, "KelvaSaveHistory", saveHistory_, error) &&
          Find(handle_, "KelvaSaveLearnFile", saveLearnFile_, error) &&
-         Find(handle_, "KelvaLearnSummary", learnSummary_, error);
+         Find(handle_, "KelvaLearnSummary", learnSummary_, error) &&
+         Find(handle_, "KelvaDescribeFile", describeFile_, error);
 }
 
 void CPlugin::Unload() {
@@ -65,6 +66,15 @@ std::vector<KelvaModeLearning> CPlugin::LearnSummary() const {
   const int32_t count = learnSummary_(modes.data(), static_cast<int32_t>(modes.size()));
   modes.resize(std::min(modes.size(), static_cast<size_t>(std::max(0, count))));
   return modes;
+}
+
+bool CPlugin::DescribeFile(int32_t kind, const std::string& path, bool json,
+                           std::string& text) const {
+  text.clear();
+  const auto append = [](const char* part, void* context) {
+    *static_cast<std::string*>(context) += part;
+  };
+  return describeFile_(kind, path.c_str(), json ? 1 : 0, append, &text);
 }
 
 std::string DefaultPluginPath() {

@@ -28,6 +28,9 @@ class CPlugin {
   bool SaveLearnFile(std::string& path) const;
   // How far the main learn store has learned, per mode.
   std::vector<KelvaModeLearning> LearnSummary() const;
+  // KelvaDescribeFile: true with the description in `text`; false with `text` saying which
+  // file and what is wrong.
+  bool DescribeFile(int32_t kind, const std::string& path, bool json, std::string& text) const;
 
  private:
   void* handle_ = nullptr;
@@ -38,6 +41,7 @@ class CPlugin {
   decltype(&KelvaSaveHistory) saveHistory_ = nullptr;
   decltype(&KelvaSaveLearnFile) saveLearnFile_ = nullptr;
   decltype(&KelvaLearnSummary) learnSummary_ = nullptr;
+  decltype(&KelvaDescribeFile) describeFile_ = nullptr;
 };
 
 // The plug-in next to this program's build, or $KELVA_PLUGIN.

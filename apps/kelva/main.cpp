@@ -1,10 +1,28 @@
 // kelva: the test-bench host. `kelva run` loads the Kelva plug-in and a test plan, creates the
 // sequencer and the intake station, and drives simulated parts through the test sequence;
-// `kelva check` reads a plan and its simulation section without running anything.
+// `kelva check` reads a plan and its simulation section without running anything;
+// `kelva inspect` describes a history or a learn file.
 #include <CLI/CLI.hpp>
 
 #include "CheckCommand.h"
+#include "InspectCommand.h"
 #include "RunCommand.h"
+#include "frame/FileDescriber.h"
+
+namespace {
+
+// `kelva inspect <kind> FILE [--plan PLAN] [--json] [--plugin FILE]`.
+CLI::App* AddInspectKind(CLI::App& inspect, const std::string& name, const std::string& what,
+                         InspectOptions& options) {
+  CLI::App* kind = inspect.add_subcommand(name, what);
+  kind->add_option("FILE", options.file, "the file to describe")->required();
+  kind->add_option("--plan", options.plan, "test plan (JSON) that names the ids of the keys");
+  kind->add_flag("--json", options.json, "one JSON object instead of text");
+  kind->add_option("--plugin", options.plugin, "the Kelva plug-in (libkelva.so)");
+  return kind;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"kelva: end-of-line noise and vibration test bench"};
@@ -27,6 +45,13 @@ int main(int argc, char** argv) {
   std::string planToCheck;
   CLI::App* check = app.add_subcommand("check", "check a test plan and its simulation section");
   check->add_option("PLAN", planToCheck, "test plan (JSON)")->required();
+  InspectOptions inspectOptions;
+  CLI::App* inspect = app.add_subcommand("inspect", "describe a file the bench keeps");
+  inspect->require_subcommand(1);
+  CLI::App* inspectHistory =
+      AddInspectKind(*inspect, "history", "a history file (.dhf)", inspectOptions);
+  CLI::App* inspectLearn =
+      AddInspectKind(*inspect, "learn", "a learn file (.learn)", inspectOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -34,5 +59,10 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   if (check->parsed()) return CheckPlan(planToCheck);
+  if (inspectHistory->parsed() || inspectLearn->parsed()) {
+    inspectOptions.kind =
+        inspectHistory->parsed() ? FileDescriber::kindHistory : FileDescriber::kindLearn;
+    return InspectFile(inspectOptions);
+  }
   return RunBench(options);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/EvStoreServer.h"
+#include "frame/FileDescriber.h"
 #include "host/Utf8.h"
 #include "learn/KelLearnSummary.h"
 #include "result/ResultShop.h"
@@ -83,6 +84,15 @@ int32_t KelvaLearnSummary(KelvaModeLearning* modes, int32_t capacity) {
     modes[i] = KelvaModeLearning{m.mode, m.quantities, m.learnedEnough, m.fewestParts, m.mostParts};
   }
   return static_cast<int32_t>(summary.size());
+}
+
+bool KelvaDescribeFile(int32_t kind, const char* path, int32_t json,
+                       void (*sink)(const char* text, void* context), void* context) {
+  if (path == nullptr || sink == nullptr) return false;
+  std::string text;
+  const bool described = FileDescriber::Describe(kind, path, json != 0, text);
+  sink(text.c_str(), context);
+  return described;
 }
 
 }  // extern "C"

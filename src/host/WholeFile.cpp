@@ -11,6 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const char* const kNotRegular = "it is not a regular file";
+
 // "" when the open file holds exactly what `read` takes, else what is wrong with it.
 std::string ReadContent(const std::string& path,
                         const std::function<bool(CFile&, std::string&)>& read) {
@@ -26,20 +28,27 @@ std::string ReadContent(const std::string& path,
 
 }  // namespace
 
-WholeFileRead ReadWholeFile(const std::string& path,
-                            const std::function<bool(CFile&, std::string&)>& read) {
+WholeFileRead ReadWholeFileInPlace(const std::string& path,
+                                   const std::function<bool(CFile&, std::string&)>& read) {
   WholeFileRead result;
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(path, ec))) return result;
   result.status = WholeFileRead::damaged;
   if (!fs::is_regular_file(fs::status(path, ec))) {
-    result.reason = "it is not a regular file";
-    result.notKeptBecause = "only regular files are moved aside";
+    result.reason = kNotRegular;
     return result;
   }
   result.reason = ReadContent(path, read);
-  if (result.reason.empty()) {
-    result.status = WholeFileRead::read;
+  if (result.reason.empty()) result.status = WholeFileRead::read;
+  return result;
+}
+
+WholeFileRead ReadWholeFile(const std::string& path,
+                            const std::function<bool(CFile&, std::string&)>& read) {
+  WholeFileRead result = ReadWholeFileInPlace(path, read);
+  if (result.status != WholeFileRead::damaged) return result;
+  if (result.reason == kNotRegular) {
+    result.notKeptBecause = "only regular files are moved aside";
     return result;
   }
   if (!FileIO::KeepDamagedFile(path, &result.keptAs))

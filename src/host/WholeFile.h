@@ -31,3 +31,9 @@ struct WholeFileRead {
 // FIFO) is left alone, and it is the caller's part never to save over it.
 WholeFileRead ReadWholeFile(const std::string& path,
                             const std::function<bool(CFile&, std::string&)>& read);
+
+// The same reading and checks for a caller that only looks at a file (a person inspecting a
+// history file): the file stays where it is whatever its state, so keptAs and notKeptBecause
+// are always "".
+WholeFileRead ReadWholeFileInPlace(const std::string& path,
+                                   const std::function<bool(CFile&, std::string&)>& read);
