@@ -232,9 +232,9 @@ TEST(LimitVectorRoutines, PolygonsLaidSegmentBySegment) {
 TEST(LimitVectorRoutines, RandomInputsEqualThePlainReferenceToTheLastBit) {
   std::mt19937 rng(20261206);
   std::uniform_real_distribution<float> value(-1000.0f, 1000.0f);
-  std::uniform_int_distribution<int> special(0, 49);
+  std::uniform_int_distribution<int> oneIn50(0, 49);
   auto randomValue = [&] {
-    switch (special(rng)) {
+    switch (oneIn50(rng)) {
       case 0:
         return kNaN;
       case 1:
@@ -274,7 +274,7 @@ TEST(LimitVectorRoutines, RandomInputsEqualThePlainReferenceToTheLastBit) {
     if (n == 0) continue;
     std::uniform_int_distribution<int> index(0, static_cast<int>(n) - 1);
     const int i0 = index(rng);
-    const int i1 = special(rng) < 5 ? i0 : index(rng);
+    const int i1 = oneIn50(rng) < 5 ? i0 : index(rng);
     const float y0 = randomValue(), y1 = randomValue();
     for (Combine how : {Combine::kSet, Combine::kMin, Combine::kMax}) {
       got = start;
