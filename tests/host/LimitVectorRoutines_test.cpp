@@ -102,31 +102,28 @@ TEST(LimitVectorRoutines, MaximizeAndMinimizeExactWithTheNaNRule) {
   const std::vector<float> src0 = {4.0f, 2.0f, 2.0f, -0.0f, 0.0f, kNaN, 3.0f, kNaN, 1.0f, kInf};
   const size_t n = dst0.size();
 
+  // Every element has the bits it should (any NaN for a NaN); the guards are untouched.
+  const auto expectInsideGuards = [n](const std::vector<float>& got, const std::vector<float>& want,
+                                      const char* what) {
+    for (size_t i = 0; i < n; ++i) {
+      if (std::isnan(want[i])) {
+        EXPECT_TRUE(std::isnan(got[i + 1])) << what << " " << i;
+      } else {
+        EXPECT_EQ(Bits(got[i + 1]), Bits(want[i])) << what << " " << i;
+      }
+    }
+    EXPECT_EQ(got.front(), kGuard) << what;
+    EXPECT_EQ(got.back(), kGuard) << what;
+  };
+
   std::vector<float> dst = WithGuards(dst0), src = WithGuards(src0);
   DVL::MaximizeVectors(dst.data() + 1, src.data() + 1, n);
-  const std::vector<float> maxima = {4.0f, 5.0f, 2.0f, 0.0f, -0.0f, kNaN, kNaN, kNaN, 1.0f, kInf};
-  for (size_t i = 0; i < n; ++i) {
-    if (std::isnan(maxima[i])) {
-      EXPECT_TRUE(std::isnan(dst[i + 1])) << "maximum " << i;
-    } else {
-      EXPECT_EQ(Bits(dst[i + 1]), Bits(maxima[i])) << "maximum " << i;
-    }
-  }
-  EXPECT_EQ(dst.front(), kGuard);
-  EXPECT_EQ(dst.back(), kGuard);
+  expectInsideGuards(dst, {4.0f, 5.0f, 2.0f, 0.0f, -0.0f, kNaN, kNaN, kNaN, 1.0f, kInf}, "maximum");
 
   dst = WithGuards(dst0);
   DVL::MinimizeVectors(dst.data() + 1, src.data() + 1, n);
-  const std::vector<float> minima = {1.0f, 2.0f, 2.0f, 0.0f, -0.0f, kNaN, kNaN, kNaN, -kInf, 7.0f};
-  for (size_t i = 0; i < n; ++i) {
-    if (std::isnan(minima[i])) {
-      EXPECT_TRUE(std::isnan(dst[i + 1])) << "minimum " << i;
-    } else {
-      EXPECT_EQ(Bits(dst[i + 1]), Bits(minima[i])) << "minimum " << i;
-    }
-  }
-  EXPECT_EQ(dst.front(), kGuard);
-  EXPECT_EQ(dst.back(), kGuard);
+  expectInsideGuards(dst, {1.0f, 2.0f, 2.0f, 0.0f, -0.0f, kNaN, kNaN, kNaN, -kInf, 7.0f},
+                     "minimum");
 
   // n = 0 touches nothing.
   dst = WithGuards(dst0);
