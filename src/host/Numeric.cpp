@@ -82,6 +82,73 @@ KELVA_VECTOR_CLONES void VectorMaximum(float* __restrict dst, const float* __res
   for (size_t i = 0; i < n; ++i) dst[i] = dst[i] < src[i] ? src[i] : dst[i];
 }
 
+namespace {
+
+// The element rules of the limit shop's maximum and minimum: src wins when it is larger
+// (smaller) or NaN; a NaN in dst fails both comparisons and stays.
+inline float MaxOf(float dst, float src) {
+  return (dst < src || src != src) ? src : dst;
+}
+
+inline float MinOf(float dst, float src) {
+  return (src < dst || src != src) ? src : dst;
+}
+
+struct SetToLine {
+  float operator()(float, float line) const { return line; }
+};
+struct MinWithLine {
+  float operator()(float v, float line) const { return MinOf(v, line); }
+};
+struct MaxWithLine {
+  float operator()(float v, float line) const { return MaxOf(v, line); }
+};
+
+// Combines v[i0..i1] with the line of the polygon routines (see Numeric.h). The inner loop
+// counts in int so that float(k) converts in vector registers.
+template <typename Combine>
+inline void CombineWithLine(float* v, int i0, int i1, float y0, float y1, Combine combine) {
+  if (i0 < 0 || i1 < 0) return;
+  if (i0 == i1) {
+    v[i1] = combine(v[i1], y1);
+    return;
+  }
+  const bool rising = i0 < i1;
+  const int lo = rising ? i0 : i1;
+  const int span = rising ? i1 - i0 : i0 - i1;
+  const float yLo = rising ? y0 : y1;
+  const float yHi = rising ? y1 : y0;
+  const float slope = (yHi - yLo) / static_cast<float>(span);
+  float* const line = v + lo;
+  line[0] = combine(line[0], yLo);
+  for (int k = 1; k < span; ++k) line[k] = combine(line[k], yLo + slope * static_cast<float>(k));
+  line[span] = combine(line[span], yHi);
+}
+
+}  // namespace
+
+KELVA_VECTOR_CLONES void MaximizeVectors(float* __restrict dst, const float* __restrict src,
+                                         size_t n) {
+  for (size_t i = 0; i < n; ++i) dst[i] = MaxOf(dst[i], src[i]);
+}
+
+KELVA_VECTOR_CLONES void MinimizeVectors(float* __restrict dst, const float* __restrict src,
+                                         size_t n) {
+  for (size_t i = 0; i < n; ++i) dst[i] = MinOf(dst[i], src[i]);
+}
+
+KELVA_VECTOR_CLONES void SetVectorToPolygon(float* v, int i0, int i1, float y0, float y1) {
+  CombineWithLine(v, i0, i1, y0, y1, SetToLine{});
+}
+
+KELVA_VECTOR_CLONES void MinimizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1) {
+  CombineWithLine(v, i0, i1, y0, y1, MinWithLine{});
+}
+
+KELVA_VECTOR_CLONES void MaximizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1) {
+  CombineWithLine(v, i0, i1, y0, y1, MaxWithLine{});
+}
+
 }  // namespace DVL
 
 namespace numeric {

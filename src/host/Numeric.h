@@ -38,8 +38,41 @@ void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, fl
 // sum[i] = w * sum[i] + (1 - w) * src[i]; bit for bit what the two routines above give.
 void VectorWeightedSumAndSqrSum(float* __restrict sum, float* __restrict sqr,
                                 const float* __restrict src, float w, size_t n);
-// dst[i] = max(dst[i], src[i])
+// dst[i] = max(dst[i], src[i]), where a NaN in src never counts (the kept dst stays NaN when it
+// was). MaximizeVectors below is the limit shop's maximum, with the NaN rule of the limits.
 void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n);
+
+// The combining steps of the limit shop. They share one NaN rule: a NaN in either input makes
+// the result NaN, so a limit point that could not be computed stays visible instead of being
+// replaced by (or replacing) its neighbour's value. Between equal values (+0 and -0 among them)
+// the destination keeps its own.
+
+// dst[i] = max(dst[i], src[i]); NaN when either is NaN.
+void MaximizeVectors(float* __restrict dst, const float* __restrict src, size_t n);
+// dst[i] = min(dst[i], src[i]); NaN when either is NaN.
+void MinimizeVectors(float* __restrict dst, const float* __restrict src, size_t n);
+
+// The polygon routines work on one segment of a polygon: the straight line through (i0, y0)
+// and (i1, y1) over the indices i0..i1, both ends included. With lo the smaller index, yLo its
+// y, hi the larger and yHi its y, the line is, in float arithmetic,
+//   line(lo) = yLo,  line(hi) = yHi  (the ends exactly, bit for bit),
+//   line(lo + k) = yLo + slope * float(k)  for 0 < k < hi - lo,
+//   slope = (yHi - yLo) / float(hi - lo).
+// A segment given right to left (i1 < i0, from a polygon whose x falls) is the same line as
+// the one from (i1, y1) to (i0, y0). A segment of a single index (i0 == i1) is the point y1:
+// the later polygon point wins, the way the next segment, which starts at the shared index
+// with that y, overwrites it anyway. So a polygon laid out segment by segment from index 0
+// with its first y, and closed with a segment from its last point to the end at its last y,
+// holds its first y up to its first point and its last y from its last point on; a polygon of
+// one point sets the whole vector to its y.
+// REQUIRES: i0 and i1 below the length of v. A negative index leaves v unchanged.
+
+// v[i] = line(i) for i in i0..i1.
+void SetVectorToPolygon(float* v, int i0, int i1, float y0, float y1);
+// v[i] = min(v[i], line(i)) for i in i0..i1, with the NaN rule of MinimizeVectors.
+void MinimizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1);
+// v[i] = max(v[i], line(i)) for i in i0..i1, with the NaN rule of MaximizeVectors.
+void MaximizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1);
 
 }  // namespace DVL
 
