@@ -74,6 +74,9 @@ class CKelLimitShop {
   unsigned ScratchSize() const { return static_cast<unsigned>(scratch_.size()); }
 
  private:
+  // The limit of one pending final scalar (key K, stored value); false when a message was
+  // written for it.
+  bool PendingSValueLimit(const QClavis& key, KelStoreSValue& value);
   // The number of base learns of the key's learn procedure, or -1 when it has none.
   int MinLearned(const QClavis& key) const;
   // The limit while not enough is learned; may change the direction (to 0) and report.
