@@ -49,6 +49,7 @@ bool WorksOnItsMode(Kelva::sequencer_events_t event) {
 
 CKelSequencer::CKelSequencer()
     : m_learnStore(m_valueStore, -1),
+      m_limitShop(m_valueStore, m_learnStore),
       m_learnFileKeeper(m_learnStore, m_valueStore),
       m_lastSerial(mcNeutralSerialIdent) {}
 

@@ -25,6 +25,7 @@
 #include "host/Params.h"
 #include "learn/KelLearnFileKeeper.h"
 #include "learn/KelLearnStore.h"
+#include "learn/KelLimitShop.h"
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
 #include "store/KelValueStore.h"
@@ -60,6 +61,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelValueStore& ValueStore() { return m_valueStore; }
   CResultShop& ResultShop() { return m_resultShop; }
   CKelLearnStore& LearnStore() { return m_learnStore; }
+  CKelLimitShop& LimitShop() { return m_limitShop; }
   CKelLearnFileKeeper& LearnFileKeeper() { return m_learnFileKeeper; }
   const std::vector<ma_learn_entry_t>& MALearnStores() const { return m_maLearnStores; }
   int CurrentMode() const { return m_currentMode; }
@@ -160,10 +162,11 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelValueStore m_valueStore;
   CResultShop m_resultShop;
   CKelLearnStore m_learnStore;
+  // Makes the limits of the pending values from the main learn store's data.
+  CKelLimitShop m_limitShop;
   // The handler of the learn-file module: keeps the main learn store's data across parts.
   CKelLearnFileKeeper m_learnFileKeeper;
-  // Limit shop, evaluation shop and instrument shop join the sequencer with their own parts of
-  // the library.
+  // Evaluation shop and instrument shop join the sequencer with their own parts of the library.
   CModule* m_learnFileModule = nullptr;
   int m_currentMode = -1;
   int m_dismissHistory = 1;

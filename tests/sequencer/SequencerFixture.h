@@ -53,7 +53,8 @@ class SequencerTest : public ::testing::Test {
     McSetPlatformName("");
     HostClock::UseSystem();
   }
-  void InstallPlan(const std::string& type) {
+  void InstallPlan(const std::string& type) { ASSERT_TRUE(SequencePlan(type).Install()); }
+  static TestPlan::Builder SequencePlan(const std::string& type) {
     TestPlan::Builder plan("sequence");
     plan.Mode(1, "Run-up")
         .Mode(2, "Coast-down")
@@ -77,7 +78,7 @@ class SequencerTest : public ::testing::Test {
     plan.Set().ipLearnParameter[kLevel] = QVIpLearnParameter{1};
     plan.Set().ipLearnParameter[kLevel2] = QVIpLearnParameter{1};
     plan.Set().baseType = type;
-    ASSERT_TRUE(plan.Install());
+    return plan;
   }
   void Start() {
     sequencer_ = std::make_unique<CKelSequencer>();

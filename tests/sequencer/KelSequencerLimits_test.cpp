@@ -1,0 +1,63 @@
+// Limits in the evaluation cycle: a measured level with a limit record gets its limit from the
+// main learn store before the cycle copies it into the history.
+#include <gtest/gtest.h>
+
+#include "SequencerFixture.h"
+
+namespace {
+
+class SequencerLimitsTest : public SequencerTest {
+ protected:
+  void SetUp() override {
+    SequencerTest::SetUp();
+    CSeaBase::ApplicationSea()->LookupSetInt("Sequencer-Params", 50, 4);  // scalar history depth
+    Start();
+    // kLevel: upper limit (parameter 10), 2 base learns, a = 1, k = 0, p = 10, bounds 0..100.
+    TestPlan::Builder plan = SequencePlan("T1");
+    plan.Quantity(kLevel, -1, 1.0f, 0.0f, 10.0f).SValueLimit(kLevel, 0.0f, 100.0f);
+    ASSERT_TRUE(plan.Install());
+    Send(insert_candidate, std::string("A1"));
+  }
+  void Measure(float value) {
+    Send(begin_mode, 1);
+    Send(begin_measurement, 1);
+    Level(kLevel, value);
+    Send(end_measurement, 1);
+  }
+  const KelStoreSValue& Stored() { return sequencer_->ValueStore().SingleValueMap().at(kLevel); }
+};
+
+}  // namespace
+
+TEST_F(SequencerLimitsTest, TheCycleSetsTheLimitBeforeTheValueGoesIntoTheHistory) {
+  // Learned from two parts (mean 10, no spread): 10 + 10 · 0.01 · 10 + 1.
+  sequencer_->LearnStore().LearnedSingleValue()[kLevel] = KelLearnSValue(0, 2, 1, 10.0f, 100.0f);
+  Measure(11.5f);
+  EXPECT_EQ(Stored().limit, 12.0f);
+  EXPECT_EQ(Stored().mean, 10.0f);
+  EXPECT_EQ(Stored().evalMode, QVInstrumentParam::eval_upper);
+  const auto& history = sequencer_->ValueStore().SingleValueMapSectionHistory();
+  ASSERT_EQ(history.size(), 1u);
+  EXPECT_EQ(history.begin()->second.limit, 12.0f);
+  EXPECT_EQ(history.begin()->second.value, 11.5f);
+  // The value was learned afterwards (the mode is O.K.).
+  EXPECT_EQ(sequencer_->LearnStore().LearnedSingleValue().at(kLevel).count, 3u);
+}
+
+TEST_F(SequencerLimitsTest, UntilEnoughIsLearnedTheCycleSetsTheLargestAllowedLimit) {
+  Measure(40.0f);  // nothing learned yet
+  EXPECT_EQ(Stored().limit, 100.0f);
+  EXPECT_EQ(Stored().mean, 0.0f);
+  EXPECT_EQ(Stored().evalMode, QVInstrumentParam::eval_upper);
+  Measure(40.0f);  // one value learned, still below the 2 base learns
+  EXPECT_EQ(Stored().limit, 100.0f);
+  EXPECT_EQ(Stored().mean, 40.0f);
+  // A quantity without a limit record (kLevel2) keeps no limit.
+  Send(begin_mode, 2);
+  Send(begin_measurement, 2);
+  Level(kLevel2, 3.0f);
+  Send(end_measurement, 2);
+  const KelStoreSValue& other = sequencer_->ValueStore().SingleValueMap().at(kLevel2);
+  EXPECT_EQ(other.limit, 0.0f);
+  EXPECT_EQ(other.evalMode, QVInstrumentParam::eval_none);
+}
