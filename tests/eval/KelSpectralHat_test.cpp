@@ -1,6 +1,8 @@
 // Which hats belong to which spectra, and which of them are evaluated maximum hats.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "HatPlanFixture.h"
 #include "eval/KelSpectralHat.h"
 
@@ -63,12 +65,13 @@ TEST_F(HatPlanTest, EvaluatedMaximumHats) {
   EXPECT_FALSE(Kelva::IsSpectralSingleValue(params, HatKey(704)));     // a lower limit
   EXPECT_FALSE(Kelva::IsSpectralSingleValue(params, HatKey(706)));     // no limit, no record
   EXPECT_FALSE(Kelva::IsSpectralSingleValue(params, HatKey(700, 2)));  // no limit record
-  // A limit record that is not evaluated; a key of another instrument.
+  // A limit record that is not evaluated; a key of another instrument (which the plan check
+  // refuses: installed unchecked).
   TestPlan::Builder plan = Plan();
   plan.SValueLimit(HatKey(700), 0.0f, 33.0f, 2);
   const QClavis notHat(kRunUp, 30, 1, 1, 700, 0);
   plan.SValueLimit(notHat, 0.0f, 33.0f);
-  ASSERT_TRUE(plan.Install());
+  ParamDatabase::Install(std::make_shared<CParamSet>(plan.Set()));
   EXPECT_FALSE(Kelva::IsSpectralSingleValue(params, HatKey(700)));
   EXPECT_FALSE(Kelva::IsSpectralSingleValue(params, notHat));
   EXPECT_EQ(Kelva::HatInstrumentOf(2700), 1070);
