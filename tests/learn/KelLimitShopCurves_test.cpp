@@ -232,3 +232,22 @@ TEST_F(LimitShopCurveTest, HatsAreLaidOverTheLimit) {
   EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[2], 12.0f);
   EXPECT_EQ(output.Text(), "");
 }
+
+TEST_F(LimitShopCurveTest, CurveWithoutXStepAndItemWithoutPoints) {
+  // An x step of 0: no widening; polygon corners beyond x 0 land on the last bin.
+  KelSigLimitCurve curve(nullptr, 4, 0.0f, QVInstrumentParam::eval_upper);
+  curve.LimitData()[1] = 1.0f;
+  shop.SigChimney(curve, {5.0f, 5.0f}, DVL::MaximizeVectors);
+  EXPECT_EQ(LimitOf(curve), (std::vector<float>{0, 1, 0, 0}));
+  shop.SigPolygonLimit(spectrum, curve, 1, DVL::SetVectorToPolygon);
+  EXPECT_EQ(LimitOf(curve), (std::vector<float>{50, 50, 50, 30}));
+
+  // A learned count without points (as a learn file may bring it) counts as not learned: the
+  // polygon limit, and the item takes the curve's shape.
+  KelLearnCurve& item = learn.LearnedSigCurveMap()[spectrum];
+  item.count = 7;
+  Spectrum(spectrum, std::vector<float>(12, 3.0f));
+  EXPECT_TRUE(shop.GenerateSigCurveLimits());
+  EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[11], 30.0f);
+  EXPECT_EQ(learn.LearnedSigCurveMap().at(spectrum).Average().size(), 12u);
+}
