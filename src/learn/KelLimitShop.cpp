@@ -35,8 +35,9 @@ CKelLimitShop::~CKelLimitShop() = default;
 
 void CKelLimitShop::GenerateLimits() {
   GenerateSValueLimits();
-  // The limits of scalar tracks, final curves and curve tracks are made here, in this order,
-  // once their generators exist.
+  // The limits of scalar tracks are made here, between the scalars and the final curves.
+  GenerateSigCurveLimits();
+  // The limits of curve tracks are made here, after the final curves.
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {
