@@ -9,22 +9,12 @@
 #include "learn/KelLearnMachine.h"
 #include "learn/KelLearnStore.h"
 #include "learn/LimitRule.h"
+#include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
 
-namespace {
-
-// Per-key messages of the limit generation: warnings in the plain style.
-constexpr int kKeyMessageStyle = 1;
-// The summary line: a warning in the highlighted operator style.
-constexpr int kSummaryStyle = 3;
-
-QClavis WithBaseMode(const CDtParamInstance& params, const QClavis& key) {
-  QClavis base = key;
-  base.set_mode(params.VirtMode2BaseMode(key.mode()));
-  return base;
-}
-
-}  // namespace
+using LimitShopOutput::kKeyMessageStyle;
+using LimitShopOutput::kSummaryStyle;
+using LimitShopOutput::WithBaseMode;
 
 CKelLimitShop::CKelLimitShop(CKelValueStore& valueStore, CKelLearnStore& learnStore)
     : valueStore_(valueStore), learnStore_(learnStore) {
@@ -35,8 +25,9 @@ CKelLimitShop::~CKelLimitShop() = default;
 
 void CKelLimitShop::GenerateLimits() {
   GenerateSValueLimits();
-  // The limits of scalar tracks, final curves and curve tracks are made here, in this order,
-  // once their generators exist.
+  GenerateValueTrackLimits();
+  // The limits of final curves and curve tracks are made here, in this order, once their
+  // generators exist.
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {

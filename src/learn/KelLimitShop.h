@@ -17,17 +17,33 @@
 
 #include "host/AlignedMem.h"
 #include "host/Params.h"
+#include "host/TriggerStore.h"
 #include "learn/KelLearnSValue.h"
+#include "learn/KelLearnTables.h"
 #include "store/KelStoreSValue.h"
+#include "store/KelStoreTrackPoint.h"
 #include "store/Keys.h"
+#include "store/TrackPointMap.h"
 
 class CKelValueStore;
 class CKelLearnStore;
+class CVisDataPolygon;
 
 class CKelLimitShop {
  public:
   using lim_svalue_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimSValue>>;
   using lim_svalue_iterator = lim_svalue_table_t::const_iterator;
+
+  using lim_cvalue_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimCValue>>;
+  using ips_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVIpParamAndStore>>;
+  using learned_scalar_tracks_t = TLearnTrack<KelLearnSValue>;
+  using track_points_t = CTrackPointMap<KelStoreTrackPoint>;
+
+  // Which limit of a scalar track a polygon bounds, and from which side. A point that has
+  // learned enough takes the minimum (ceiling) or maximum (floor) of its limit and the polygon;
+  // one that has not takes the polygon as its upper limit (upper_ceiling) or lower limit
+  // (lower_floor), and keeps its limit for the other two.
+  enum ePolyLimit { upper_ceiling = 0, upper_floor = 1, lower_ceiling = 2, lower_floor = 3 };
 
   // The work buffer a new shop starts with, in floats.
   static constexpr unsigned kInitialScratchSize = 2048;
@@ -38,9 +54,8 @@ class CKelLimitShop {
   CKelLimitShop(const CKelLimitShop&) = delete;
   CKelLimitShop& operator=(const CKelLimitShop&) = delete;
 
-  // Sets the limit of every value that waits for validation. Today these are the final
-  // scalars; the limits of scalar tracks, final curves and curve tracks follow, in that order,
-  // after them.
+  // Sets the limit of every value that waits for validation: final scalars, then scalar
+  // tracks; the limits of final curves and curve tracks follow, in that order, after them.
   void GenerateLimits();
 
   // Sets the limit, mean and evaluation mode of every final scalar on the to-validate list
@@ -64,6 +79,40 @@ class CKelLimitShop {
   // from the learned item; false when the key has no learned item, no IpParamAndStore record
   // or no InstrumentParam record.
   bool RetrieveSValueLimit(lim_svalue_iterator entry, float& limit, bool preferStored) const;
+
+  // Scalar tracks (KelLimitShopValueTracks.cpp). Sets the limits of every point of every
+  // scalar track on the to-validate list (validation tag not 0) whose base-mode key has a
+  // LimCValue record. A key that fails (no trigger axis, no learn procedure, a polygon that
+  // misses the trigger interval, missing parameter records) keeps the limits computed so far
+  // and is reported; false, after one summary line, when any key failed.
+  bool GenerateValueTrackLimits();
+  // The limits of one scalar track (quantity K, track key t). True for a key without LimCValue
+  // record (not limited) and for one limited without complaint.
+  bool GenerateValueTrackLimitOfDovetar(learned_scalar_tracks_t& learned,
+                                        const ips_table_t& widthTerms,
+                                        const lim_cvalue_table_t& polygons,
+                                        const CDtParamInstance::InstrumentParamTable& ip,
+                                        const QClavis& key, int trackKey,
+                                        track_points_t& points) const;
+  // The learned limits of every point: around the learned mean (around the point's own value
+  // where nothing is learned) by the limit rule; evalMode := direction, mean := learned mean.
+  // Learned items are created, empty, at positions that have none.
+  void ValueTrackLimits(track_points_t& points, const QClavis& key, int trackKey,
+                        learned_scalar_tracks_t& learned, int direction,
+                        const QVIpParamAndStore& ips) const;
+  // Lays polygon `polygonId` over the trigger axis and bounds the points' limits with it as
+  // `kind` says; a point counts as learned when its learned item has a count that is neither 0
+  // nor below minLearned. Returns whether the polygon overlaps the interval (its first corner
+  // lies before stop() and its last beyond start()); true for a polygon without corners.
+  bool ApplyPolygon2Limit(track_points_t& points, const learned_scalar_tracks_t& learned,
+                          int trackKey, int polygonId, unsigned dimension,
+                          const CTriggerStore::CInterval& interval, ePolyLimit kind,
+                          unsigned minLearned) const;
+  // The limits of one scalar track over the trigger axis, for display; the limit direction, 0
+  // when nothing can be shown. preferStored: the stored track's limits when all its points
+  // have them; else limits made from the learned means.
+  int RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upper, CVisDataPolygon& lower,
+                           bool preferStored) const;
 
   // The factor that corrects the variance learned from `count` values: the host's correction
   // for the key's time constant (truncated to a whole number), 0 when the key has none.

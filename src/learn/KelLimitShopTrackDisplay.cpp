@@ -1,0 +1,79 @@
+// The limits of one scalar track on demand, for the display: the stored limits, or limits made
+// from what was learned.
+
+#include <algorithm>
+
+#include "host/Display.h"
+#include "learn/KelLearnStore.h"
+#include "learn/KelLimitShop.h"
+#include "learn/LimitShopOutput.h"
+#include "store/KelValueStore.h"
+
+namespace {
+
+// A stored track whose limits were generated: every point carries an evaluation mode (the limit
+// generation sets it on every point it limits).
+bool HasLimits(const CKelLimitShop::track_points_t& points) {
+  return !points.empty() && std::all_of(points.begin(), points.end(), [](const auto& point) {
+    return point.second.evalMode != QVInstrumentParam::eval_none;
+  });
+}
+
+// Both limits of every point over the trigger axis.
+void FillPolygons(const CKelLimitShop::track_points_t& points,
+                  const CTriggerStore::CInterval& interval, unsigned dimension,
+                  CVisDataPolygon& upper, CVisDataPolygon& lower) {
+  for (const auto& [cell, point] : points) {
+    float x = 0.0f;
+    CTriggerStore::position(interval, cell, dimension, x);
+    upper.AddPoint(x, point.upperLimit);
+    lower.AddPoint(x, point.lowerLimit);
+  }
+  upper.PolygonCompleted(1);
+  lower.PolygonCompleted(1);
+}
+
+}  // namespace
+
+int CKelLimitShop::RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upper,
+                                        CVisDataPolygon& lower, bool preferStored) const {
+  upper.StartPolygon(64);
+  lower.StartPolygon(64);
+  const auto& store = valueStore_.TrackScalarStore();
+  if (params_.LimCValue().count(key) == 0) return QVInstrumentParam::eval_none;
+  const int trackKey = store.KeyOfDovetar(key).id();
+  if (trackKey == -1) return QVInstrumentParam::eval_none;
+  const auto ip = params_.InstrumentParam().find(QIdx1(key.parameter()));
+  if (ip == params_.InstrumentParam().end()) return QVInstrumentParam::eval_none;
+  const int direction = ip->second.evalMode;
+  CTriggerStore::CInterval interval;
+  const int dimension =
+      store.GetTrackInterval(LimitShopOutput::WithBaseMode(params_, key), interval);
+  if (dimension < 0) return QVInstrumentParam::eval_none;
+  const auto axis = static_cast<unsigned>(dimension);
+
+  if (preferStored) {
+    const auto* stored = store.FindTrack(key);
+    if (stored != nullptr && HasLimits(stored->points)) {
+      FillPolygons(stored->points, interval, axis, upper, lower);
+      return direction;
+    }
+  }
+
+  // One point per learned position, its learned mean as value.
+  auto& learned = learnStore_.LearnedScalarTrack();
+  track_points_t points;
+  const auto learnedTrack = learned.find(QIdx1(trackKey));
+  if (learnedTrack != learned.end()) {
+    for (const auto& [cell, item] : learnedTrack->second) {
+      KelStoreTrackPoint point(item.mean);
+      point.evalMode = direction;
+      points.insert_or_assign(cell, point);
+    }
+  }
+  if (!points.empty())
+    GenerateValueTrackLimitOfDovetar(learned, params_.IpParamAndStore(), params_.LimCValue(),
+                                     params_.InstrumentParam(), key, trackKey, points);
+  FillPolygons(points, interval, axis, upper, lower);
+  return direction;
+}
