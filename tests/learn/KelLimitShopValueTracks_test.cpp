@@ -190,6 +190,14 @@ TEST_F(TrackLimitTest, EachPolygonKindBoundsItsLimitFromItsSide) {
       ++i;
     }
   }
+  // A learned count of 0 is never enough, not even when no base learns are asked for.
+  CKelLimitShop::track_points_t unlearned;
+  KelStoreTrackPoint around(0.0f);
+  around.upperLimit = 120.0f;
+  unlearned.insert_or_assign(171, around);
+  EXPECT_TRUE(shop.ApplyPolygon2Limit(unlearned, learn.LearnedScalarTrack(), kTrackKey,
+                                      kUpperPolygon, 0, interval, CKelLimitShop::upper_ceiling, 0));
+  EXPECT_EQ(unlearned.at(171).upperLimit, 150.0f);
   // A polygon without corners bounds nothing and counts as overlapping.
   CKelLimitShop::track_points_t points;
   points.insert_or_assign(70, KelStoreTrackPoint(3.0f));
