@@ -55,6 +55,35 @@ std::string HistoryFile(uint32_t historyCount, const std::vector<Row>& rows) {
   return bytes;
 }
 
+// The limit each demo single value carries (index in DemoSingleValues order). Three parts
+// reach none of the 20 base learns of the plan's learn procedure, so each value is limited by
+// the largest allowed limit of the plan: body sound RMS 108 (104 in mode 6), peak 118, drag
+// torque 4.5. The oil temperature (index 13) is evaluated against an interval, which a single
+// value has no limit for: it is not evaluated and keeps the largest allowed limit, 90; it has no
+// learn procedure, so it learns nothing.
+struct DemoLimit {
+  int evalMode;
+  std::string evalText;
+  float limit;
+  bool learns;
+};
+DemoLimit DemoLimitOf(size_t index) {
+  if (index == 13) return {0, "none", 90.0f, false};
+  if (index == 14) return {2, "upper", 4.5f, true};
+  if (index == 12) return {2, "upper", 104.0f, true};
+  return {2, "upper", index % 3 == 1 ? 118.0f : 108.0f, true};
+}
+// The mean a value's limit was made from: what was learned before its part (nothing before the
+// first part; the quiet simulation repeats the nominal value).
+double DemoMean(const SingleValue& value, const DemoLimit& limit, int part) {
+  return part == 0 || !limit.learns ? 0.0 : value.nominal;
+}
+std::string Number(double x) {
+  std::ostringstream text;
+  text << x;
+  return text.str();
+}
+
 }  // namespace
 
 // Three parts of the demo simulation: 15 single values per part (body sound RMS in modes 1, 2,
@@ -76,17 +105,33 @@ TEST(InspectCommandTest, HistoryOfARunAsTextWithIdsOrNames) {
   EXPECT_EQ(ids.out.substr(0, head.size()), head);
   std::vector<std::string> keys;
   std::vector<std::string> sections;
+  std::vector<std::string> endings;
+  std::vector<double> means;
   int number = 0;
   for (const SingleValue& value : DemoSingleValues()) {
+    const DemoLimit limit = DemoLimitOf(static_cast<size_t>(number));
     keys.push_back(std::to_string(++number) + ": " + value.key + "; 3 sections");
-    for (int part = 0; part < 3; ++part)
+    for (int part = 0; part < 3; ++part) {
       sections.push_back(std::to_string(SectionOf(part, value.modeIndex)));
+      endings.push_back(", position 0, eval mode " + std::to_string(limit.evalMode) + " (" +
+                        limit.evalText + "), aux 0, limit " + Number(limit.limit) + ", mean ");
+      means.push_back(DemoMean(value, limit, part));
+    }
   }
   EXPECT_EQ(Lines(ids.out, "quantity ", "\n"), keys);
   EXPECT_EQ(Lines(ids.out, "  section ", ":"), sections);
-  // The bench does not evaluate yet: no limit, no mean.
-  for (const std::string& rest : Lines(ids.out, "  section ", "\n"))
-    EXPECT_TRUE(rest.ends_with(", position 0, eval mode 0 (none), aux 0, limit 0, mean 0")) << rest;
+  const std::vector<std::string> rests = Lines(ids.out, "  section ", "\n");
+  ASSERT_EQ(rests.size(), endings.size());
+  for (size_t i = 0; i < rests.size(); ++i) {
+    // The learned mean is the simulation's value, which scatters by 1e-6 around the nominal.
+    const size_t meanAt = rests[i].rfind(", mean ") + 7;
+    EXPECT_TRUE(rests[i].substr(0, meanAt).ends_with(endings[i])) << rests[i];
+    const std::string mean = rests[i].substr(meanAt);
+    if (means[i] == 0.0)
+      EXPECT_EQ(mean, "0") << rests[i];
+    else
+      EXPECT_NEAR(std::stod(mean), means[i], 1e-4) << rests[i];
+  }
 
   const ProcessResult named =
       RunKelva({"inspect", "history", folder / kHistoryName, "--plan", folder / "plan.json"});
@@ -137,13 +182,19 @@ TEST(InspectCommandTest, HistoryOfARunAsJson) {
       nlohmann::json entry = sections[part];
       // The simulation's scatter of a quantity without noise is a normal of 1e-6.
       EXPECT_NEAR(entry["value"].get<double>(), expected[i].nominal, 1e-4) << i;
+      const DemoLimit limit = DemoLimitOf(i);
+      const double mean = DemoMean(expected[i], limit, part);
+      if (mean == 0.0)
+        EXPECT_EQ(entry["mean"].get<double>(), 0.0) << i;
+      else
+        EXPECT_NEAR(entry["mean"].get<double>(), mean, 1e-4) << i;
       entry.erase("value");
+      entry.erase("mean");
       EXPECT_EQ(entry, nlohmann::json({{"section", SectionOf(part, expected[i].modeIndex)},
                                        {"position", 0},
-                                       {"evalMode", 0},
+                                       {"evalMode", limit.evalMode},
                                        {"aux", 0},
-                                       {"limit", 0},
-                                       {"mean", 0}}))
+                                       {"limit", limit.limit}}))
           << i;
     }
   }
