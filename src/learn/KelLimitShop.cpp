@@ -26,8 +26,8 @@ CKelLimitShop::~CKelLimitShop() = default;
 void CKelLimitShop::GenerateLimits() {
   GenerateSValueLimits();
   GenerateValueTrackLimits();
-  // The limits of final curves and curve tracks are made here, in this order, once their
-  // generators exist.
+  GenerateSigCurveLimits();
+  // The limits of curve tracks are made here, after the final curves.
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {

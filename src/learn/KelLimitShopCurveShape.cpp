@@ -1,0 +1,74 @@
+// The shaping steps of a limit curve: the sideways widening of its peaks (the chimney) and the
+// bound polygons laid over it.
+
+#include <cmath>
+#include <cstring>
+
+#include "host/Numeric.h"
+#include "learn/KelLimitShop.h"
+
+namespace {
+
+// The number of points a width covers at x step dx: the integer part of width / dx + 0.5, at
+// most `most`; 0 for a width that rounds to 0 or below, or for an x step that is not positive.
+int PointsOfWidth(float width, float dx, int most) {
+  if (!(dx > 0.0f)) return 0;
+  const float points = width / dx + 0.5f;
+  if (!(points >= 1.0f)) return 0;  // NaN, or rounds to 0 or below
+  if (points >= static_cast<float>(most)) return most;
+  return static_cast<int>(points);
+}
+
+// The bin of polygon position x: the integer part of x · scale / dx + 0.5, clamped to
+// 0 .. n − 1. A position that is not a number (an x step of 0 at x 0) counts as bin 0.
+int PolygonBin(float x, float scale, float dx, uint32_t n) {
+  const float bin = x * scale / dx + 0.5f;
+  if (!(bin >= 1.0f)) return 0;
+  if (bin >= static_cast<float>(n - 1)) return static_cast<int>(n - 1);
+  return static_cast<int>(bin);
+}
+
+}  // namespace
+
+void CKelLimitShop::SigChimney(KelSigLimitCurve& curve, chimney_width_t widths,
+                               vector_combine_t combine) const {
+  const float dx = curve.description().Delta(0);
+  const int left = PointsOfWidth(widths.first, dx, kMaxChimneyPoints);
+  const int right = PointsOfWidth(widths.second, dx, kMaxChimneyPoints);
+  const uint32_t n = curve.size();
+  if ((left == 0 && right == 0) || n == 0) return;
+  float* limit = curve.LimitData();
+  float* widened = Scratch(n);
+  std::memcpy(widened, limit, n * sizeof(float));
+  // Every point takes in the limit of the point i to its right: peaks spread to the left.
+  for (uint32_t i = 1; i <= static_cast<uint32_t>(left) && i < n; ++i)
+    combine(widened, limit + i, n - i);
+  // Every point takes in the limit of the point i to its left: peaks spread to the right.
+  for (uint32_t i = 1; i <= static_cast<uint32_t>(right) && i < n; ++i)
+    combine(widened + i, limit, n - i);
+  std::memcpy(limit, widened, n * sizeof(float));
+}
+
+void CKelLimitShop::SigPolygonLimit(const QClavis& key, KelSigLimitCurve& curve, int polygonId,
+                                    polygon_combine_t combine) const {
+  const auto& points = params_.IpPolygonValues();
+  auto point = points.lower_bound({polygonId, 0});
+  const uint32_t n = curve.size();
+  if (point == points.end() || point->first.first != polygonId || n == 0) return;
+  float scale = 1.0f;
+  const auto property = params_.IpPolygonProperty().find(QIdx1(polygonId));
+  if (property != params_.IpPolygonProperty().end() && property->second.order != -1)
+    scale = std::fabs(params_.FrequencyRatioToGeneratingRotor(key.mode(), key.location(),
+                                                              property->second.order));
+  const float dx = curve.description().Delta(0);
+  float* limit = curve.LimitData();
+  int previousBin = 0;
+  float previousY = point->second.y;
+  for (; point != points.end() && point->first.first == polygonId; ++point) {
+    const int bin = PolygonBin(point->second.x, scale, dx, n);
+    combine(limit, previousBin, bin, previousY, point->second.y);
+    previousBin = bin;
+    previousY = point->second.y;
+  }
+  combine(limit, previousBin, static_cast<int>(n - 1), previousY, previousY);
+}
