@@ -27,7 +27,7 @@ void CKelLimitShop::GenerateLimits() {
   GenerateSValueLimits();
   GenerateValueTrackLimits();
   GenerateSigCurveLimits();
-  // The limits of curve tracks are made here, after the final curves.
+  GenerateCurveTrackLimits();
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {

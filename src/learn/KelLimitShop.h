@@ -32,7 +32,6 @@
 
 class CKelValueStore;
 class CKelLearnStore;
-class CVisDataPolygon;
 
 class CKelLimitShop {
  public:
@@ -43,6 +42,9 @@ class CKelLimitShop {
   using ips_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVIpParamAndStore>>;
   using learned_scalar_tracks_t = TLearnTrack<KelLearnSValue>;
   using track_points_t = CTrackPointMap<KelStoreTrackPoint>;
+  using lim_area_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimArea>>;
+  using learned_curve_tracks_t = TLearnTrack<KelLearnCurve>;
+  using track_curves_t = CTrackPointMap<KelSigLimitCurve>;
 
   // Which limit of a scalar track a polygon bounds, and from which side. A point that has
   // learned enough takes the minimum (ceiling) or maximum (floor) of its limit and the polygon;
@@ -59,8 +61,8 @@ class CKelLimitShop {
   CKelLimitShop(const CKelLimitShop&) = delete;
   CKelLimitShop& operator=(const CKelLimitShop&) = delete;
 
-  // Sets the limit of every value that waits for validation: final scalars, then scalar
-  // tracks; the limits of final curves and curve tracks follow, in that order, after them.
+  // Sets the limit of every value that waits for validation: final scalars, scalar tracks,
+  // final curves and curve tracks, in this order.
   void GenerateLimits();
 
   // Sets the limit, mean and evaluation mode of every final scalar on the to-validate list
@@ -189,6 +191,37 @@ class CKelLimitShop {
 
   // At most this many points of widening on each side.
   static constexpr int kMaxChimneyPoints = 50;
+
+  // --- Curve tracks (KelLimitShopCurveTracks.cpp).
+
+  // Sets the limit curve of every curve of every curve track on the to-validate list
+  // (validation tag not 0) whose base-mode key has a LimArea record. A key without trigger
+  // axis or without learn procedure, or with missing parameter records, is reported; false,
+  // after one summary line, when any key failed.
+  bool GenerateCurveTrackLimits();
+  // The limit curves of one curve track (quantity K, track key t). True for a key without
+  // LimArea record (not limited) and for one limited without complaint.
+  bool GenerateCurveTrackLimitOfDovetar(learned_curve_tracks_t& learned,
+                                        const ips_table_t& widthTerms,
+                                        const lim_area_table_t& areas,
+                                        const CDtParamInstance::InstrumentParamTable& ip,
+                                        const QClavis& key, int trackKey,
+                                        track_curves_t& curves) const;
+  // The limit of every curve of the track in direction 1 (lower) or 2 (upper): while fewer
+  // than the number of base learns (or none, or an item of another shape) are learned at its
+  // position, the area's constant lower or upper limit (and an empty learned item takes the
+  // curve's shape); afterwards the learned limit widened sideways by the key's expansion
+  // widths. Any other direction is reported and leaves every curve as it was.
+  void CurveTrackLimits(learned_curve_tracks_t& learned, const QVIpParamAndStore& ips,
+                        int direction, const QClavis& key, int trackKey, track_curves_t& curves,
+                        const QVLimArea& area) const;
+  // The limit curves of one curve track for display, one per position with its axis value,
+  // into `upper` (direction 2) or `lower` (direction 1); the other array stays empty. Returns
+  // the limit direction, 0 when nothing can be shown (no LimArea record, no track key, no
+  // instrument parameter, no trigger axis). preferStored: the stored track's limits when every
+  // curve has a limit state; else limits made from the learned average curves.
+  int RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& upper, CVisDataArray& lower,
+                              bool preferStored) const;
 
   // A 32-byte aligned work buffer of at least n floats, valid until the next call.
   float* Scratch(unsigned n) const;

@@ -7,6 +7,7 @@
 #include "host/Output.h"
 #include "learn/KelLearnStore.h"
 #include "learn/KelLimitShop.h"
+#include "learn/LearnedCurveShape.h"
 #include "learn/LimitRule.h"
 #include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
@@ -22,14 +23,6 @@ constexpr long long kNeverLearned = INT_MAX;
 
 float XStep(const KelSigLimitCurve& curve) {
   return curve.description().Delta(0);
-}
-
-// Gives the empty learned curves the curve's shape (no samples yet), so that learning starts.
-void ShapeLearnedLike(KelLearnCurve& learned, const KelSigLimitCurve& curve) {
-  const CDescription& shape = curve.description();
-  learned.Average().ImportData(nullptr, curve.size(), XStep(curve), shape.XUnit(0), shape.YUnit());
-  learned.SqAverage().ImportData(nullptr, curve.size(), XStep(curve), shape.XUnit(0),
-                                 shape.YUnit());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The limits of one scalar track on demand, for the display: the stored limits, or limits made
-// from what was learned.
+// The limits of one scalar or curve track on demand, for the display: the stored limits, or
+// limits made from what was learned.
 
 #include <algorithm>
 
@@ -31,6 +31,26 @@ void FillPolygons(const CKelLimitShop::track_points_t& points,
   }
   upper.PolygonCompleted(1);
   lower.PolygonCompleted(1);
+}
+
+// A stored curve track whose limits were generated: every curve carries a limit state.
+bool HasLimits(const CKelLimitShop::track_curves_t& curves) {
+  return !curves.empty() && std::all_of(curves.begin(), curves.end(), [](const auto& curve) {
+    return curve.second.LimitState() != QVInstrumentParam::eval_none;
+  });
+}
+
+// The limit curve of every position, with its axis value.
+void FillArray(const CKelLimitShop::track_curves_t& curves,
+               const CTriggerStore::CInterval& interval, unsigned dimension, CVisDataArray& out) {
+  for (const auto& [cell, curve] : curves) {
+    CVisDataVector limit;
+    curve.CopyLimitToCurve(&limit);
+    float x = 0.0f;
+    CTriggerStore::position(interval, cell, dimension, x);
+    out.curves.push_back(limit);
+    out.positions.push_back(x);
+  }
 }
 
 }  // namespace
@@ -75,5 +95,50 @@ int CKelLimitShop::RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upp
     GenerateValueTrackLimitOfDovetar(learned, params_.IpParamAndStore(), params_.LimCValue(),
                                      params_.InstrumentParam(), key, trackKey, points);
   FillPolygons(points, interval, axis, upper, lower);
+  return direction;
+}
+
+int CKelLimitShop::RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& upper,
+                                           CVisDataArray& lower, bool preferStored) const {
+  upper = CVisDataArray();
+  lower = CVisDataArray();
+  const auto& store = valueStore_.TrackCurveStore();
+  if (params_.LimArea().count(key) == 0) return QVInstrumentParam::eval_none;
+  const int trackKey = store.KeyOfDovetar(key).id();
+  if (trackKey == -1) return QVInstrumentParam::eval_none;
+  const auto ip = params_.InstrumentParam().find(QIdx1(key.parameter()));
+  if (ip == params_.InstrumentParam().end()) return QVInstrumentParam::eval_none;
+  const int direction = ip->second.evalMode;
+  CTriggerStore::CInterval interval;
+  const int dimension =
+      store.GetTrackInterval(LimitShopOutput::WithBaseMode(params_, key), interval);
+  if (dimension < 0) return QVInstrumentParam::eval_none;
+  const auto axis = static_cast<unsigned>(dimension);
+  // A curve track has one limit: the upper or the lower one.
+  CVisDataArray* out = direction == QVInstrumentParam::eval_upper   ? &upper
+                       : direction == QVInstrumentParam::eval_lower ? &lower
+                                                                    : nullptr;
+
+  if (preferStored) {
+    const auto* stored = store.FindTrack(key);
+    if (stored != nullptr && HasLimits(stored->points)) {
+      if (out != nullptr) FillArray(stored->points, interval, axis, *out);
+      return direction;
+    }
+  }
+
+  // One limit curve per learned position that has a learned average, made on that average.
+  auto& learned = learnStore_.LearnedCurveTrack();
+  track_curves_t curves;
+  const auto learnedTrack = learned.find(QIdx1(trackKey));
+  if (learnedTrack != learned.end()) {
+    for (const auto& [cell, item] : learnedTrack->second)
+      if (item.Average().size() != 0)
+        curves.insert_or_assign(cell, KelSigLimitCurve(item.Average()));
+  }
+  if (!curves.empty())
+    GenerateCurveTrackLimitOfDovetar(learned, params_.IpParamAndStore(), params_.LimArea(),
+                                     params_.InstrumentParam(), key, trackKey, curves);
+  if (out != nullptr) FillArray(curves, interval, axis, *out);
   return direction;
 }
