@@ -9,22 +9,12 @@
 #include "learn/KelLearnMachine.h"
 #include "learn/KelLearnStore.h"
 #include "learn/LimitRule.h"
+#include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
 
-namespace {
-
-// Per-key messages of the limit generation: warnings in the plain style.
-constexpr int kKeyMessageStyle = 1;
-// The summary line: a warning in the highlighted operator style.
-constexpr int kSummaryStyle = 3;
-
-QClavis WithBaseMode(const CDtParamInstance& params, const QClavis& key) {
-  QClavis base = key;
-  base.set_mode(params.VirtMode2BaseMode(key.mode()));
-  return base;
-}
-
-}  // namespace
+using LimitShopOutput::kKeyMessageStyle;
+using LimitShopOutput::kSummaryStyle;
+using LimitShopOutput::WithBaseMode;
 
 CKelLimitShop::CKelLimitShop(CKelValueStore& valueStore, CKelLearnStore& learnStore)
     : valueStore_(valueStore), learnStore_(learnStore) {
@@ -35,9 +25,9 @@ CKelLimitShop::~CKelLimitShop() = default;
 
 void CKelLimitShop::GenerateLimits() {
   GenerateSValueLimits();
-  // The limits of scalar tracks are made here, between the scalars and the final curves.
+  GenerateValueTrackLimits();
   GenerateSigCurveLimits();
-  // The limits of curve tracks are made here, after the final curves.
+  GenerateCurveTrackLimits();
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {

@@ -20,11 +20,15 @@
 #include "host/AlignedMem.h"
 #include "host/Display.h"
 #include "host/Params.h"
+#include "host/TriggerStore.h"
 #include "learn/KelLearnCurve.h"
 #include "learn/KelLearnSValue.h"
+#include "learn/KelLearnTables.h"
 #include "store/KelSigLimitCurve.h"
 #include "store/KelStoreSValue.h"
+#include "store/KelStoreTrackPoint.h"
 #include "store/Keys.h"
+#include "store/TrackPointMap.h"
 
 class CKelValueStore;
 class CKelLearnStore;
@@ -33,6 +37,20 @@ class CKelLimitShop {
  public:
   using lim_svalue_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimSValue>>;
   using lim_svalue_iterator = lim_svalue_table_t::const_iterator;
+
+  using lim_cvalue_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimCValue>>;
+  using ips_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVIpParamAndStore>>;
+  using learned_scalar_tracks_t = TLearnTrack<KelLearnSValue>;
+  using track_points_t = CTrackPointMap<KelStoreTrackPoint>;
+  using lim_area_table_t = CQParamSeaTypedTable<CDbUniqueMap<QClavis, QVLimArea>>;
+  using learned_curve_tracks_t = TLearnTrack<KelLearnCurve>;
+  using track_curves_t = CTrackPointMap<KelSigLimitCurve>;
+
+  // Which limit of a scalar track a polygon bounds, and from which side. A point that has
+  // learned enough takes the minimum (ceiling) or maximum (floor) of its limit and the polygon;
+  // one that has not takes the polygon as its upper limit (upper_ceiling) or lower limit
+  // (lower_floor), and keeps its limit for the other two.
+  enum ePolyLimit { upper_ceiling = 0, upper_floor = 1, lower_ceiling = 2, lower_floor = 3 };
 
   // The work buffer a new shop starts with, in floats.
   static constexpr unsigned kInitialScratchSize = 2048;
@@ -43,9 +61,8 @@ class CKelLimitShop {
   CKelLimitShop(const CKelLimitShop&) = delete;
   CKelLimitShop& operator=(const CKelLimitShop&) = delete;
 
-  // Sets the limit of every value that waits for validation. Today these are the final
-  // scalars; the limits of scalar tracks, final curves and curve tracks follow, in that order,
-  // after them.
+  // Sets the limit of every value that waits for validation: final scalars, scalar tracks,
+  // final curves and curve tracks, in this order.
   void GenerateLimits();
 
   // Sets the limit, mean and evaluation mode of every final scalar on the to-validate list
@@ -69,6 +86,40 @@ class CKelLimitShop {
   // from the learned item; false when the key has no learned item, no IpParamAndStore record
   // or no InstrumentParam record.
   bool RetrieveSValueLimit(lim_svalue_iterator entry, float& limit, bool preferStored) const;
+
+  // Scalar tracks (KelLimitShopValueTracks.cpp). Sets the limits of every point of every
+  // scalar track on the to-validate list (validation tag not 0) whose base-mode key has a
+  // LimCValue record. A key that fails (no trigger axis, no learn procedure, a polygon that
+  // misses the trigger interval, missing parameter records) keeps the limits computed so far
+  // and is reported; false, after one summary line, when any key failed.
+  bool GenerateValueTrackLimits();
+  // The limits of one scalar track (quantity K, track key t). True for a key without LimCValue
+  // record (not limited) and for one limited without complaint.
+  bool GenerateValueTrackLimitOfDovetar(learned_scalar_tracks_t& learned,
+                                        const ips_table_t& widthTerms,
+                                        const lim_cvalue_table_t& polygons,
+                                        const CDtParamInstance::InstrumentParamTable& ip,
+                                        const QClavis& key, int trackKey,
+                                        track_points_t& points) const;
+  // The learned limits of every point: around the learned mean (around the point's own value
+  // where nothing is learned) by the limit rule; evalMode := direction, mean := learned mean.
+  // Learned items are created, empty, at positions that have none.
+  void ValueTrackLimits(track_points_t& points, const QClavis& key, int trackKey,
+                        learned_scalar_tracks_t& learned, int direction,
+                        const QVIpParamAndStore& ips) const;
+  // Lays polygon `polygonId` over the trigger axis and bounds the points' limits with it as
+  // `kind` says; a point counts as learned when its learned item has a count that is neither 0
+  // nor below minLearned. Returns whether the polygon overlaps the interval (its first corner
+  // lies before stop() and its last beyond start()); true for a polygon without corners.
+  bool ApplyPolygon2Limit(track_points_t& points, const learned_scalar_tracks_t& learned,
+                          int trackKey, int polygonId, unsigned dimension,
+                          const CTriggerStore::CInterval& interval, ePolyLimit kind,
+                          unsigned minLearned) const;
+  // The limits of one scalar track over the trigger axis, for display; the limit direction, 0
+  // when nothing can be shown. preferStored: the stored track's limits when all its points
+  // have them; else limits made from the learned means.
+  int RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upper, CVisDataPolygon& lower,
+                           bool preferStored) const;
 
   // The factor that corrects the variance learned from `count` values: the host's correction
   // for the key's time constant (truncated to a whole number), 0 when the key has none.
@@ -140,6 +191,37 @@ class CKelLimitShop {
 
   // At most this many points of widening on each side.
   static constexpr int kMaxChimneyPoints = 50;
+
+  // --- Curve tracks (KelLimitShopCurveTracks.cpp).
+
+  // Sets the limit curve of every curve of every curve track on the to-validate list
+  // (validation tag not 0) whose base-mode key has a LimArea record. A key without trigger
+  // axis or without learn procedure, or with missing parameter records, is reported; false,
+  // after one summary line, when any key failed.
+  bool GenerateCurveTrackLimits();
+  // The limit curves of one curve track (quantity K, track key t). True for a key without
+  // LimArea record (not limited) and for one limited without complaint.
+  bool GenerateCurveTrackLimitOfDovetar(learned_curve_tracks_t& learned,
+                                        const ips_table_t& widthTerms,
+                                        const lim_area_table_t& areas,
+                                        const CDtParamInstance::InstrumentParamTable& ip,
+                                        const QClavis& key, int trackKey,
+                                        track_curves_t& curves) const;
+  // The limit of every curve of the track in direction 1 (lower) or 2 (upper): while fewer
+  // than the number of base learns (or none, or an item of another shape) are learned at its
+  // position, the area's constant lower or upper limit (and an empty learned item takes the
+  // curve's shape); afterwards the learned limit widened sideways by the key's expansion
+  // widths. Any other direction is reported and leaves every curve as it was.
+  void CurveTrackLimits(learned_curve_tracks_t& learned, const QVIpParamAndStore& ips,
+                        int direction, const QClavis& key, int trackKey, track_curves_t& curves,
+                        const QVLimArea& area) const;
+  // The limit curves of one curve track for display, one per position with its axis value,
+  // into `upper` (direction 2) or `lower` (direction 1); the other array stays empty. Returns
+  // the limit direction, 0 when nothing can be shown (no LimArea record, no track key, no
+  // instrument parameter, no trigger axis). preferStored: the stored track's limits when every
+  // curve has a limit state; else limits made from the learned average curves.
+  int RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& upper, CVisDataArray& lower,
+                              bool preferStored) const;
 
   // A 32-byte aligned work buffer of at least n floats, valid until the next call.
   float* Scratch(unsigned n) const;

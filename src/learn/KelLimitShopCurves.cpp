@@ -7,34 +7,22 @@
 #include "host/Output.h"
 #include "learn/KelLearnStore.h"
 #include "learn/KelLimitShop.h"
+#include "learn/LearnedCurveShape.h"
 #include "learn/LimitRule.h"
+#include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
 
-namespace {
+using LimitShopOutput::kKeyMessageStyle;
+using LimitShopOutput::kSummaryStyle;
+using LimitShopOutput::WithBaseMode;
 
-// Per-key messages: warnings in the plain style; the summary line in the operator style.
-constexpr int kKeyMessageStyle = 1;
-constexpr int kSummaryStyle = 3;
+namespace {
 
 // The number of base learns a key without learn procedure is measured against: never reached.
 constexpr long long kNeverLearned = INT_MAX;
 
-QClavis WithBaseMode(const CDtParamInstance& params, const QClavis& key) {
-  QClavis base = key;
-  base.set_mode(params.VirtMode2BaseMode(key.mode()));
-  return base;
-}
-
 float XStep(const KelSigLimitCurve& curve) {
   return curve.description().Delta(0);
-}
-
-// Gives the empty learned curves the curve's shape (no samples yet), so that learning starts.
-void ShapeLearnedLike(KelLearnCurve& learned, const KelSigLimitCurve& curve) {
-  const CDescription& shape = curve.description();
-  learned.Average().ImportData(nullptr, curve.size(), XStep(curve), shape.XUnit(0), shape.YUnit());
-  learned.SqAverage().ImportData(nullptr, curve.size(), XStep(curve), shape.XUnit(0),
-                                 shape.YUnit());
 }
 
 }  // namespace
