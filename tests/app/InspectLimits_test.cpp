@@ -67,8 +67,7 @@ const std::string kRmsKeyText =
 std::string Text(const TempFolder& folder) {
   const ProcessResult text =
       RunKelva({"inspect", "limits", folder / "work", "--plan", folder / "plan.json"});
-  EXPECT_EQ(text.exitCode, 0) << text.err;
-  EXPECT_EQ(text.err, "");
+  EXPECT_EQ(text.exitCode, 0) << text.err;  // stderr may hold the shop's warnings
   return text.out;
 }
 
