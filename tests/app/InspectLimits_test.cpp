@@ -52,7 +52,8 @@ nlohmann::json RmsLimit(const TempFolder& folder) {
 float LearnedRmsMean(const TempFolder& folder) {
   const ProcessResult json = RunKelva({"inspect", "learn", folder / kLearnName, "--json"});
   EXPECT_EQ(json.exitCode, 0) << json.err;
-  for (const nlohmann::json& item : nlohmann::json::parse(json.out)["finalScalars"])
+  const nlohmann::json learn = nlohmann::json::parse(json.out);
+  for (const nlohmann::json& item : learn["finalScalars"])
     if (item["key"] == nlohmann::json::array({1, 1, 1, 1, 100, 2}))
       return item["mean"].get<float>();
   ADD_FAILURE() << json.out;
