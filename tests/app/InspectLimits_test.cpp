@@ -30,8 +30,11 @@ void RunParts(const TempFolder& folder, int parts) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
 }
 
-// The limit entry of the RMS scalar in the JSON description.
-nlohmann::json RmsLimit(const TempFolder& folder) {
+const nlohmann::json kRmsKey = nlohmann::json::array({1, 1, 1, 1, 100, 2});
+const nlohmann::json kSpectrumKey = nlohmann::json::array({1, 2500, 1, 1, 200, 2});
+
+// The entry of `key` in the list `member` of the JSON description.
+nlohmann::json LimitEntry(const TempFolder& folder, const char* member, const nlohmann::json& key) {
   const ProcessResult json =
       RunKelva({"inspect", "limits", folder / "work", "--plan", folder / "plan.json", "--json"});
   EXPECT_EQ(json.exitCode, 0) << json.err;
@@ -42,8 +45,8 @@ nlohmann::json RmsLimit(const TempFolder& folder) {
   EXPECT_EQ(limits["learnFiles"].size(), 1u);
   EXPECT_EQ(limits["learnFiles"][0]["file"], folder / kLearnName);
   EXPECT_EQ(limits["learnFiles"][0]["kind"], "limits");
-  for (const nlohmann::json& scalar : limits["learnFiles"][0]["scalars"])
-    if (scalar["key"] == nlohmann::json::array({1, 1, 1, 1, 100, 2})) return scalar;
+  for (const nlohmann::json& entry : limits["learnFiles"][0][member])
+    if (entry["key"] == key) return entry;
   ADD_FAILURE() << json.out;
   return nullptr;
 }
@@ -74,18 +77,26 @@ std::string Text(const TempFolder& folder) {
 
 }  // namespace
 
-// Three parts stay below the 5 base learns: the upper limit is the largest allowed value, 108.
-// Three more make six: the learned limit, mean + 0 · σ + 3.
+// Three parts stay below the 5 base learns: the upper limit is the largest allowed value, 108,
+// and the order spectrum's is its bound polygon. Three more make six: the learned limit,
+// mean + 0 · σ + 3, and a learned limit curve.
 TEST(InspectLimitsTest, AllowedBoundUntilEnoughIsLearnedThenTheLearnedLimit) {
   TempFolder folder;
   WriteText(folder / "plan.json", FastLearningPlan().dump());
   RunParts(folder, 3);
-  const nlohmann::json few = RmsLimit(folder);
+  const nlohmann::json few = LimitEntry(folder, "scalars", kRmsKey);
   EXPECT_EQ(few["direction"], "upper");
   EXPECT_EQ(few["count"], 3);
   EXPECT_EQ(few["baseLearns"], 5);
   EXPECT_EQ(few["source"], "fixed");
   EXPECT_EQ(few["limit"], 108);
+  // The order spectrum's limit is its upper bound polygon: 108 to 118 dB.
+  const nlohmann::json spectrum = LimitEntry(folder, "curves", kSpectrumKey);
+  EXPECT_EQ(spectrum["count"], 3);
+  EXPECT_EQ(spectrum["baseLearns"], 5);
+  EXPECT_EQ(spectrum["source"], "polygon");
+  EXPECT_EQ(spectrum["min"], 108);
+  EXPECT_EQ(spectrum["max"], 118);
   const std::string fewText = Text(folder);
   EXPECT_TRUE(fewText.starts_with("Limits of learn file " + folder / kLearnName + "\n")) << fewText;
   EXPECT_NE(fewText.find("\nlimit of scalar " + kRmsKeyText +
@@ -96,10 +107,11 @@ TEST(InspectLimitsTest, AllowedBoundUntilEnoughIsLearnedThenTheLearnedLimit) {
   RunParts(folder, 3);
   const float mean = LearnedRmsMean(folder);
   EXPECT_NEAR(mean, 92.0f, 1e-4f);
-  const nlohmann::json enough = RmsLimit(folder);
+  const nlohmann::json enough = LimitEntry(folder, "scalars", kRmsKey);
   EXPECT_EQ(enough["count"], 6);
   EXPECT_EQ(enough["source"], "learned");
   EXPECT_EQ(enough["limit"].get<float>(), mean + 3.0f);
+  EXPECT_EQ(LimitEntry(folder, "curves", kSpectrumKey)["source"], "learned");
   const std::vector<std::string> rests =
       Lines(Text(folder), "limit of scalar " + kRmsKeyText, "\n");
   ASSERT_EQ(rests.size(), 1u);
