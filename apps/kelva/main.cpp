@@ -1,11 +1,13 @@
 // kelva: the test-bench host. `kelva run` loads the Kelva plug-in and a test plan, creates the
 // sequencer and the intake station, and drives simulated parts through the test sequence;
 // `kelva check` reads a plan and its simulation section without running anything;
-// `kelva inspect` describes a history or a learn file.
+// `kelva inspect` describes a history or a learn file, or the limits a work folder's learn
+// state gives.
 #include <CLI/CLI.hpp>
 
 #include "CheckCommand.h"
 #include "InspectCommand.h"
+#include "InspectLimitsCommand.h"
 #include "RunCommand.h"
 #include "frame/FileDescriber.h"
 
@@ -52,6 +54,13 @@ int main(int argc, char** argv) {
       AddInspectKind(*inspect, "history", "a history file (.dhf)", inspectOptions);
   CLI::App* inspectLearn =
       AddInspectKind(*inspect, "learn", "a learn file (.learn)", inspectOptions);
+  CLI::App* inspectLimits = inspect->add_subcommand(
+      "limits", "the limits the learn files of a work folder give under a plan");
+  inspectLimits->add_option("WORKDIR", inspectOptions.file, "the work folder of a run")->required();
+  inspectLimits->add_option("--plan", inspectOptions.plan, "the test plan (JSON) of the run")
+      ->required();
+  inspectLimits->add_flag("--json", inspectOptions.json, "one JSON object instead of text");
+  inspectLimits->add_option("--plugin", inspectOptions.plugin, "the Kelva plug-in (libkelva.so)");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -59,6 +68,7 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   if (check->parsed()) return CheckPlan(planToCheck);
+  if (inspectLimits->parsed()) return InspectLimits(inspectOptions);
   if (inspectHistory->parsed() || inspectLearn->parsed()) {
     inspectOptions.kind =
         inspectHistory->parsed() ? FileDescriber::kindHistory : FileDescriber::kindLearn;

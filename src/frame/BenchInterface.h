@@ -52,7 +52,7 @@ struct KelvaModeLearning {
 int32_t KelvaLearnSummary(KelvaModeLearning* modes, int32_t capacity);
 
 // Describes a file the program keeps (src/frame/FileDescriber.h): `kind` 1 a history file
-// (".dhf"), 2 a learn file (".learn"); `json` non-zero for one JSON object instead of text for a
+// (".dhf"), 2 a learn file (".learn"), 3 the limits a learn file gives; `json` non-zero for one JSON object instead of text for a
 // person. Names of ids come from the installed plan, when there is one. The file is only read,
 // whatever its state. True: `sink` gets the whole description in one call. False: `sink` gets one
 // line (no line feed) naming the file and what is wrong, or nothing when `path` or `sink` is null.

@@ -5,6 +5,7 @@
 
 #include "frame/HistoryDescriber.h"
 #include "frame/LearnDescriber.h"
+#include "frame/LimitsDescriber.h"
 #include "host/Params.h"
 #include "host/WholeFile.h"
 #include "learn/KelLearnFile.h"
@@ -42,16 +43,31 @@ bool DescribeHistory(const std::string& path, bool json, std::string& out) {
   return true;
 }
 
+// "" when the learn file at `path` was read whole into `store`, else why not.
+std::string ReadLearnFile(const std::string& path, CKelLearnStore& store) {
+  return ReadFile("learn file", path, [&store](CFile& file, std::string& why) {
+    return KelLearnFile::Read(store, file, why);
+  });
+}
+
 bool DescribeLearn(const std::string& path, bool json, std::string& out) {
   CKelValueStore values;  // receives the track key maps of the file
   CKelLearnStore store(values, -1);
-  out = ReadFile("learn file", path, [&store](CFile& file, std::string& why) {
-    return KelLearnFile::Read(store, file, why);
-  });
+  out = ReadLearnFile(path, store);
   if (!out.empty()) return false;
   const CDtParamInstance params;
   out =
       json ? LearnDescriber::Json(store, path, params) : LearnDescriber::Text(store, path, params);
+  return true;
+}
+
+bool DescribeLimits(const std::string& path, bool json, std::string& out) {
+  CKelValueStore values;  // the shop's value store: empty, so only learned items count
+  CKelLearnStore store(values, -1);
+  out = ReadLearnFile(path, store);
+  if (!out.empty()) return false;
+  out = json ? LimitsDescriber::Json(values, store, path)
+             : LimitsDescriber::Text(values, store, path);
   return true;
 }
 
@@ -63,6 +79,7 @@ bool Describe(int32_t kind, const std::string& path, bool json, std::string& out
   try {
     if (kind == kindHistory) return DescribeHistory(path, json, out);
     if (kind == kindLearn) return DescribeLearn(path, json, out);
+    if (kind == kindLimits) return DescribeLimits(path, json, out);
   } catch (const std::bad_alloc&) {
     out = "the file " + path + " cannot be described: there is not enough memory";
     return false;

@@ -15,9 +15,10 @@ namespace FileDescriber {
 enum kind_t : int32_t {
   kindHistory = 1,  // a value-store history file (".dhf")
   kindLearn = 2,    // a learn file (".learn")
+  kindLimits = 3,   // the limits a learn file gives under the installed plan (LimitsDescriber)
 };
 
-// True with the description in `out` (HistoryDescriber or LearnDescriber); false
+// True with the description in `out` (HistoryDescriber, LearnDescriber or LimitsDescriber); false
 // when the file cannot be described, with `out` saying in one line (no line feed) which file it is
 // and what is wrong, e.g. "the history file /w/History/T1.dhf cannot be read: 240 bytes follow the
 // end of its content".
