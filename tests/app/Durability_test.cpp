@@ -85,20 +85,31 @@ void WriteBaseline(const std::string& work) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
 }
 
+// The optimised build flips every byte. The sanitizer build, whose every run of the program
+// costs ten times as much, flips every third byte (both kinds of flip, since 3 is odd): it is
+// there for memory errors on damaged input, and the behaviour of each byte is checked by the
+// optimised build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kSweepStride = 3;
+#else
+constexpr size_t kSweepStride = 1;
+#endif
+
 void Sweep(const std::string& file, const std::string& dropMark) {
   TempFolder folder;
   ASSERT_NO_FATAL_FAILURE(WriteBaseline(folder / "work"));
   const size_t size = ReadText(folder / ("work/" + file)).size();
   ASSERT_GT(size, 0u);
   SweepOutcomes outcomes;
-  for (size_t offset = 0; offset < size; ++offset) {
+  for (size_t offset = 0; offset < size; offset += kSweepStride) {
     RunDamaged(folder / "work", file, offset, dropMark, outcomes);
     if (::testing::Test::HasFatalFailure()) return;
   }
   std::printf(
       "%s: %zu bytes flipped: %d read as they stand, %d dropped entries and kept the "
       "file, %d refused\n",
-      file.c_str(), size, outcomes.accepted, outcomes.kept, outcomes.refused);
+      file.c_str(), (size + kSweepStride - 1) / kSweepStride, outcomes.accepted, outcomes.kept,
+      outcomes.refused);
   EXPECT_GT(outcomes.kept, 0);  // a sweep that never damages anything tests nothing
 }
 
