@@ -198,11 +198,20 @@ void CKelLimitShop::ValueTrackLimits(track_points_t& points, const QClavis& key,
                                      const QVIpParamAndStore& ips) const {
   auto& track = learned[QIdx1(trackKey)];
   auto from = track.cbegin();
+  // The correction depends on the count alone (the key is the same for every point), and the
+  // points of a track mostly share their count: it is looked up again only when the count
+  // changes, not once per point.
+  uint32_t correctedCount = 0;
+  float correction = GetCorrFactor(correctedCount, key);
   for (auto& [position, point] : points) {
     const auto item = track.find_or_emplace(from, position);
     const float mean = item->second.mean;
     const uint32_t count = item->second.count;
-    const float sigma = numeric::stddev(mean, item->second.meanSquare, GetCorrFactor(count, key));
+    if (count != correctedCount) {
+      correctedCount = count;
+      correction = GetCorrFactor(count, key);
+    }
+    const float sigma = numeric::stddev(mean, item->second.meanSquare, correction);
     // Where nothing is learned the point's own value is the reference, so that the percentage
     // and the offset alone make the width.
     const float reference = count == 0 ? point.value : mean;
