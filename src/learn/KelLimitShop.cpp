@@ -31,47 +31,44 @@ void CKelLimitShop::GenerateLimits() {
 }
 
 bool CKelLimitShop::GenerateSValueLimits() {
-  const auto& limits = params_.LimSValue();
-  const auto& instrumentParams = params_.InstrumentParam();
-  const auto& widthTerms = params_.IpParamAndStore();
-  auto& learned = learnStore_.LearnedSingleValue();
   bool ok = true;
-  for (auto& [key, pending] : valueStore_.FinalScalarStore().ToValidateMap()) {
-    if (pending.validate == 0) continue;
-    const QClavis base = WithBaseMode(params_, key);
-    const auto lim = limits.find(base);
-    if (lim == limits.end()) continue;
-    const auto ip = instrumentParams.find(QIdx1(base.parameter()));
-    if (ip == instrumentParams.end()) {
-      PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                    "SValue Limit: illegal instrument parameter in %s\n",
-                    params_.FormatClavisText(base).c_str());
-      ok = false;
-      continue;
-    }
-    const auto ips = widthTerms.find(base);
-    if (ips == widthTerms.end()) {
-      PrWin::Output(PrWin::catWarning, kKeyMessageStyle, "SValue Limit not parametrized for %s\n",
-                    params_.FormatClavisText(base).c_str());
-      ok = false;
-      continue;
-    }
-    const int minLearned = MinLearned(base);
-    if (minLearned == -1) {
-      PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                    "Found no learn parameters for %s or they specify an undefined procedure\n",
-                    params_.FormatClavisText(base).c_str());
-      ok = false;
-    }
-    const KelLearnSValue& item = learned.try_emplace(key).first->second;
-    SValueLimits(key, pending.value->second, item, lim->second, ip->second, ips->second,
-                 minLearned);
-  }
+  for (auto& [key, pending] : valueStore_.FinalScalarStore().ToValidateMap())
+    if (pending.validate != 0 && !PendingSValueLimit(key, pending.value->second)) ok = false;
   if (!ok)
     PrWin::Output(PrWin::catWarning, kSummaryStyle,
                   "CKelLimitShop::GenerateSValueLimits(): Some limits couldn't be generated. "
                   "Please find details in the output window.\n");
   return ok;
+}
+
+bool CKelLimitShop::PendingSValueLimit(const QClavis& key, KelStoreSValue& value) {
+  const QClavis base = WithBaseMode(params_, key);
+  const auto& limits = params_.LimSValue();
+  const auto lim = limits.find(base);
+  if (lim == limits.end()) return true;
+  const auto& instrumentParams = params_.InstrumentParam();
+  const auto ip = instrumentParams.find(QIdx1(base.parameter()));
+  if (ip == instrumentParams.end()) {
+    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
+                  "SValue Limit: illegal instrument parameter in %s\n",
+                  params_.FormatClavisText(base).c_str());
+    return false;
+  }
+  const auto& widthTerms = params_.IpParamAndStore();
+  const auto ips = widthTerms.find(base);
+  if (ips == widthTerms.end()) {
+    PrWin::Output(PrWin::catWarning, kKeyMessageStyle, "SValue Limit not parametrized for %s\n",
+                  params_.FormatClavisText(base).c_str());
+    return false;
+  }
+  const int minLearned = MinLearned(base);
+  if (minLearned == -1)
+    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
+                  "Found no learn parameters for %s or they specify an undefined procedure\n",
+                  params_.FormatClavisText(base).c_str());
+  const KelLearnSValue& learned = learnStore_.LearnedSingleValue().try_emplace(key).first->second;
+  SValueLimits(key, value, learned, lim->second, ip->second, ips->second, minLearned);
+  return minLearned != -1;
 }
 
 void CKelLimitShop::SValueLimits(const QClavis& key, KelStoreSValue& value,

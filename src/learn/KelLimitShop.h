@@ -228,6 +228,9 @@ class CKelLimitShop {
   unsigned ScratchSize() const { return static_cast<unsigned>(scratch_.size()); }
 
  private:
+  // The limit of one pending final scalar (key K, stored value); false when a message was
+  // written for it.
+  bool PendingSValueLimit(const QClavis& key, KelStoreSValue& value);
   // The number of base learns of the key's learn procedure, or -1 when it has none.
   int MinLearned(const QClavis& key) const;
   // The limit curve of one pending curve; false (with a message) when it could not be made.

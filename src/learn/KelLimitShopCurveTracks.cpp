@@ -11,6 +11,7 @@
 #include "learn/KelLimitShop.h"
 #include "learn/LearnedCurveShape.h"
 #include "learn/LimitShopOutput.h"
+#include "learn/TrackLimitSteps.h"
 #include "store/KelValueStore.h"
 
 using LimitShopOutput::kKeyMessageStyle;
@@ -25,20 +26,13 @@ constexpr long long kNeverLearned = INT_MAX;
 }  // namespace
 
 bool CKelLimitShop::GenerateCurveTrackLimits() {
-  const auto& areas = params_.LimArea();
-  const auto& widthTerms = params_.IpParamAndStore();
-  const auto& instrumentParams = params_.InstrumentParam();
   auto& learned = learnStore_.LearnedCurveTrack();
-  auto& store = valueStore_.TrackCurveStore();
-  bool ok = true;
-  for (const auto& [trackKey, pending] : store.ToValidateMap()) {
-    if (pending.validate == 0) continue;
-    const QClavis& key = store.DovetarOfKey(trackKey);
-    const bool limited =
-        GenerateCurveTrackLimitOfDovetar(learned, widthTerms, areas, instrumentParams, key,
-                                         trackKey.id(), pending.value->second.points);
-    ok = ok && limited;
-  }
+  const bool ok = TrackLimitSteps::LimitPendingTracks(
+      valueStore_.TrackCurveStore(), [&](const QClavis& key, int trackKey, track_curves_t& curves) {
+        return GenerateCurveTrackLimitOfDovetar(learned, params_.IpParamAndStore(),
+                                                params_.LimArea(), params_.InstrumentParam(), key,
+                                                trackKey, curves);
+      });
   if (!ok)
     PrWin::Output(PrWin::catWarning, kSummaryStyle,
                   "CKelLimitShop::GenerateCurveTrackLimits(): Some limits couldn't be generated. "
@@ -54,23 +48,12 @@ bool CKelLimitShop::GenerateCurveTrackLimitOfDovetar(
   const auto area = areas.find(base);
   if (area == areas.end()) return true;
   const std::string text = params_.FormatClavisText(base);
-  // The parameter database gives every limited track both records; a plan without them is
-  // reported and the track left as it is rather than limited by guesswork.
-  const auto instrumentParam = ip.find(QIdx1(base.parameter()));
-  if (instrumentParam == ip.end()) {
-    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                  "CKelLimitShop::GenerateCurveTrackLimitOfDovetar(): illegal instrument "
-                  "parameter in %s\n",
-                  text.c_str());
+  const QVInstrumentParam* instrumentParam = nullptr;
+  const QVIpParamAndStore* ips = nullptr;
+  if (!TrackLimitSteps::FindRecords(ip, widthTerms, base,
+                                    "CKelLimitShop::GenerateCurveTrackLimitOfDovetar()", text,
+                                    instrumentParam, ips))
     return false;
-  }
-  const auto ips = widthTerms.find(base);
-  if (ips == widthTerms.end()) {
-    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                  "CKelLimitShop::GenerateCurveTrackLimitOfDovetar(): not parametrized for %s\n",
-                  text.c_str());
-    return false;
-  }
   CTriggerStore::CInterval interval;
   if (valueStore_.TrackCurveStore().GetTrackInterval(base, interval) < 0) {
     const std::string trigger = params_.TriggerName(params_.TriggerId(base.parameter()));
@@ -87,8 +70,7 @@ bool CKelLimitShop::GenerateCurveTrackLimitOfDovetar(
                   "CKelLimitShop::GenerateCurveTrackLimitOfDovetar(): No learn procedure found "
                   "for clavis '%s'\n",
                   text.c_str());
-  CurveTrackLimits(learned, ips->second, instrumentParam->second.evalMode, base, trackKey, curves,
-                   area->second);
+  CurveTrackLimits(learned, *ips, instrumentParam->evalMode, base, trackKey, curves, area->second);
   return hasProcedure;
 }
 

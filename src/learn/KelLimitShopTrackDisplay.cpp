@@ -11,6 +11,32 @@
 
 namespace {
 
+// Where the limits of a track are shown: its track key, limit direction and trigger axis.
+struct DisplayAxis {
+  int trackKey = -1;
+  int direction = QVInstrumentParam::eval_none;
+  CTriggerStore::CInterval interval;
+  unsigned dimension = 0;
+};
+
+// False when the key has no record in `limits` (looked up under the key itself), no track key
+// in the store, no instrument parameter, or no trigger axis in its base mode.
+template <typename Store, typename LimitTable>
+bool FindDisplayAxis(const CDtParamInstance& params, const Store& store, const LimitTable& limits,
+                     const QClavis& key, DisplayAxis& axis) {
+  if (limits.count(key) == 0) return false;
+  axis.trackKey = store.KeyOfDovetar(key).id();
+  if (axis.trackKey == -1) return false;
+  const auto ip = params.InstrumentParam().find(QIdx1(key.parameter()));
+  if (ip == params.InstrumentParam().end()) return false;
+  axis.direction = ip->second.evalMode;
+  const int dimension =
+      store.GetTrackInterval(LimitShopOutput::WithBaseMode(params, key), axis.interval);
+  if (dimension < 0) return false;
+  axis.dimension = static_cast<unsigned>(dimension);
+  return true;
+}
+
 // A stored track whose limits were generated: every point carries an evaluation mode (the limit
 // generation sets it on every point it limits).
 bool HasLimits(const CKelLimitShop::track_points_t& points) {
@@ -60,22 +86,16 @@ int CKelLimitShop::RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upp
   upper.StartPolygon(64);
   lower.StartPolygon(64);
   const auto& store = valueStore_.TrackScalarStore();
-  if (params_.LimCValue().count(key) == 0) return QVInstrumentParam::eval_none;
-  const int trackKey = store.KeyOfDovetar(key).id();
-  if (trackKey == -1) return QVInstrumentParam::eval_none;
-  const auto ip = params_.InstrumentParam().find(QIdx1(key.parameter()));
-  if (ip == params_.InstrumentParam().end()) return QVInstrumentParam::eval_none;
-  const int direction = ip->second.evalMode;
-  CTriggerStore::CInterval interval;
-  const int dimension =
-      store.GetTrackInterval(LimitShopOutput::WithBaseMode(params_, key), interval);
-  if (dimension < 0) return QVInstrumentParam::eval_none;
-  const auto axis = static_cast<unsigned>(dimension);
+  DisplayAxis axis;
+  if (!FindDisplayAxis(params_, store, params_.LimCValue(), key, axis))
+    return QVInstrumentParam::eval_none;
+  const int trackKey = axis.trackKey;
+  const int direction = axis.direction;
 
   if (preferStored) {
     const auto* stored = store.FindTrack(key);
     if (stored != nullptr && HasLimits(stored->points)) {
-      FillPolygons(stored->points, interval, axis, upper, lower);
+      FillPolygons(stored->points, axis.interval, axis.dimension, upper, lower);
       return direction;
     }
   }
@@ -94,7 +114,7 @@ int CKelLimitShop::RetrieveSvTrackLimit(const QClavis& key, CVisDataPolygon& upp
   if (!points.empty())
     GenerateValueTrackLimitOfDovetar(learned, params_.IpParamAndStore(), params_.LimCValue(),
                                      params_.InstrumentParam(), key, trackKey, points);
-  FillPolygons(points, interval, axis, upper, lower);
+  FillPolygons(points, axis.interval, axis.dimension, upper, lower);
   return direction;
 }
 
@@ -103,17 +123,11 @@ int CKelLimitShop::RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& up
   upper = CVisDataArray();
   lower = CVisDataArray();
   const auto& store = valueStore_.TrackCurveStore();
-  if (params_.LimArea().count(key) == 0) return QVInstrumentParam::eval_none;
-  const int trackKey = store.KeyOfDovetar(key).id();
-  if (trackKey == -1) return QVInstrumentParam::eval_none;
-  const auto ip = params_.InstrumentParam().find(QIdx1(key.parameter()));
-  if (ip == params_.InstrumentParam().end()) return QVInstrumentParam::eval_none;
-  const int direction = ip->second.evalMode;
-  CTriggerStore::CInterval interval;
-  const int dimension =
-      store.GetTrackInterval(LimitShopOutput::WithBaseMode(params_, key), interval);
-  if (dimension < 0) return QVInstrumentParam::eval_none;
-  const auto axis = static_cast<unsigned>(dimension);
+  DisplayAxis axis;
+  if (!FindDisplayAxis(params_, store, params_.LimArea(), key, axis))
+    return QVInstrumentParam::eval_none;
+  const int trackKey = axis.trackKey;
+  const int direction = axis.direction;
   // A curve track has one limit: the upper or the lower one.
   CVisDataArray* out = direction == QVInstrumentParam::eval_upper   ? &upper
                        : direction == QVInstrumentParam::eval_lower ? &lower
@@ -122,7 +136,7 @@ int CKelLimitShop::RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& up
   if (preferStored) {
     const auto* stored = store.FindTrack(key);
     if (stored != nullptr && HasLimits(stored->points)) {
-      if (out != nullptr) FillArray(stored->points, interval, axis, *out);
+      if (out != nullptr) FillArray(stored->points, axis.interval, axis.dimension, *out);
       return direction;
     }
   }
@@ -139,6 +153,6 @@ int CKelLimitShop::RetrieveCurveTrackLimit(const QClavis& key, CVisDataArray& up
   if (!curves.empty())
     GenerateCurveTrackLimitOfDovetar(learned, params_.IpParamAndStore(), params_.LimArea(),
                                      params_.InstrumentParam(), key, trackKey, curves);
-  if (out != nullptr) FillArray(curves, interval, axis, *out);
+  if (out != nullptr) FillArray(curves, axis.interval, axis.dimension, *out);
   return direction;
 }

@@ -13,6 +13,7 @@
 #include "learn/KelLimitShop.h"
 #include "learn/LimitRule.h"
 #include "learn/LimitShopOutput.h"
+#include "learn/TrackLimitSteps.h"
 #include "store/IdRange.h"
 #include "store/KelValueStore.h"
 
@@ -89,20 +90,14 @@ class LearnedEnoughWalk {
 }  // namespace
 
 bool CKelLimitShop::GenerateValueTrackLimits() {
-  const auto& polygons = params_.LimCValue();
-  const auto& widthTerms = params_.IpParamAndStore();
-  const auto& instrumentParams = params_.InstrumentParam();
   auto& learned = learnStore_.LearnedScalarTrack();
-  auto& store = valueStore_.TrackScalarStore();
-  bool ok = true;
-  for (const auto& [trackKey, pending] : store.ToValidateMap()) {
-    if (pending.validate == 0) continue;
-    const QClavis& key = store.DovetarOfKey(trackKey);
-    const bool limited =
-        GenerateValueTrackLimitOfDovetar(learned, widthTerms, polygons, instrumentParams, key,
-                                         trackKey.id(), pending.value->second.points);
-    ok = ok && limited;
-  }
+  const bool ok = TrackLimitSteps::LimitPendingTracks(
+      valueStore_.TrackScalarStore(),
+      [&](const QClavis& key, int trackKey, track_points_t& points) {
+        return GenerateValueTrackLimitOfDovetar(learned, params_.IpParamAndStore(),
+                                                params_.LimCValue(), params_.InstrumentParam(), key,
+                                                trackKey, points);
+      });
   if (!ok)
     PrWin::Output(PrWin::catWarning, kSummaryStyle,
                   "CKelLimitShop::GenerateValueTrackLimits(): Some limits couldn't be generated. "
@@ -118,23 +113,12 @@ bool CKelLimitShop::GenerateValueTrackLimitOfDovetar(
   const auto lim = polygons.find(base);
   if (lim == polygons.end()) return true;
   const std::string text = params_.FormatClavisText(base);
-  // The parameter database gives every limited track both records; a plan without them is
-  // reported and the track left unlimited rather than limited by guesswork.
-  const auto instrumentParam = ip.find(QIdx1(base.parameter()));
-  if (instrumentParam == ip.end()) {
-    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                  "CKelLimitShop::GenerateValueTrackLimitOfDovetar(): illegal instrument "
-                  "parameter in %s\n",
-                  text.c_str());
+  const QVInstrumentParam* instrumentParam = nullptr;
+  const QVIpParamAndStore* ips = nullptr;
+  if (!TrackLimitSteps::FindRecords(ip, widthTerms, base,
+                                    "CKelLimitShop::GenerateValueTrackLimitOfDovetar()", text,
+                                    instrumentParam, ips))
     return false;
-  }
-  const auto ips = widthTerms.find(base);
-  if (ips == widthTerms.end()) {
-    PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                  "CKelLimitShop::GenerateValueTrackLimitOfDovetar(): not parametrized for %s\n",
-                  text.c_str());
-    return false;
-  }
 
   CTriggerStore::CInterval interval;
   const int dimension = valueStore_.TrackScalarStore().GetTrackInterval(base, interval);
@@ -152,7 +136,7 @@ bool CKelLimitShop::GenerateValueTrackLimitOfDovetar(
     return false;
   }
 
-  const int direction = instrumentParam->second.evalMode;
+  const int direction = instrumentParam->evalMode;
   bool learnOk = true;
   unsigned minLearned = UINT_MAX;  // no learn procedure: no point counts as learned
   const auto [baseLearns, found] = learnStore_.NrOfBaseLearn(base);
@@ -166,7 +150,7 @@ bool CKelLimitShop::GenerateValueTrackLimitOfDovetar(
     learnOk = false;
   }
 
-  ValueTrackLimits(points, base, trackKey, learned, direction, ips->second);
+  ValueTrackLimits(points, base, trackKey, learned, direction, *ips);
 
   const auto apply = [&](int polygon, ePolyLimit kind) {
     return ApplyPolygon2Limit(points, learned, trackKey, polygon, static_cast<unsigned>(dimension),

@@ -84,6 +84,7 @@ class CurveTrackLimitReferenceTest : public CurveTrackLimitTest {
 TEST_F(CurveTrackLimitReferenceTest, RandomSpectrogramsMatchAPlainImplementation) {
   int learnedCurves = 0;
   int widenedCurves = 0;
+  int emptyWithoutBaseLearns = 0;  // nothing learned where no base learns are asked for
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
     const bool upper = Int(0, 1) == 1;
@@ -149,6 +150,7 @@ TEST_F(CurveTrackLimitReferenceTest, RandomSpectrogramsMatchAPlainImplementation
           at != nullptr &&
           expected != std::vector<float>(samples.size(), upper ? kAreaUpper : kAreaLower);
       learnedCurves += wasLearned ? 1 : 0;
+      emptyWithoutBaseLearns += at != nullptr && at->count == 0 && baseLearns == 0 ? 1 : 0;
       widenedCurves += wasLearned && (left >= 0.25f || right >= 0.25f) ? 1 : 0;
       EXPECT_EQ(StoredCurve(key, cell).LimitState(), direction);
     }
@@ -156,4 +158,5 @@ TEST_F(CurveTrackLimitReferenceTest, RandomSpectrogramsMatchAPlainImplementation
   // The random rounds reach the learned limit often, widened or not.
   EXPECT_GT(learnedCurves, 200);
   EXPECT_GT(widenedCurves, 150);
+  EXPECT_GT(emptyWithoutBaseLearns, 5);
 }

@@ -10,12 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Texts(const PrWin::CaptureSink& sink) {
-  std::vector<std::string> texts;
-  for (const auto& line : sink.Lines()) texts.push_back(line.text);
-  return texts;
-}
-
 const char* const kSummary =
     "CKelLimitShop::GenerateCurveTrackLimits(): Some limits couldn't be generated. Please find "
     "details in the output window.\n";
@@ -96,25 +90,39 @@ TEST_F(CurveTrackLimitTest, MissingLearnProcedureOrTriggerAxisIsReported) {
   // Without learn procedure nothing counts as learned: the constant, and a failure.
   SpectrogramCurve(freshSpectrogram, 0, {1, 2});
   LearnedCurveAt(freshSpectrogram, 0, 10, {5, 5}, {25, 25});
-  // Without trigger axis the curves keep their limits.
+  EXPECT_FALSE(shop.GenerateCurveTrackLimits());
+  EXPECT_EQ(Texts(output),
+            (std::vector<std::string>{kKeyPrefix + "No learn procedure found for clavis '" +
+                                          Text(freshSpectrogram) + "'\n",
+                                      kSummary}));
+  EXPECT_EQ(output.Lines()[0].style, 1);
+  EXPECT_EQ(output.Lines()[1].style, 3);
+  EXPECT_EQ(LimitOf(freshSpectrogram, 0), (Samples{112, 112}));
+
+  // Without trigger axis the curves keep their limits; without LimArea record a track is not
+  // limited, and that is no failure.
+  values.DismissValues();
+  output.Clear();
   SpectrogramCurve(axislessSpectrogram, 0, {1, 2});
-  // Without LimArea record: not limited, and no failure.
   SpectrogramCurve(unlimitedSpectrogram, 0, {1, 2});
   EXPECT_FALSE(shop.GenerateCurveTrackLimits());
-  EXPECT_EQ(
-      Texts(output),
-      (std::vector<std::string>{
-          kKeyPrefix + "No learn procedure found for clavis '" + Text(freshSpectrogram) + "'\n",
-          kKeyPrefix +
-              "No parameters found for trigger 'Output shaft speed' and quantity "
-              "with '" +
-              Text(axislessSpectrogram) + "'\n",
-          kSummary}));
-  EXPECT_EQ(output.Lines()[2].style, 3);
-  EXPECT_EQ(LimitOf(freshSpectrogram, 0), (Samples{112, 112}));
+  EXPECT_EQ(Texts(output),
+            (std::vector<std::string>{
+                kKeyPrefix +
+                    "No parameters found for trigger 'Output shaft speed' and quantity "
+                    "with '" +
+                    Text(axislessSpectrogram) + "'\n",
+                kSummary}));
   EXPECT_EQ(LimitOf(axislessSpectrogram, 0), (Samples{0, 0}));
   EXPECT_EQ(StoredCurve(axislessSpectrogram, 0).LimitState(), QVInstrumentParam::eval_none);
   EXPECT_EQ(LimitOf(unlimitedSpectrogram, 0), (Samples{0, 0}));
+
+  // The unlimited track alone: success, no line.
+  values.DismissValues();
+  output.Clear();
+  SpectrogramCurve(unlimitedSpectrogram, 0, {1, 2});
+  EXPECT_TRUE(shop.GenerateCurveTrackLimits());
+  EXPECT_TRUE(output.Lines().empty());
 }
 
 TEST_F(CurveTrackLimitTest, GenerateLimitsLimitsPendingCurveTracksOnly) {

@@ -60,6 +60,10 @@ TEST_F(LimitShopCurveTest, NotLearnedLimitIsTheBoundPolygon) {
   Learned(spectrum, 1, std::vector<float>(12, 10.0f));
   EXPECT_TRUE(shop.GenerateSigCurveLimits());
   EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[0], 50.0f);
+  // Two are: the learned limit 10 · 1.1 + 1, cut to the polygon nowhere.
+  Learned(spectrum, 2, std::vector<float>(12, 10.0f));
+  EXPECT_TRUE(shop.GenerateSigCurveLimits());
+  EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[0], 12.0f);
   EXPECT_EQ(output.Text(), "");
 }
 
@@ -200,6 +204,10 @@ TEST_F(LimitShopCurveTest, HatsAreLaidOverTheLimit) {
     plan.SValueLimit(key, 0.0f, key == hat ? 33.0f : 3.0f).Quantity(key, -1);
     learn.LearnedSingleValue()[key];
   }
+  // The same hat at another location belongs to that location's spectrum only.
+  const QClavis elsewhere(kRunUp, 1001, 1, 2, 700, 0);
+  plan.Location(2, "Input shaft").SValueLimit(elsewhere, 0.0f, 1.0f).Quantity(elsewhere, -1);
+  learn.LearnedSingleValue()[elsewhere];
   ASSERT_TRUE(plan.Install());
 
   // Not learned: the upper polygon, then the hat.
@@ -223,4 +231,23 @@ TEST_F(LimitShopCurveTest, HatsAreLaidOverTheLimit) {
   EXPECT_TRUE(shop.GenerateSigCurveLimits());
   EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[2], 12.0f);
   EXPECT_EQ(output.Text(), "");
+}
+
+TEST_F(LimitShopCurveTest, CurveWithoutXStepAndItemWithoutPoints) {
+  // An x step of 0: no widening; polygon corners beyond x 0 land on the last bin.
+  KelSigLimitCurve curve(nullptr, 4, 0.0f, QVInstrumentParam::eval_upper);
+  curve.LimitData()[1] = 1.0f;
+  shop.SigChimney(curve, {5.0f, 5.0f}, DVL::MaximizeVectors);
+  EXPECT_EQ(LimitOf(curve), (std::vector<float>{0, 1, 0, 0}));
+  shop.SigPolygonLimit(spectrum, curve, 1, DVL::SetVectorToPolygon);
+  EXPECT_EQ(LimitOf(curve), (std::vector<float>{50, 50, 50, 30}));
+
+  // A learned count without points (as a learn file may bring it) counts as not learned: the
+  // polygon limit, and the item takes the curve's shape.
+  KelLearnCurve& item = learn.LearnedSigCurveMap()[spectrum];
+  item.count = 7;
+  Spectrum(spectrum, std::vector<float>(12, 3.0f));
+  EXPECT_TRUE(shop.GenerateSigCurveLimits());
+  EXPECT_EQ(values.SigCurveLimitMap().at(spectrum).LimitData()[11], 30.0f);
+  EXPECT_EQ(learn.LearnedSigCurveMap().at(spectrum).Average().size(), 12u);
 }

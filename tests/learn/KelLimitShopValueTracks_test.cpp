@@ -10,12 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Texts(const PrWin::CaptureSink& sink) {
-  std::vector<std::string> texts;
-  for (const auto& line : sink.Lines()) texts.push_back(line.text);
-  return texts;
-}
-
 const char* const kSummary =
     "CKelLimitShop::GenerateValueTrackLimits(): Some limits couldn't be generated. Please find "
     "details in the output window.\n";

@@ -86,6 +86,12 @@ class TrackLimitTest : public LimitShopTest {
         cell, KelLearnSValue(0, count, 1, mean, meanSquare));
   }
   std::string Text(const QClavis& key) const { return CDtParamInstance().FormatClavisText(key); }
+  // The texts of the captured output-window lines, in order.
+  static std::vector<std::string> Texts(const PrWin::CaptureSink& sink) {
+    std::vector<std::string> texts;
+    for (const auto& line : sink.Lines()) texts.push_back(line.text);
+    return texts;
+  }
 
   const QClavis low{kRunUp, 2001, 1, 1, 401, 0};
   const QClavis band{kRunUp, 2001, 1, 1, 402, 0};
