@@ -127,10 +127,18 @@ void CKelLimitShop::SigCurveLearnedLimit(const QClavis& key, KelSigLimitCurve& c
   const float* average = learned.Average().data();
   const float* sqAverage = learned.SqAverage().data();
   float* limit = curve.LimitData();
-  for (uint32_t i = 0; i < curve.size(); ++i) {
-    const float sigma = numeric::stddev(average[i], sqAverage[i], correction);
-    const float width = LimitRule::Width(average[i], sigma, ips);
-    limit[i] = upper ? LimitRule::Upper(average[i], width) : LimitRule::Lower(average[i], width);
+  const uint32_t n = curve.size();
+  // The deviations first, over the whole curve, then the limit rule in one plain loop per
+  // direction, so that both loops vectorise.
+  const QVIpParamAndStore terms = ips;  // a local copy: the limit stores cannot alias it
+  float* sigma = Scratch(n);
+  numeric::stddev(average, sqAverage, correction, sigma, n);
+  if (upper) {
+    for (uint32_t i = 0; i < n; ++i)
+      limit[i] = LimitRule::Upper(average[i], LimitRule::Width(average[i], sigma[i], terms));
+  } else {
+    for (uint32_t i = 0; i < n; ++i)
+      limit[i] = LimitRule::Lower(average[i], LimitRule::Width(average[i], sigma[i], terms));
   }
 }
 

@@ -59,12 +59,33 @@ bool CornerCell(const CTriggerStore::CInterval& interval, unsigned dimension, fl
   return true;
 }
 
-bool LearnedEnough(const CKelLimitShop::learned_scalar_tracks_t::track_t* track, int64_t cell,
-                   unsigned minLearned) {
-  if (track == nullptr) return false;
-  const auto item = track->find(cell);
-  return item != track->end() && item->second.count != 0 && item->second.count >= minLearned;
-}
+// Whether the learned item at a cell has a count that is neither 0 nor below minLearned. The
+// points of a polygon segment come in ascending cells, so the learned track is walked side by
+// side with them; a cell behind the walk (the next segment starting further left) looks the
+// item up afresh.
+class LearnedEnoughWalk {
+ public:
+  using track_t = CKelLimitShop::learned_scalar_tracks_t::track_t;
+
+  LearnedEnoughWalk(const track_t* track, unsigned minLearned)
+      : track_(track), minLearned_(minLearned) {
+    if (track_ != nullptr) at_ = track_->begin();
+  }
+
+  bool At(int64_t cell) {
+    if (track_ == nullptr) return false;
+    // Every item before at_ lies below the previous cell asked for.
+    if (at_ != track_->begin() && std::prev(at_)->first >= cell) at_ = track_->lower_bound(cell);
+    while (at_ != track_->end() && at_->first < cell) ++at_;
+    return at_ != track_->end() && at_->first == cell && at_->second.count != 0 &&
+           at_->second.count >= minLearned_;
+  }
+
+ private:
+  const track_t* track_;
+  unsigned minLearned_;
+  track_t::const_iterator at_{};
+};
 
 }  // namespace
 
@@ -161,11 +182,20 @@ void CKelLimitShop::ValueTrackLimits(track_points_t& points, const QClavis& key,
                                      const QVIpParamAndStore& ips) const {
   auto& track = learned[QIdx1(trackKey)];
   auto from = track.cbegin();
+  // The correction depends on the count alone (the key is the same for every point), and the
+  // points of a track mostly share their count: it is looked up again only when the count
+  // changes, not once per point.
+  uint32_t correctedCount = 0;
+  float correction = GetCorrFactor(correctedCount, key);
   for (auto& [position, point] : points) {
     const auto item = track.find_or_emplace(from, position);
     const float mean = item->second.mean;
     const uint32_t count = item->second.count;
-    const float sigma = numeric::stddev(mean, item->second.meanSquare, GetCorrFactor(count, key));
+    if (count != correctedCount) {
+      correctedCount = count;
+      correction = GetCorrFactor(count, key);
+    }
+    const float sigma = numeric::stddev(mean, item->second.meanSquare, correction);
     // Where nothing is learned the point's own value is the reference, so that the percentage
     // and the offset alone make the width.
     const float reference = count == 0 ? point.value : mean;
@@ -187,7 +217,8 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
                                             [](int32_t id) { return std::make_pair(id, 0); });
   if (first == last) return true;
   const auto learnedTrack = learned.find(QIdx1(trackKey));
-  const auto* track = learnedTrack == learned.end() ? nullptr : &learnedTrack->second;
+  LearnedEnoughWalk learnedEnough(learnedTrack == learned.end() ? nullptr : &learnedTrack->second,
+                                  minLearned);
 
   float x0 = first->second.x;
   float y0 = first->second.y;
@@ -204,7 +235,7 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
         float x = 0.0f;
         CTriggerStore::position(interval, point->first, dimension, x);
         const float y = (x - x0) * slope + y0;
-        ApplyKind(point->second, kind, LearnedEnough(track, point->first, minLearned), y);
+        ApplyKind(point->second, kind, learnedEnough.At(point->first), y);
       }
     }
     x0 = x1;
