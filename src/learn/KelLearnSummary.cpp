@@ -24,6 +24,9 @@ class Tally {
       most = std::max(most, count);
       enough = enough && count >= base;
     });
+    // Items that never learned a value (made for the limits of a quantity that has not been
+    // measured yet) say nothing about how far learning got.
+    if (most == 0) return;
     auto [entry, added] = modes_.try_emplace(key.mode());
     mode_learning_t& mode = entry->second;
     mode.mode = key.mode();

@@ -1,6 +1,7 @@
 #pragma once
 // KelLearnSummary: how far a learn store has learned, per mode — for the bench's summary and
-// for inspecting learn files. A quantity counts when a learn procedure applies to it; its
+// for inspecting learn files. A quantity counts when a learn procedure applies to it and it has
+// learned at least one value; its
 // number of learned parts is its item's count (for a track, the largest count of its points).
 // A quantity has learned enough when each of its items has at least the procedure's number of
 // base learns: below that its limits are the fixed ones.
