@@ -4,8 +4,10 @@
 // Its spectra arrive in sample buffers of their own for every part (ReferencePart), so that no
 // store can profit from buffers it has seen before; the values vary with the part's serial.
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "host/TestPlanBuilder.h"
 #include "store/KelValueStore.h"
 
 namespace ReferencePart {
@@ -80,6 +82,28 @@ inline void Insert(CKelValueStore& store, const Spectra& part, int serial) {
     for (int p = 0; p < kSpectrogramRows; ++p)
       store.TrackCurveStore().InsertValue(key, p, part.spectrogramRows[static_cast<size_t>(p)], 1);
   }
+}
+
+// The instruments, channels, locations and acceleration signal of the part, and the parameters
+// of its single values and spectra. The parameters of the tracks are each benchmark's own (with
+// a trigger or without).
+inline void AddPartDefinitions(TestPlan::Builder& plan) {
+  plan.Instrument(1, "Level", 1)
+      .Instrument(2500, "Order spectrum", 3)
+      .Instrument(2001, "Order track", 2)
+      .Instrument(2100, "Spectrogram", 5)
+      .Channel(1, "Gearbox front")
+      .Channel(2, "Gearbox rear")
+      .Channel(3, "Input shaft")
+      .Channel(4, "Output shaft")
+      .Location(1, "Housing")
+      .Location(2, "Bearing")
+      .Location(3, "Flange")
+      .Signal(2, "Acceleration", kDb);
+  for (int i = 0; i < kSingleValues; ++i)
+    plan.Parameter(SingleValueKey(i).parameter(), 1, "Level " + std::to_string(i));
+  for (int i = 0; i < kSpectra; ++i)
+    plan.Parameter(SpectrumKey(i).parameter(), 2500, "Spectrum " + std::to_string(i));
 }
 
 }  // namespace ReferencePart

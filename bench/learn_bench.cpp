@@ -38,23 +38,8 @@ bool InstallPlan() {
   using namespace ReferencePart;
   TestPlan::Builder plan("learn benchmark");
   for (int mode = 1; mode <= kModes; ++mode) plan.Mode(mode, "Mode " + std::to_string(mode));
-  plan.Instrument(1, "Level", 1)
-      .Instrument(2500, "Order spectrum", 3)
-      .Instrument(2001, "Order track", 2)
-      .Instrument(2100, "Spectrogram", 5)
-      .Channel(1, "Gearbox front")
-      .Channel(2, "Gearbox rear")
-      .Channel(3, "Input shaft")
-      .Channel(4, "Output shaft")
-      .Location(1, "Housing")
-      .Location(2, "Bearing")
-      .Location(3, "Flange")
-      .Signal(2, "Acceleration", kDb)
-      .LearnProcedure(kForever, -1, 0, kTimeConstant);
-  for (int i = 0; i < kSingleValues; ++i)
-    plan.Parameter(SingleValueKey(i).parameter(), 1, "Level " + std::to_string(i));
-  for (int i = 0; i < kSpectra; ++i)
-    plan.Parameter(SpectrumKey(i).parameter(), 2500, "Spectrum " + std::to_string(i));
+  AddPartDefinitions(plan);
+  plan.LearnProcedure(kForever, -1, 0, kTimeConstant);
   for (int t = 0; t < kScalarTracks; ++t)
     plan.Parameter(ScalarTrackKey(t).parameter(), 2001, "Order " + std::to_string(t));
   plan.Parameter(SpectrogramKey(0).parameter(), 2100, "Spectrogram");

@@ -88,25 +88,10 @@ bool InstallPlan() {
     plan.Mode(mode, "Mode " + std::to_string(mode))
         .TriggerAxis(mode, kTrigger, 1, kSpeedSignal, kAxisStart, kAxisStep, kTrackPoints);
   }
-  plan.Instrument(1, "Level", 1)
-      .Instrument(2500, "Order spectrum", 3)
-      .Instrument(2001, "Order track", 2)
-      .Instrument(2100, "Spectrogram", 5)
-      .Channel(1, "Gearbox front")
-      .Channel(2, "Gearbox rear")
-      .Channel(3, "Input shaft")
-      .Channel(4, "Output shaft")
-      .Location(1, "Housing")
-      .Location(2, "Bearing")
-      .Location(3, "Flange")
-      .Signal(kSpeedSignal, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
-      .Signal(2, "Acceleration", kDb)
+  AddPartDefinitions(plan);
+  plan.Signal(kSpeedSignal, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
       .Trigger(kTrigger, "Input shaft speed")
       .LearnProcedure(kProcedure, -1, kBaseLearns, kTimeConstant);
-  for (int i = 0; i < kSingleValues; ++i)
-    plan.Parameter(SingleValueKey(i).parameter(), 1, "Level " + std::to_string(i));
-  for (int i = 0; i < kSpectra; ++i)
-    plan.Parameter(SpectrumKey(i).parameter(), 2500, "Spectrum " + std::to_string(i));
   for (int t = 0; t < kScalarTracks; ++t)
     plan.Parameter(ScalarTrackKey(t).parameter(), 2001, "Order " + std::to_string(t),
                    QVInstrumentParam::eval_upper, kTrigger);
