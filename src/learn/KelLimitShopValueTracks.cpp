@@ -1,6 +1,7 @@
 // The limits of scalar tracks: per trigger position a learned upper and lower limit by the
 // limit rule, then bounded by the quantity's two polygons laid over the trigger axis.
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <iterator>
@@ -50,12 +51,24 @@ void ApplyKind(KelStoreTrackPoint& point, CKelLimitShop::ePolyLimit kind, bool l
   }
 }
 
-// The cell of a polygon corner. On a falling axis a corner above the axis start moves one cell
-// on, so that the corner's own cell is not taken twice by neighbouring segments.
+// The low and high end of a trigger interval on its axis, whichever way the axis runs. Polygons
+// are laid over the axis by these ends: a coast-down from 4,000 to 800 rpm spans 800..4,000 as a
+// run-up over the same speeds does.
+double LowEnd(const CTriggerStore::CInterval& interval) {
+  return std::min(interval.start(), interval.stop());
+}
+double HighEnd(const CTriggerStore::CInterval& interval) {
+  return std::max(interval.start(), interval.stop());
+}
+
+// The cell of a polygon corner. Cells grow with x on a rising axis and fall with it on a falling
+// one; there a corner above the axis' low end moves one cell on, so that a segment covers the
+// axis positions from its left corner up to (not including) its right corner on both kinds of
+// axis, and no corner's cell is taken by two segments.
 bool CornerCell(const CTriggerStore::CInterval& interval, unsigned dimension, float x,
                 int64_t& cell) {
   if (!CTriggerStore::cell(interval, dimension, x, cell, true)) return false;
-  if (!interval.raising() && interval.start() < x) ++cell;
+  if (!interval.raising() && LowEnd(interval) < x) ++cell;
   return true;
 }
 
@@ -222,7 +235,7 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
 
   float x0 = first->second.x;
   float y0 = first->second.y;
-  const bool startsBefore = x0 < interval.stop();
+  const bool startsBefore = x0 < HighEnd(interval);
   for (auto corner = std::next(first); corner != last; ++corner) {
     const float x1 = corner->second.x;
     const float y1 = corner->second.y;
@@ -230,7 +243,10 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
     int64_t c1 = 0;
     if (CornerCell(interval, dimension, x0, c0) && CornerCell(interval, dimension, x1, c1)) {
       const float slope = (y1 - y0) / (x1 - x0);
-      for (auto point = points.lower_bound(c0); point != points.end() && point->first < c1;
+      // On a falling axis a segment with rising x runs from the higher cell to the lower.
+      const int64_t first = std::min(c0, c1);
+      const int64_t end = std::max(c0, c1);
+      for (auto point = points.lower_bound(first); point != points.end() && point->first < end;
            ++point) {
         float x = 0.0f;
         CTriggerStore::position(interval, point->first, dimension, x);
@@ -241,5 +257,5 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
     x0 = x1;
     y0 = y1;
   }
-  return startsBefore && x0 > interval.start();
+  return startsBefore && x0 > LowEnd(interval);
 }

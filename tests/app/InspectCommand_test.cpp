@@ -58,25 +58,22 @@ std::string HistoryFile(uint32_t historyCount, const std::vector<Row>& rows) {
 // The limit each demo single value carries (index in DemoSingleValues order). Three parts
 // reach none of the 20 base learns of the plan's learn procedure, so each value is limited by
 // the largest allowed limit of the plan: body sound RMS 108 (104 in mode 6), peak 118, drag
-// torque 4.5. The oil temperature (index 13) is evaluated against an interval, which a single
-// value has no limit for: it is not evaluated and keeps the largest allowed limit, 90; it has no
-// learn procedure, so it learns nothing.
+// torque 4.5, oil temperature 90.
 struct DemoLimit {
   int evalMode;
   std::string evalText;
   float limit;
-  bool learns;
 };
 DemoLimit DemoLimitOf(size_t index) {
-  if (index == 13) return {0, "none", 90.0f, false};
-  if (index == 14) return {2, "upper", 4.5f, true};
-  if (index == 12) return {2, "upper", 104.0f, true};
-  return {2, "upper", index % 3 == 1 ? 118.0f : 108.0f, true};
+  if (index == 13) return {2, "upper", 90.0f};
+  if (index == 14) return {2, "upper", 4.5f};
+  if (index == 12) return {2, "upper", 104.0f};
+  return {2, "upper", index % 3 == 1 ? 118.0f : 108.0f};
 }
 // The mean a value's limit was made from: what was learned before its part (nothing before the
 // first part; the quiet simulation repeats the nominal value).
-double DemoMean(const SingleValue& value, const DemoLimit& limit, int part) {
-  return part == 0 || !limit.learns ? 0.0 : value.nominal;
+double DemoMean(const SingleValue& value, int part) {
+  return part == 0 ? 0.0 : value.nominal;
 }
 std::string Number(double x) {
   std::ostringstream text;
@@ -115,7 +112,7 @@ TEST(InspectCommandTest, HistoryOfARunAsTextWithIdsOrNames) {
       sections.push_back(std::to_string(SectionOf(part, value.modeIndex)));
       endings.push_back(", position 0, eval mode " + std::to_string(limit.evalMode) + " (" +
                         limit.evalText + "), aux 0, limit " + Number(limit.limit) + ", mean ");
-      means.push_back(DemoMean(value, limit, part));
+      means.push_back(DemoMean(value, part));
     }
   }
   EXPECT_EQ(Lines(ids.out, "quantity ", "\n"), keys);
@@ -183,7 +180,7 @@ TEST(InspectCommandTest, HistoryOfARunAsJson) {
       // The simulation's scatter of a quantity without noise is a normal of 1e-6.
       EXPECT_NEAR(entry["value"].get<double>(), expected[i].nominal, 1e-4) << i;
       const DemoLimit limit = DemoLimitOf(i);
-      const double mean = DemoMean(expected[i], limit, part);
+      const double mean = DemoMean(expected[i], part);
       if (mean == 0.0)
         EXPECT_EQ(entry["mean"].get<double>(), 0.0) << i;
       else

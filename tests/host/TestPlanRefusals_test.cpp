@@ -160,11 +160,13 @@ TEST_F(TestPlanRefusalTest, ContradictionsInsideThePlanAreRefusedAtTheirEntry) {
             "Test plan 'bad.json', at /quantities/7/key: quantity [1, 2001, 1, 1, 400, 2]: "
             "expected exactly one tracked axis of trigger 1 in mode 1, not 2 (the track is "
             "recorded over it)\n");
-  // The largest code leaves no room for the code of the upper limit.
+  // The largest code leaves no room for the code of the upper limit (the oil temperature,
+  // parameter 110, checked within a window).
   EXPECT_EQ(RefusalOf([](json& p) {
               p["errorCodes"].push_back(
                   {{"code", 2147483647}, {"text", "last"}, {"priority", 1}, {"severity", 1}});
               p["quantities"][56]["store"]["errorCode"] = 2147483647;
+              p["parameters"][2]["evalMode"] = 3;
             }),
             "Test plan 'bad.json', at /quantities/56/store/errorCode: quantity [7, 2, 3, 3, 110, "
             "4]: expected an error code below 2147483647 (an interval quantity reports its upper "

@@ -85,7 +85,7 @@ TEST_F(TestPlanTest, DemoPlanAnswersEveryTable) {
   EXPECT_EQ(params.LimCValue().at(QClavis(2, 2500, 1, 1, 200, 2)).upperPolygon, 10);
   EXPECT_EQ(params.LimArea().at(QClavis(1, 2100, 1, 1, 410, 2)).upper, 112.0f);
   EXPECT_EQ(params.IpTrackPolygon().at(QClavis(3, 10001, 1, 1, 501, 2)).polygon, 21);
-  EXPECT_EQ(params.InstrumentParam().at(QIdx1(110)).evalMode, QVInstrumentParam::eval_interval);
+  EXPECT_EQ(params.InstrumentParam().at(QIdx1(110)).evalMode, QVInstrumentParam::eval_upper);
   EXPECT_EQ(params.LearnProcedures().at(QIdx1(2)).baseLearns, 30u);
   EXPECT_EQ(params.ErrorCode().at(QIdx1(1301)).priority, 80);
   EXPECT_EQ(params.ErrorCode().at(QIdx1(1301)).externalCode, 4301);
@@ -162,7 +162,8 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
   EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["signals"][0]["unit"]["factor"] = 1e39; }),
             "Test plan 'bad.json', at /signals/0/unit/factor: expected a number within the range "
             "of a float\n");
-  EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["errorCodes"].erase(15); }),
+  // The oil temperature (parameter 110) as an interval would report too high with 1601.
+  EXPECT_EQ(RefusalOf([](nlohmann::json& p) { p["parameters"][2]["evalMode"] = 3; }),
             "Test plan 'bad.json', at /quantities/56/store/errorCode: quantity [7, 2, 3, 3, 110, "
             "4]: expected error code 1601 to be defined too (an interval quantity reports its "
             "upper limit with code + 1)\n");

@@ -30,9 +30,16 @@ float Correction(uint32_t count, long tc) {
   return n > 1 ? static_cast<float>(static_cast<double>(n) / static_cast<double>(n - 1)) : 0.0f;
 }
 
+double LowEnd(const Axis& axis) {
+  return std::min(axis.start, axis.start + (axis.count - 1) * axis.step);
+}
+double HighEnd(const Axis& axis) {
+  return std::max(axis.start, axis.start + (axis.count - 1) * axis.step);
+}
+
 int64_t CellOf(const Axis& axis, float x) {
   int64_t cell = std::llround((static_cast<double>(x) - axis.start) / axis.step);
-  if (axis.step < 0 && axis.start < x) ++cell;
+  if (axis.step < 0 && LowEnd(axis) < x) ++cell;
   return cell;
 }
 
@@ -51,8 +58,7 @@ struct Reference {
   // kind: 0 upper ceiling, 1 upper floor, 2 lower ceiling, 3 lower floor.
   bool Polygon(const std::vector<CVPoint>& corners, int kind) {
     if (corners.empty()) return true;
-    const double stop = axis.start + (axis.count - 1) * axis.step;
-    const bool startsBefore = corners[0].x < stop;
+    const bool startsBefore = corners[0].x < HighEnd(axis);
     for (size_t i = 1; i < corners.size(); ++i) {
       const CVPoint a = corners[i - 1];
       const CVPoint b = corners[i];
@@ -60,7 +66,7 @@ struct Reference {
       const int64_t c1 = CellOf(axis, b.x);
       const float slope = (b.y - a.y) / (b.x - a.x);
       for (auto& [cell, point] : points) {
-        if (cell < c0 || cell >= c1) continue;
+        if (cell < std::min(c0, c1) || cell >= std::max(c0, c1)) continue;
         const auto x = static_cast<float>(axis.start + static_cast<double>(cell) * axis.step);
         const float y = (x - a.x) * slope + a.y;
         const bool enough = LearnedEnough(cell);
@@ -73,7 +79,7 @@ struct Reference {
           point.lowerLimit = !enough ? y : (y > point.lowerLimit ? y : point.lowerLimit);
       }
     }
-    return startsBefore && corners.back().x > axis.start;
+    return startsBefore && corners.back().x > LowEnd(axis);
   }
 };
 

@@ -239,39 +239,48 @@ TEST_F(TrackLimitTest, PolygonOutsideTheTriggerIntervalIsReported) {
   }
 }
 
-TEST_F(TrackLimitTest, FallingAxisShiftsCornersAboveTheStartByOneCell) {
-  // Axis 4000 − 10·cell. Cells grow as x falls, so a polygon bounds points on this axis only
-  // when its corners run from high to low x — which the plan check refuses, but a parameter
-  // database may hold. Polygon (4200, 10) – (4100, 20) – (3000, 20): the corners above the start
-  // lie at cells −20 and −10 and move to −19 and −9; 3000 lies at cell 100 and stays. Without
-  // learn procedure the upper limit becomes the polygon on [−19, 100); elsewhere it stays
-  // around the value (100 ± 11).
+TEST_F(TrackLimitTest, FallingAxisShiftsCornersAboveTheLowEndByOneCell) {
+  // Axis 4000 − 10·cell, spanning 800..4000. Cells grow as x falls, so a corner above the low
+  // end (800) moves one cell on and each segment covers the positions from its left corner up
+  // to, not including, its right corner, as on a rising axis. Polygon (3000, 20) – (3500, 30) –
+  // (3600, 30) lies at cells 100, 50 and 40 and moves to 101, 51 and 41. Without learn
+  // procedure the upper limit becomes the polygon on cells 41..100 (x 3590 down to 3000); the
+  // points at x 3600 and 2990 keep their limits around the value (100 ± 11).
   TestPlan::Builder plan = TrackPlan();
-  plan.Polygon(kFallingPolygon, {{4200, 10}, {4100, 20}, {3000, 20}});
-  InstallUnchecked(plan);
-  for (int64_t cell : {-20, -19, -10, 0, 99, 100}) TrackPoint(falling, cell, 100.0f);
+  plan.Polygon(kFallingPolygon, {{3000, 20}, {3500, 30}, {3600, 30}});
+  ASSERT_TRUE(plan.Install());
+  for (int64_t cell : {40, 41, 50, 51, 75, 100, 101}) TrackPoint(falling, cell, 100.0f);
   EXPECT_FALSE(shop.GenerateValueTrackLimits());
-  // The stop (800) lies below the start, so the first corner (4200) does not lie below the stop:
-  // the polygon counts as not overlapping.
+  // The polygon overlaps the axis: only the missing learn procedure is reported.
   EXPECT_EQ(Texts(output),
             (std::vector<std::string>{
-                kKeyPrefix + "No learn procedure found for '" + Text(falling) + "'\n",
-                kKeyPrefix + "Polygon doesn't overlap with trigger interval for '" + Text(falling) +
-                    "'\n",
-                kSummary}));
+                kKeyPrefix + "No learn procedure found for '" + Text(falling) + "'\n", kSummary}));
   const std::vector<std::pair<int64_t, float>> expectedUpper = {
-      {-20, 111.0f}, {-19, 11.0f}, {-10, 20.0f}, {0, 20.0f}, {99, 20.0f}, {100, 111.0f}};
+      {40, 111.0f}, {41, 30.0f},  {50, 30.0f},  {51, 29.8f},
+      {75, 25.0f},  {100, 20.0f}, {101, 111.0f}};
   for (const auto& [cell, upper] : expectedUpper)
     EXPECT_EQ(Point(falling, cell).upperLimit, upper) << "cell " << cell;
 }
 
-TEST_F(TrackLimitTest, PolygonWithRisingCornersBoundsNothingOnAFallingAxis) {
-  // The plan's polygon 12, (3000, 20) – (3500, 20), lies at cells 100 and 50: an empty range.
-  // Its first corner does not lie below the stop (800): not overlapping either.
-  for (int64_t cell : {50, 75, 100}) TrackPoint(falling, cell, 100.0f);
-  EXPECT_FALSE(shop.GenerateValueTrackLimits());
-  EXPECT_EQ(output.Lines().size(), 3u);
-  for (int64_t cell : {50, 75, 100}) EXPECT_EQ(Point(falling, cell).upperLimit, 111.0f);
+TEST_F(TrackLimitTest, PolygonsBeyondEitherEndOfAFallingAxisDoNotOverlap) {
+  // Axis 4000 down to 800: a polygon wholly above 4000 or wholly below 800 misses it, whichever
+  // way the axis runs; its points keep the limits around the value.
+  for (const std::vector<CVPoint>& corners :
+       {std::vector<CVPoint>{{4000, 20}, {4500, 20}}, std::vector<CVPoint>{{300, 20}, {800, 20}}}) {
+    TestPlan::Builder plan = TrackPlan();
+    plan.Polygon(kFallingPolygon, corners);
+    ASSERT_TRUE(plan.Install());
+    output.Clear();
+    TrackPoint(falling, 160, 100.0f);
+    EXPECT_FALSE(shop.GenerateValueTrackLimits());
+    EXPECT_EQ(Texts(output),
+              (std::vector<std::string>{
+                  kKeyPrefix + "No learn procedure found for '" + Text(falling) + "'\n",
+                  kKeyPrefix + "Polygon doesn't overlap with trigger interval for '" +
+                      Text(falling) + "'\n",
+                  kSummary}));
+    EXPECT_EQ(Point(falling, 160).upperLimit, 111.0f);
+  }
 }
 
 TEST_F(TrackLimitTest, TracksWithoutTriggerAxisAreReportedAndKeepTheirPoints) {
