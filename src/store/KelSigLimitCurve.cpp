@@ -84,22 +84,29 @@ KelSigLimitCurve& KelSigLimitCurve::operator=(const KelSigCurve& curve) {
 }
 
 void KelSigLimitCurve::touch() {
-  if (!Shared(curve_) && !Shared(limit_)) return;
-  if (curve_) curve_ = curve_->Clone();
-  if (limit_) limit_ = limit_->Clone();
+  TouchCurve();
+  TouchLimit();
+}
+
+void KelSigLimitCurve::TouchCurve() {
+  if (Shared(curve_)) curve_ = curve_->Clone();
+}
+
+void KelSigLimitCurve::TouchLimit() {
+  if (Shared(limit_)) limit_ = limit_->Clone();
 }
 
 KelSigLimitCurve& KelSigLimitCurve::operator+=(const KelSigLimitCurve& other) {
   if (!FitTogether(other) || size_ == 0 || !other.curve_) return *this;
   const handle_t source = other.curve_;
-  touch();
+  TouchCurve();
   DVL::VectorAdd(curve_->data(), source->data(), size_);
   return *this;
 }
 
 KelSigLimitCurve& KelSigLimitCurve::operator/=(float f) {
   if (size_ == 0) return *this;
-  touch();
+  TouchCurve();
   if (f == 0.0f) {
     DVL::SetConstant(curve_->data(), 0.0f, size_);
   } else {
@@ -111,7 +118,7 @@ KelSigLimitCurve& KelSigLimitCurve::operator/=(float f) {
 void KelSigLimitCurve::maximize(const KelSigLimitCurve& other) {
   if (!FitTogether(other) || size_ == 0 || !other.curve_) return;
   const handle_t source = other.curve_;
-  touch();
+  TouchCurve();
   DVL::VectorMaximum(curve_->data(), source->data(), size_);
 }
 
@@ -140,7 +147,7 @@ KelSigCurve KelSigLimitCurve::Limit() const {
 }
 
 float* KelSigLimitCurve::LimitData() {
-  touch();
+  TouchLimit();
   return limit_ ? limit_->data() : nullptr;
 }
 

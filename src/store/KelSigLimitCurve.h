@@ -2,8 +2,10 @@
 // KelSigLimitCurve: a curve together with its limit curve, the limit's direction and the
 // smallest distance of the curve to its limit as recorded by the evaluation.
 //
-// Both sample buffers are shared between copies, as for KelSigCurve; touch() makes private
-// copies of both when either is shared.
+// Both sample buffers are shared between copies, as for KelSigCurve. Each is copied when it is
+// written while shared, and only that one: writing the limit (LimitData) leaves the measured
+// curve shared with the buffer it arrived in, and the curve operations leave the limit shared.
+// touch() makes both private.
 //
 // Invariant: both buffers hold exactly size() samples (both are null when size() is 0). Every
 // constructor, assignment, resize and read keeps it, so the sample blocks can be walked for
@@ -64,7 +66,7 @@ class KelSigLimitCurve : public QValueStoreItemBase {
   KelSigCurve Curve() const;
   KelSigCurve Limit() const;
   const float* CurveData() const { return curve_ ? curve_->data() : nullptr; }
-  float* LimitData();  // touches first
+  float* LimitData();  // makes the limit private first
   const float* LimitData() const { return limit_ ? limit_->data() : nullptr; }
   const handle_t& CurveHandle() const { return curve_; }
   const handle_t& LimitHandle() const { return limit_; }
@@ -98,6 +100,9 @@ class KelSigLimitCurve : public QValueStoreItemBase {
   void touch();
 
  private:
+  void TouchCurve();
+  void TouchLimit();
+
   handle_t curve_;
   handle_t limit_;
   uint32_t size_ = 0;

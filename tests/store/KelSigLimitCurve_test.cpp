@@ -66,14 +66,15 @@ TEST(KelSigLimitCurve, BuildingFromCurvesSharesBuffers) {
   EXPECT_FALSE(std::get<2>(assigned.MinLimDist()));
 }
 
-TEST(KelSigLimitCurve, WritingACopyCopiesBothBuffers) {
+TEST(KelSigLimitCurve, WritingACopyCopiesTheWrittenBufferOnly) {
   const KelSigLimitCurve original = Sample();
   KelSigLimitCurve copy = original;
   EXPECT_EQ(copy.CurveHandle().get(), original.CurveHandle().get());
   EXPECT_EQ(copy.LimitHandle().get(), original.LimitHandle().get());
 
+  // Writing the limit keeps the measured curve shared.
   copy.LimitData()[0] = 1.0f;
-  EXPECT_NE(copy.CurveHandle().get(), original.CurveHandle().get());
+  EXPECT_EQ(copy.CurveHandle().get(), original.CurveHandle().get());
   EXPECT_NE(copy.LimitHandle().get(), original.LimitHandle().get());
   EXPECT_EQ(LimitOf(original), (std::vector<float>{95, 96, 97}));
   EXPECT_EQ(LimitOf(copy), (std::vector<float>{1, 96, 97}));
@@ -106,6 +107,13 @@ TEST(KelSigLimitCurve, WritingACopyCopiesBothBuffers) {
   EXPECT_EQ(copy.MinLimDist(), std::make_tuple(-2.5f, 1u, true));
   copy.ResetMinLimDist();
   EXPECT_EQ(copy.MinLimDist(), std::make_tuple(0.0f, 0u, false));
+
+  // Writing the curve keeps the limit shared.
+  KelSigLimitCurve divided = original;
+  divided /= 2.0f;
+  EXPECT_NE(divided.CurveHandle().get(), original.CurveHandle().get());
+  EXPECT_EQ(divided.LimitHandle().get(), original.LimitHandle().get());
+  EXPECT_EQ(CurveOf(original), (std::vector<float>{80.5f, 92.25f, 101}));
 }
 
 TEST(KelSigLimitCurve, FileFormRoundTripsWithExactBytes) {
