@@ -155,15 +155,20 @@ TEST(EvalVectorRoutines, SqrSumExactInItsDocumentedOrder) {
   const float withInf[] = {1.0f, -kInf, 2.0f}, withNaN[] = {1.0f, kNaN, kInf};
   EXPECT_EQ(DVL::VectorSqrSum(withInf, 3), kInf);
   EXPECT_TRUE(std::isnan(DVL::VectorSqrSum(withNaN, 3)));
-  // 4096² + 1² is 2^24 + 1, halfway between two floats; fourteen (2^-15)² in their own partial
-  // sums survive the folding and tip it up to 2^24 + 2. One running sum, in double or in float,
-  // loses them and rounds to even, 2^24.
-  std::vector<float> tipping(16, 0x1p-15f);
-  tipping[0] = 4096.0f, tipping[1] = 1.0f;
-  EXPECT_EQ(DVL::VectorSqrSum(tipping.data(), 16), 16777218.0f);
-  double running = 0.0;
-  for (float x : tipping) running += double(x) * double(x);
-  EXPECT_EQ(float(running), 16777216.0f);
+  // 4096² + 1² is 2^24 + 1, halfway between two floats; (2^-15)² pieces kept in partial sums of
+  // their own survive the folding and tip it up to 2^24 + 2. One running sum, or pieces of the
+  // tail (after the last whole block of 16) all added to one partial sum, lose them and round
+  // to even, 2^24.
+  std::vector<float> inTheBlock(16, 0x1p-15f), inTheTail(31, 0x1p-15f);
+  for (std::vector<float>* tipping : {&inTheBlock, &inTheTail}) {
+    std::vector<float>& v = *tipping;
+    if (v.size() > 16) std::fill(v.begin(), v.begin() + 16, 0.0f);
+    v[0] = 4096.0f, v[1] = 1.0f;
+    EXPECT_EQ(DVL::VectorSqrSum(v.data(), v.size()), 16777218.0f) << v.size();
+    double running = 0.0;
+    for (float x : v) running += double(x) * double(x);
+    EXPECT_EQ(float(running), 16777216.0f) << v.size();
+  }
 }
 
 TEST(EvalVectorRoutines, MaxMinIdxAndFirstNonFiniteExact) {
