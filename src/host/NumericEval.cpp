@@ -1,11 +1,10 @@
-// The routines of spectral evaluation (contracts in Numeric.h). Each one is a plain pass the
-// compiler vectorises (over 16 lanes that hold the elements i with the same i % 16, or over
-// blocks tested for any hit), followed where needed by a scalar pass that finds the first bin. The
-// lanes never reorder arithmetic that rounds (a maximum, a minimum or a flag is exact whatever the
-// order), and the one sum is kept in the same 16 partial sums on every instruction set, so every
-// clone gives the same bits.
+// The routines of spectral evaluation (contracts in Numeric.h). Each is a plain pass the compiler
+// vectorises (an integer maximum or minimum, blocks tested for any hit, 16 partial sums),
+// followed where needed by a pass that finds the first bin. Only the sum rounds, and it is kept
+// in the same 16 partial sums on every instruction set; a maximum, a minimum or a flag is exact
+// in any order. So every clone gives the same bits.
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "host/Numeric.h"
@@ -15,6 +14,7 @@ namespace DVL {
 
 namespace {
 
+// The partial sums of VectorSqrSum.
 constexpr size_t kLanes = 16;
 // The searches for a first bin test blocks of this many for any hit first: a loop of 64 with an
 // integer "or" is what the compiler turns into vector compares.
@@ -27,15 +27,26 @@ inline size_t IndexableLength(size_t n) {
   return n < kMost ? n : kMost;
 }
 
-// The orders of the extremum search. Wins(x, kept): x replaces the kept value. kNone: the
-// result when there is nothing to look at.
+// A float as an integer in the same order (−0 just below +0), so that the largest and smallest
+// are integer maxima and minima, which vectorise; NaN has a key too but is looked for apart.
+// The map is its own inverse.
+inline int32_t OrderedKey(float x) {
+  const int32_t bits = std::bit_cast<int32_t>(x);
+  return bits ^ ((bits >> 31) & 0x7fffffff);
+}
+inline float FromOrderedKey(int32_t key) {
+  return std::bit_cast<float>(key ^ ((key >> 31) & 0x7fffffff));
+}
+
+// The orders of the extremum search. Pick: the winner of two keys. kNone: the result when
+// there is nothing to look at.
 struct Largest {
   static constexpr float kNone = -kInf;
-  static bool Wins(float x, float kept) { return x > kept; }
+  static int32_t Pick(int32_t a, int32_t b) { return a > b ? a : b; }
 };
 struct Smallest {
   static constexpr float kNone = kInf;
-  static bool Wins(float x, float kept) { return x < kept; }
+  static int32_t Pick(int32_t a, int32_t b) { return a < b ? a : b; }
 };
 
 // The first i in from..n-1 where hit(i); n when there is none. Whole blocks are tested for any
@@ -53,12 +64,6 @@ inline size_t FirstWhere(Hit hit, size_t from, size_t n) {
   return n;
 }
 
-// A NaN wins over everything and, once kept, stays (every comparison with it fails).
-template <typename Order>
-inline float Keep(float kept, float x) {
-  return (Order::Wins(x, kept) || x != x) ? x : kept;
-}
-
 // Whether x takes the place of the kept largest value under that rule: a larger number or
 // the first NaN.
 inline bool Replaces(float kept, float x) {
@@ -72,19 +77,19 @@ inline float ExtremeAndFirstIndex(ValueAt valueAt, size_t n, unsigned& index) {
   n = IndexableLength(n);
   if (n == 0) return Order::kNone;
 
-  float lane[kLanes];
-  for (size_t j = 0; j < kLanes; ++j) lane[j] = Order::kNone;
-  size_t i = 0;
-  for (; i + kLanes <= n; i += kLanes)
-    for (size_t j = 0; j < kLanes; ++j) lane[j] = Keep<Order>(lane[j], valueAt(i + j));
-  for (; i < n; ++i) lane[0] = Keep<Order>(lane[0], valueAt(i));
-  float extreme = lane[0];
-  for (size_t j = 1; j < kLanes; ++j) extreme = Keep<Order>(extreme, lane[j]);
+  // One pass for the extreme key and whether there is a NaN.
+  int32_t extremeKey = OrderedKey(Order::kNone);
+  unsigned nan = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const float x = valueAt(i);
+    nan |= x != x;
+    extremeKey = Order::Pick(extremeKey, OrderedKey(x));
+  }
 
   // The first bin holding it: the first NaN for a NaN, else the first equal value. One is
   // there: the extreme is one of the values, or kNone when every value equals kNone.
-  size_t at = extreme != extreme
-                  ? FirstWhere([&](size_t k) { return valueAt(k) != valueAt(k); }, 0, n)
+  const float extreme = FromOrderedKey(extremeKey);
+  size_t at = nan ? FirstWhere([&](size_t k) { return valueAt(k) != valueAt(k); }, 0, n)
                   : FirstWhere([&](size_t k) { return valueAt(k) == extreme; }, 0, n);
   if (at == n) at = 0;  // cannot happen; keeps the read below inside the array regardless
   index = static_cast<unsigned>(at);
@@ -98,9 +103,7 @@ inline bool OverLimit(float d) {
 
 // NaN or ±inf: every exponent bit set.
 inline bool NonFinite(float x) {
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return (bits & 0x7f800000u) == 0x7f800000u;
+  return (std::bit_cast<uint32_t>(x) & 0x7f800000u) == 0x7f800000u;
 }
 
 }  // namespace
