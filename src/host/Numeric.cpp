@@ -3,18 +3,13 @@
 #include <cmath>
 #include <new>
 
-// One version of a routine per instruction set, chosen by the loader on first use.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
-#define KELVA_VECTOR_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
-#else
-#define KELVA_VECTOR_CLONES
-#endif
+#include "host/VectorClones.h"
 
 namespace DVL {
 
 const char* InstructionSet() {
 #if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
-  // The same order of preference as the clones above.
+  // The same order of preference as KELVA_VECTOR_CLONES.
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx512f")) return "AVX-512";
   if (__builtin_cpu_supports("avx2")) return "AVX2";

@@ -74,6 +74,46 @@ void MinimizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1);
 // v[i] = max(v[i], line(i)) for i in i0..i1, with the NaN rule of MaximizeVectors.
 void MaximizeVectorAndPolygon(float* v, int i0, int i1, float y0, float y1);
 
+// The routines of spectral evaluation (NumericEval.cpp): where and by how much a spectrum a
+// goes over a limit b, and the sums and extremes a band is judged by. Their NaN rule: a NaN is
+// never hidden behind numbers. Where a routine looks for the largest value, a NaN counts as
+// larger than any number and the first NaN wins, so a caller testing `!(d <= 0)` sees a bin
+// that could not be computed as a violation. Indices are unsigned: a routine that returns one
+// looks at the first 4,294,967,295 elements at most (n beyond that is cut to it).
+
+// The largest a[i] − b[i] and, in index, its first bin. When some a[i] − b[i] is NaN (a NaN
+// input, or inf − inf) the result is NaN and index is the first such bin. n == 0: −inf and
+// index 0. Between equal differences (+0 and −0 among them) the first bin wins, and the value
+// returned is that bin's difference.
+float MaxDifference(const float* a, const float* b, size_t n, unsigned& index);
+
+// The next region where a goes over b, from bin start on: a maximal run of consecutive bins
+// where d = a[i] − b[i] is > 0 or NaN, beginning at the first such bin at or after start.
+// position := the bin of the run's largest d (the first on ties; the first NaN when the run has
+// one), next := the bin after the run (n when the run reaches the end); returns true. Returns
+// false, leaving next and position as they were, when no bin from start on is over the limit,
+// start >= n among those cases. So
+//   for (unsigned s = 0, next, p; LocalMaxDifferencePosition(a, b, n, s, next, p); s = next)
+// reports each region once, at its worst bin.
+bool LocalMaxDifferencePosition(const float* a, const float* b, size_t n, unsigned start,
+                                unsigned& next, unsigned& position);
+
+// The sum of v[i]², in double and returned as float. The order is fixed, so every instruction
+// set gives the same bits: v[i]² (exact in double) is added to the partial sum acc[i % 16], in
+// the order of i; then acc[j] += acc[j + 8] for j < 8, acc[j] += acc[j + 4] for j < 4,
+// acc[j] += acc[j + 2] for j < 2, and the result is acc[0] + acc[1]. n == 0 gives +0. NaN and
+// inf propagate as the arithmetic does (an inf gives +inf, a NaN NaN).
+float VectorSqrSum(const float* v, size_t n);
+
+// The largest (smallest) v[i] and, in index, its first bin; a NaN wins: the result is NaN and
+// index the first NaN. Between equal values (+0 and −0 among them) the first bin wins and its
+// value is returned. n == 0: −inf for the largest, +inf for the smallest, and index 0.
+float VectorMaxIdx(const float* v, size_t n, unsigned& index);
+float VectorMinIdx(const float* v, size_t n, unsigned& index);
+
+// The first index whose value is NaN, +inf or −inf; n when every value is finite.
+size_t FirstNonFinite(const float* v, size_t n);
+
 }  // namespace DVL
 
 namespace numeric {
