@@ -29,17 +29,22 @@ class CAlignedMem {
   CAlignedMem() = default;
   // n elements, zero-initialised.
   explicit CAlignedMem(size_t n) { Allocate(n); }
+  // n elements copied from source (the padding up to the alignment is zero); written once, not
+  // zeroed first.
+  CAlignedMem(const T* source, size_t n) {
+    const size_t bytes = Allocate(n, false);
+    if (n == 0) return;
+    std::memcpy(static_cast<void*>(data_), source, n * sizeof(T));
+    std::memset(reinterpret_cast<char*>(data_) + n * sizeof(T), 0, bytes - n * sizeof(T));
+  }
   ~CAlignedMem() { Release(); }
   CAlignedMem(const CAlignedMem&) = delete;
   CAlignedMem& operator=(const CAlignedMem&) = delete;
 
   // A new buffer with the same elements.
   std::shared_ptr<CAlignedMem> Clone() const {
-    auto copy = std::make_shared<CAlignedMem>(size_);
-    if (size_ > 0) {
-      std::memcpy(copy->data_, data_, size_ * sizeof(T));
-      CAlignedMemStats::CountCopy(size_ * sizeof(T));
-    }
+    auto copy = std::make_shared<CAlignedMem>(data_, size_);
+    if (size_ > 0) CAlignedMemStats::CountCopy(size_ * sizeof(T));
     return copy;
   }
 
@@ -55,13 +60,15 @@ class CAlignedMem {
   size_t size() const { return size_; }
 
  private:
-  void Allocate(size_t n) {
-    if (n == 0) return;
+  // Returns the bytes allocated (n elements rounded up to the alignment).
+  size_t Allocate(size_t n, bool zero = true) {
+    if (n == 0) return 0;
     const size_t bytes = (n * sizeof(T) + kAlignment - 1) / kAlignment * kAlignment;
     data_ = static_cast<T*>(::operator new(bytes, std::align_val_t(kAlignment)));
-    std::memset(static_cast<void*>(data_), 0, bytes);
+    if (zero) std::memset(static_cast<void*>(data_), 0, bytes);
     size_ = n;
     CAlignedMemStats::CountAllocation();
+    return bytes;
   }
   void Release() {
     if (data_ != nullptr) ::operator delete(data_, std::align_val_t(kAlignment));

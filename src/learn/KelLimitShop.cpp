@@ -7,10 +7,12 @@
 #include "host/Numeric.h"
 #include "host/Output.h"
 #include "learn/KelLearnMachine.h"
+#include "learn/KelLearnProcedureWalk.h"
 #include "learn/KelLearnStore.h"
 #include "learn/LimitRule.h"
 #include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
+#include "store/SortedCursor.h"
 
 using LimitShopOutput::kKeyMessageStyle;
 using LimitShopOutput::kSummaryStyle;
@@ -30,10 +32,30 @@ void CKelLimitShop::GenerateLimits() {
   GenerateCurveTrackLimits();
 }
 
+// The work list, the parameter tables and the learned table are all ordered by key, so one pass
+// finds each value's records a step on from the previous value's.
+struct CKelLimitShop::SValueLookups {
+  SValueLookups(const CDtParamInstance& params, CKelLearnStore& learnStore)
+      : limits(params.LimSValue()),
+        widthTerms(params.IpParamAndStore()),
+        learned(learnStore.LearnedSingleValue()),
+        baseProcedures(learnStore.LearnProcedureWalk()),
+        keyProcedures(learnStore.LearnProcedureWalk()) {}
+
+  SortedCursor<const lim_svalue_table_t> limits;
+  SortedCursor<const ips_table_t> widthTerms;
+  SortedCursor<CKelLearnStore::svalue_table_t> learned;
+  // The base-mode key's procedure gives the base learns, the key's own the time constant.
+  CKelLearnProcedureWalk baseProcedures;
+  CKelLearnProcedureWalk keyProcedures;
+};
+
 bool CKelLimitShop::GenerateSValueLimits() {
   bool ok = true;
+  SValueLookups lookups(params_, learnStore_);
   for (auto& [key, pending] : valueStore_.FinalScalarStore().ToValidateMap())
-    if (pending.validate != 0 && !PendingSValueLimit(key, pending.value->second)) ok = false;
+    if (pending.validate != 0 && !PendingSValueLimit(key, pending.value->second, lookups))
+      ok = false;
   if (!ok)
     PrWin::Output(PrWin::catWarning, kSummaryStyle,
                   "CKelLimitShop::GenerateSValueLimits(): Some limits couldn't be generated. "
@@ -41,11 +63,11 @@ bool CKelLimitShop::GenerateSValueLimits() {
   return ok;
 }
 
-bool CKelLimitShop::PendingSValueLimit(const QClavis& key, KelStoreSValue& value) {
+bool CKelLimitShop::PendingSValueLimit(const QClavis& key, KelStoreSValue& value,
+                                       SValueLookups& lookups) {
   const QClavis base = WithBaseMode(params_, key);
-  const auto& limits = params_.LimSValue();
-  const auto lim = limits.find(base);
-  if (lim == limits.end()) return true;
+  const auto lim = lookups.limits.Find(base);
+  if (lim == params_.LimSValue().end()) return true;
   const auto& instrumentParams = params_.InstrumentParam();
   const auto ip = instrumentParams.find(QIdx1(base.parameter()));
   if (ip == instrumentParams.end()) {
@@ -54,20 +76,23 @@ bool CKelLimitShop::PendingSValueLimit(const QClavis& key, KelStoreSValue& value
                   params_.FormatClavisText(base).c_str());
     return false;
   }
-  const auto& widthTerms = params_.IpParamAndStore();
-  const auto ips = widthTerms.find(base);
-  if (ips == widthTerms.end()) {
+  const auto ips = lookups.widthTerms.Find(base);
+  if (ips == params_.IpParamAndStore().end()) {
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle, "SValue Limit not parametrized for %s\n",
                   params_.FormatClavisText(base).c_str());
     return false;
   }
-  const int minLearned = MinLearned(base);
+  const QVLearnProcedures* baseProcedure = lookups.baseProcedures.Find(base);
+  const int minLearned = MinLearnedOf(baseProcedure);
   if (minLearned == -1)
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
                   "Found no learn parameters for %s or they specify an undefined procedure\n",
                   params_.FormatClavisText(base).c_str());
-  const KelLearnSValue& learned = learnStore_.LearnedSingleValue().try_emplace(key).first->second;
-  SValueLimits(key, value, learned, lim->second, ip->second, ips->second, minLearned);
+  const KelLearnSValue& learned = lookups.learned.FindOrEmplace(key)->second;
+  const QVLearnProcedures* keyProcedure =
+      key == base ? baseProcedure : lookups.keyProcedures.Find(key);
+  SValueLimitsWith(value, learned, lim->second, ip->second, ips->second, minLearned,
+                   CorrFactorOf(learned.count, keyProcedure));
   return minLearned != -1;
 }
 
@@ -75,10 +100,17 @@ void CKelLimitShop::SValueLimits(const QClavis& key, KelStoreSValue& value,
                                  const KelLearnSValue& learned, const QVLimSValue& lim,
                                  const QVInstrumentParam& ip, const QVIpParamAndStore& ips,
                                  int minLearned) const {
+  SValueLimitsWith(value, learned, lim, ip, ips, minLearned, GetCorrFactor(learned.count, key));
+}
+
+void CKelLimitShop::SValueLimitsWith(KelStoreSValue& value, const KelLearnSValue& learned,
+                                     const QVLimSValue& lim, const QVInstrumentParam& ip,
+                                     const QVIpParamAndStore& ips, int minLearned,
+                                     float correction) {
   const float mean = learned.mean;
   const uint32_t count = learned.count;
   value.mean = mean;
-  const float sigma = numeric::stddev(mean, learned.meanSquare, GetCorrFactor(count, key));
+  const float sigma = numeric::stddev(mean, learned.meanSquare, correction);
   int direction = ip.evalMode;
   const bool enoughLearned =
       count != 0 && static_cast<long long>(count) >= static_cast<long long>(minLearned);
@@ -145,9 +177,12 @@ bool CKelLimitShop::RetrieveSValueLimit(lim_svalue_iterator entry, float& limit,
 }
 
 float CKelLimitShop::GetCorrFactor(unsigned long count, const QClavis& key) const {
-  const auto [timeConstant, found] = learnStore_.ExpTc(key);
-  if (!found) return 0.0f;
-  const long whole = CKelLearnMachine::WholeTimeConstant(timeConstant);
+  return CorrFactorOf(count, learnStore_.LearnProcedureWalk().Find(key));
+}
+
+float CKelLimitShop::CorrFactorOf(unsigned long count, const QVLearnProcedures* procedure) {
+  if (procedure == nullptr) return 0.0f;
+  const long whole = CKelLearnMachine::WholeTimeConstant(procedure->timeConstant);
   const long learned =
       count > static_cast<unsigned long>(LONG_MAX) ? LONG_MAX : static_cast<long>(count);
   return CExpAverFacGenerator::GetCorrFactor(learned, whole);
@@ -159,7 +194,10 @@ float* CKelLimitShop::Scratch(unsigned n) const {
 }
 
 int CKelLimitShop::MinLearned(const QClavis& key) const {
-  const auto [baseLearns, found] = learnStore_.NrOfBaseLearn(key);
-  if (!found) return -1;
-  return static_cast<int>(std::min<unsigned>(baseLearns, INT_MAX));
+  return MinLearnedOf(learnStore_.LearnProcedureWalk().Find(key));
+}
+
+int CKelLimitShop::MinLearnedOf(const QVLearnProcedures* procedure) {
+  if (procedure == nullptr) return -1;
+  return static_cast<int>(std::min<unsigned>(procedure->baseLearns, INT_MAX));
 }

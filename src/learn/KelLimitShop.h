@@ -230,9 +230,17 @@ class CKelLimitShop {
  private:
   // The limit of one pending final scalar (key K, stored value); false when a message was
   // written for it.
-  bool PendingSValueLimit(const QClavis& key, KelStoreSValue& value);
+  struct SValueLookups;  // the records of the pending scalars, found side by side
+  bool PendingSValueLimit(const QClavis& key, KelStoreSValue& value, SValueLookups& lookups);
+  // SValueLimits with the variance correction given.
+  static void SValueLimitsWith(KelStoreSValue& value, const KelLearnSValue& learned,
+                               const QVLimSValue& lim, const QVInstrumentParam& ip,
+                               const QVIpParamAndStore& ips, int minLearned, float correction);
+  // GetCorrFactor for the key's learn procedure (null: none).
+  static float CorrFactorOf(unsigned long count, const QVLearnProcedures* procedure);
   // The number of base learns of the key's learn procedure, or -1 when it has none.
   int MinLearned(const QClavis& key) const;
+  static int MinLearnedOf(const QVLearnProcedures* procedure);
   // The limit curve of one pending curve; false (with a message) when it could not be made.
   bool GenerateSigCurveLimit(const QClavis& key, KelSigLimitCurve& curve, KelLearnCurve& learned,
                              const QVLimCValue& lim) const;
