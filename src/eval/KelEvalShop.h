@@ -4,14 +4,15 @@
 // per evaluation step, after the limit shop has written the limits, and adds the number of
 // errors returned to its own count.
 //
-// Only entries on the to-validate lists of the value store are visited; a stored value is never
-// changed. For every visited quantity K:
+// Only entries on the to-validate lists of the value store are visited, whatever their
+// validation tag; a stored value is never changed. For every visited quantity K:
 //   a. its limit record (LimSValue, LimCValue or LimArea, by kind) is looked up under K; without
 //      one, or with an evaluation switch other than exactly 1, K is skipped silently;
 //   b. with "measurement repetition clears errors", K's earlier errors are deleted;
 //   c. the error code comes from the IpParamAndStore record under K with its mode replaced by
 //      its base mode (virtual modes share the parameters of their base mode). Without such a
-//      record K is not evaluated: one warning line names K and no error is entered for it.
+//      record K is not evaluated: one warning line names K and no error is entered for it (its
+//      earlier errors are still deleted by b).
 //
 // A measured value that is not a finite number (NaN, +inf, -inf) is always a violation of an
 // evaluated quantity, reported once per quantity and evaluation with one warning line
