@@ -1,0 +1,81 @@
+#include "eval/KelEvalShop.h"
+
+#include <cmath>
+
+#include "eval/EvalShopOutput.h"
+#include "learn/LimitShopOutput.h"
+#include "store/KelValueStore.h"
+
+namespace {
+
+constexpr const char* kSingleValues = "CKelEvalShop::EvaluateSingleValues()";
+
+// The margin of a single value to its limit, negative when violated: limit − value for an
+// upper limit (mode 2), value − limit for any other mode.
+float SingleValueMargin(const KelStoreSValue& value) {
+  const float margin = value.limit - value.value;
+  return value.evalMode == QVInstrumentParam::eval_upper ? margin : -margin;
+}
+
+}  // namespace
+
+CKelEvalShop::CKelEvalShop(CDtParamInstance& params, CKelValueStore& valueStore,
+                           CResultShop& resultShop, CKelLearnStore& learnStore)
+    : params_(params), valueStore_(valueStore), resultShop_(resultShop), learnStore_(learnStore) {}
+
+CKelEvalShop::~CKelEvalShop() = default;
+
+unsigned CKelEvalShop::Evaluate() {
+  unsigned errors = EvaluateSingleValues();
+  errors += EvaluateScalarTrackLimits();
+  // the spectral evaluator joins here
+  errors += EvaluateCurveTrackLimits();
+  return errors;
+}
+
+unsigned CKelEvalShop::EvaluateSingleValues() {
+  unsigned errors = 0;
+  for (const auto& [key, pending] : valueStore_.FinalScalarStore().ToValidateMap()) {
+    const KelStoreSValue& value = pending.value->second;
+    if (value.evalMode == QVInstrumentParam::eval_none) continue;
+    if (!BeginQuantity(params_.LimSValue(), key)) continue;
+    const std::optional<int> code = ErrorCodeOf(kSingleValues, key);
+    if (!code) continue;
+    const bool finite = std::isfinite(value.value);
+    // A non-finite value violates whatever its limit: a comparison with NaN would let it pass.
+    if (finite && !(SingleValueMargin(value) < 0.0f)) continue;
+    if (!finite) EvalShopOutput::NonFiniteValue(params_, key, value.value, value.position);
+    resultShop_.AddErrorEntry(key, *code, value.value, value.limit, value.mean, value.position);
+    ++errors;
+  }
+  return errors;
+}
+
+std::optional<int> CKelEvalShop::ErrorCodeOf(const char* operation, const QClavis& key) const {
+  const auto& widthTerms = params_.IpParamAndStore();
+  const auto ips = widthTerms.find(LimitShopOutput::WithBaseMode(params_, key));
+  if (ips == widthTerms.end()) {
+    EvalShopOutput::NoErrorCode(params_, operation, key);
+    return std::nullopt;
+  }
+  return ips->second.errorCode;
+}
+
+CKelEvalShop::TrackAxis CKelEvalShop::TrackAxisOf(const CKelTrackStoreBase& store,
+                                                  const char* operation, const QClavis& key) const {
+  TrackAxis axis;
+  const int dimension = store.GetTrackInterval(key, axis.interval);
+  if (dimension >= 0) {
+    axis.dimension = static_cast<unsigned>(dimension);
+  } else {
+    EvalShopOutput::NoTriggerParameters(params_, operation, key);
+    axis.interval.clear();
+  }
+  return axis;
+}
+
+float CKelEvalShop::TrackAxis::PositionOf(int64_t cell) const {
+  float position = 0.0f;
+  CTriggerStore::position(interval, cell, dimension, position);
+  return position;
+}
