@@ -29,6 +29,14 @@ class CAlignedMem {
   CAlignedMem() = default;
   // n elements, zero-initialised.
   explicit CAlignedMem(size_t n) { Allocate(n); }
+  // n elements whose values are unspecified until written (the padding up to the alignment is
+  // zero): for a caller that writes every element at once.
+  struct ForOverwrite {};
+  CAlignedMem(size_t n, ForOverwrite) {
+    const size_t bytes = Allocate(n, false);
+    if (n == 0) return;
+    std::memset(reinterpret_cast<char*>(data_) + n * sizeof(T), 0, bytes - n * sizeof(T));
+  }
   // n elements copied from source (the padding up to the alignment is zero); written once, not
   // zeroed first.
   CAlignedMem(const T* source, size_t n) {

@@ -97,7 +97,7 @@ void CKelLimitShop::CurveTrackLimits(learned_curve_tracks_t& learned, const QVIp
     curve.LimitState(direction);
     const long long count = LearnedCount(learnedCurve, curve);
     if (count == 0 || count < minLearned) {
-      DVL::SetConstant(curve.LimitData(), constant, curve.size());
+      DVL::SetConstant(curve.LimitDataForOverwrite(), constant, curve.size());
       if (learnedCurve.Average().size() == 0) ShapeLearnedLike(learnedCurve, curve);
     } else {
       SigCurveLearnedLimit(key, curve, learnedCurve, ips, direction);

@@ -126,7 +126,7 @@ void CKelLimitShop::SigCurveLearnedLimit(const QClavis& key, KelSigLimitCurve& c
   const float correction = GetCorrFactor(learned.count, key);
   const float* average = learned.Average().data();
   const float* sqAverage = learned.SqAverage().data();
-  float* limit = curve.LimitData();
+  float* limit = curve.LimitDataForOverwrite();
   const uint32_t n = curve.size();
   // The deviations first, over the whole curve, then the limit rule in one plain loop per
   // direction, so that both loops vectorise.

@@ -146,6 +146,12 @@ KelSigCurve KelSigLimitCurve::Limit() const {
   return KelSigCurve(limit_, description_);
 }
 
+float* KelSigLimitCurve::LimitDataForOverwrite() {
+  if (Shared(limit_))
+    limit_ = std::make_shared<CAlignedMem<float>>(size_, CAlignedMem<float>::ForOverwrite{});
+  return limit_ ? limit_->data() : nullptr;
+}
+
 float* KelSigLimitCurve::LimitData() {
   TouchLimit();
   return limit_ ? limit_->data() : nullptr;

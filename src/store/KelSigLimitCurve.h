@@ -67,6 +67,9 @@ class KelSigLimitCurve : public QValueStoreItemBase {
   KelSigCurve Limit() const;
   const float* CurveData() const { return curve_ ? curve_->data() : nullptr; }
   float* LimitData();  // makes the limit private first
+  // The limit's samples for a caller that writes every one of them: a shared limit is replaced
+  // by a new buffer whose samples are unspecified until written, instead of being copied.
+  float* LimitDataForOverwrite();
   const float* LimitData() const { return limit_ ? limit_->data() : nullptr; }
   const handle_t& CurveHandle() const { return curve_; }
   const handle_t& LimitHandle() const { return limit_; }

@@ -108,6 +108,19 @@ TEST(KelSigLimitCurve, WritingACopyCopiesTheWrittenBufferOnly) {
   copy.ResetMinLimDist();
   EXPECT_EQ(copy.MinLimDist(), std::make_tuple(0.0f, 0u, false));
 
+  // A limit written whole gets a buffer of its own without a copy of the shared one; the
+  // curve stays shared.
+  KelSigLimitCurve overwritten = original;
+  const uint64_t copied = CAlignedMemStats::BytesCopied();
+  float* fresh = overwritten.LimitDataForOverwrite();
+  EXPECT_EQ(CAlignedMemStats::BytesCopied(), copied);
+  EXPECT_NE(overwritten.LimitHandle().get(), original.LimitHandle().get());
+  EXPECT_EQ(overwritten.CurveHandle().get(), original.CurveHandle().get());
+  for (uint32_t i = 0; i < overwritten.size(); ++i) fresh[i] = 7.0f;
+  EXPECT_EQ(LimitOf(overwritten), (std::vector<float>{7, 7, 7}));
+  EXPECT_EQ(LimitOf(original), (std::vector<float>{95, 96, 97}));
+  EXPECT_EQ(overwritten.LimitDataForOverwrite(), fresh);  // private now: the same buffer
+
   // Writing the curve keeps the limit shared.
   KelSigLimitCurve divided = original;
   divided /= 2.0f;
