@@ -1,6 +1,8 @@
 // Measured bins that are not finite numbers: always a violation, one error per spectrum.
+#include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "EvalSpecFixture.h"
@@ -86,4 +88,15 @@ TEST_F(EvalSpecNonFiniteTest, NonFiniteBinReportsTheLearnedMean) {
   Spectrum(spectrum, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kNaN}, Constant(4));
   EXPECT_EQ(eval.EvaluateSpectra(), 1u);
   EXPECT_EQ(Errors(), "1/2500/300 51 nan 4 3 at 5.5\n");
+}
+
+TEST_F(EvalSpecNonFiniteTest, LimitBinThatIsNotANumberCountsAsExceeded) {
+  // A limit that could not be computed is never hidden: its bin is a region of its own.
+  std::vector<float> limit = Constant(4);
+  limit[6] = kNaN;
+  KelSigLimitCurve& curve = Spectrum(spectrum, Constant(1), limit);
+  EXPECT_EQ(eval.EvaluateSpectra(), 1u);
+  EXPECT_TRUE(std::isnan(std::get<0>(curve.MinLimDist())));
+  EXPECT_EQ(Errors(), "1/2500/300 51 1 nan 1 at 3\n");
+  EXPECT_EQ(output.Text(), "");
 }
