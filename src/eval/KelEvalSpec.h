@@ -13,9 +13,12 @@
 // A measured bin that is not a finite number (NaN, +inf, −inf) is always a violation: the
 // first one of a spectrum enters one error (the code and instrument of the error vector at
 // that bin, whatever the instrument: a hat never hides a non-finite bin), with a warning line;
-// further non-finite bins add nothing. For the region search a non-finite bin counts as lying
-// exactly on its limit, so no region is reported at a non-finite bin and the finite bins are
-// evaluated as usual (a region interrupted by a non-finite bin becomes two).
+// further non-finite bins add nothing. It is reported for every spectrum instrument, since
+// the bin's value, not its limit, is what failed; under a hat it carries the hat's instrument
+// in its key, so clearing the spectrum's own key on a repeated measurement leaves it. For the
+// region search a non-finite bin counts as lying exactly on its limit, so no region is reported at
+// a non-finite bin and the finite bins are evaluated as usual (a region interrupted by a non-finite
+// bin becomes two).
 //
 // Evaluation mode 3 (interval) has no meaning for a single limit curve: such a spectrum is not
 // evaluated, with one warning line per spectrum; so is a spectrum whose limit curve holds no
