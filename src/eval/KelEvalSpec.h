@@ -21,7 +21,7 @@
 // bin becomes two).
 //
 // Evaluation mode 3 (interval) has no meaning for a single limit curve: such a spectrum is not
-// evaluated, with one warning line per spectrum; so is a spectrum whose limit curve holds no
+// evaluated, with one warning line for each spectrum; so is a spectrum whose limit curve holds no
 // data or whose description does not match its bins.
 
 #include <cstdint>

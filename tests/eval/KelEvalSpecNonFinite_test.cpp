@@ -1,4 +1,4 @@
-// Measured bins that are not finite numbers: always a violation, one error per spectrum.
+// Measured bins that are not finite numbers: always a violation, one error for each spectrum.
 #include <cmath>
 #include <limits>
 #include <string>
