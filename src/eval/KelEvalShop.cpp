@@ -1,5 +1,7 @@
 #include "eval/KelEvalShop.h"
 
+#include "eval/KelEvalSpec.h"
+
 #include <cmath>
 
 #include "eval/EvalShopOutput.h"
@@ -21,16 +23,24 @@ float SingleValueMargin(const KelStoreSValue& value) {
 
 CKelEvalShop::CKelEvalShop(CDtParamInstance& params, CKelValueStore& valueStore,
                            CResultShop& resultShop, CKelLearnStore& learnStore)
-    : params_(params), valueStore_(valueStore), resultShop_(resultShop), learnStore_(learnStore) {}
+    : params_(params),
+      valueStore_(valueStore),
+      resultShop_(resultShop),
+      learnStore_(learnStore),
+      spectral_(std::make_unique<CKelEvalSpec>(params, valueStore, resultShop, learnStore)) {}
 
 CKelEvalShop::~CKelEvalShop() = default;
 
 unsigned CKelEvalShop::Evaluate() {
   unsigned errors = EvaluateSingleValues();
   errors += EvaluateScalarTrackLimits();
-  // the spectral evaluator joins here
+  errors += spectral_->EvaluateSpectra();
   errors += EvaluateCurveTrackLimits();
   return errors;
+}
+
+void CKelEvalShop::ResetSpectralErrorVectors() {
+  spectral_->ResetSpectralErrorVectors();
 }
 
 unsigned CKelEvalShop::EvaluateSingleValues() {

@@ -6,8 +6,10 @@
 //
 // Only entries on the to-validate lists of the value store are visited, whatever their
 // validation tag; a stored value is never changed. For every visited quantity K:
-//   a. its limit record (LimSValue, LimCValue or LimArea, by kind) is looked up under K; without
-//      one, or with an evaluation switch other than exactly 1, K is skipped silently;
+//   a. its limit record (LimSValue, LimCValue or LimArea, by kind) is looked up under K with
+//      its base mode, where the limit shop found the record it made K's limits from (a virtual
+//      mode has no records of its own); without one, or with an evaluation switch other than
+//      exactly 1, K is skipped silently;
 //   b. with "measurement repetition clears errors", K's earlier errors are deleted;
 //   c. the error code comes from the IpParamAndStore record under K with its mode replaced by
 //      its base mode (virtual modes share the parameters of their base mode). Without such a
@@ -20,10 +22,12 @@
 // sequencer's thread only; no locks.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "host/Params.h"
 #include "host/TriggerStore.h"
+#include "learn/LimitShopOutput.h"
 #include "result/ResultShop.h"
 #include "store/KelSigLimitCurve.h"
 #include "store/KelStoreTrackPoint.h"
@@ -34,6 +38,7 @@ class CKelValueStore;
 class CKelTrackStoreBase;
 class CCurveTrackExceedance;
 class CKelLearnStore;
+class CKelEvalSpec;
 
 class CKelEvalShop {
  public:
@@ -47,9 +52,12 @@ class CKelEvalShop {
   CKelEvalShop(const CKelEvalShop&) = delete;
   CKelEvalShop& operator=(const CKelEvalShop&) = delete;
 
-  // Evaluates final single values, scalar tracks and curve tracks, in this order; the number
-  // of errors entered.
+  // Evaluates final single values, scalar tracks, final spectra (through the spectral
+  // evaluator) and curve tracks, in this order; the number of errors entered.
   unsigned Evaluate();
+  // Empties the spectral evaluator's error vectors; the sequencer calls it for every new
+  // candidate.
+  void ResetSpectralErrorVectors();
 
   // Final single values against their one limit: d = limit − value for a stored mode of 2
   // (upper), d = value − limit for any other mode but 0; d < 0 is a violation, so a value equal
@@ -105,12 +113,12 @@ class CKelEvalShop {
   CKelValueStore& valueStore_;
   CResultShop& resultShop_;
   CKelLearnStore& learnStore_;
-  // The spectral evaluator, built from the same four references, joins here.
+  std::unique_ptr<CKelEvalSpec> spectral_;
 };
 
 template <typename LimitTable>
 bool CKelEvalShop::BeginQuantity(const LimitTable& limits, const QClavis& key) {
-  const auto limit = limits.find(key);
+  const auto limit = limits.find(LimitShopOutput::WithBaseMode(params_, key));
   if (limit == limits.end() || limit->second.evaluate != 1) return false;
   if (resultShop_.MeasurementRepetitionClearsErrors()) resultShop_.DeleteErrorEntry(key);
   return true;

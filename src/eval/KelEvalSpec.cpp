@@ -9,6 +9,7 @@
 #include "host/Numeric.h"
 #include "host/Output.h"
 #include "learn/KelLearnStore.h"
+#include "learn/LimitShopOutput.h"
 #include "result/ResultShop.h"
 #include "store/KelValueStore.h"
 
@@ -17,12 +18,7 @@ namespace {
 // Per-key warnings in the plain style.
 constexpr int kKeyMessageStyle = 1;
 
-// The key with its mode replaced by its base mode: parameters and error vectors are kept there.
-QClavis WithBaseMode(const CDtParamInstance& params, const QClavis& key) {
-  QClavis base = key;
-  base.set_mode(params.VirtMode2BaseMode(key.mode()));
-  return base;
-}
+using LimitShopOutput::WithBaseMode;
 
 bool HasDirection(int32_t mode) {
   return mode == QVInstrumentParam::eval_lower || mode == QVInstrumentParam::eval_upper;

@@ -51,6 +51,7 @@ CKelSequencer::CKelSequencer()
     : m_learnStore(m_valueStore, -1),
       m_limitShop(m_valueStore, m_learnStore),
       m_learnFileKeeper(m_learnStore, m_valueStore),
+      m_evalShop(m_params, m_valueStore, m_resultShop, m_learnStore),
       m_lastSerial(mcNeutralSerialIdent) {}
 
 CKelSequencer::~CKelSequencer() {
@@ -243,7 +244,7 @@ void CKelSequencer::insert_candidate(const std::string& /*serial*/) {
   m_resultShop.OnInsertCandidate();
   if (m_dismissHistory != 0) m_valueStore.DismissHistory();
   if (changed) LoadHistory();
-  // The evaluation shop's spectral error vectors are reset here when it joins the sequencer.
+  m_evalShop.ResetSpectralErrorVectors();
   // The main learn store starts empty; the learn-file module (notification 1) gives it the
   // learned data of the part type.
   m_learnStore.PurgeStore();

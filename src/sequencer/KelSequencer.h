@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "eval/KelEvalShop.h"
 #include "host/Module.h"
 #include "host/Params.h"
 #include "learn/KelLearnFileKeeper.h"
@@ -166,7 +167,9 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelLimitShop m_limitShop;
   // The handler of the learn-file module: keeps the main learn store's data across parts.
   CKelLearnFileKeeper m_learnFileKeeper;
-  // Evaluation shop and instrument shop join the sequencer with their own parts of the library.
+  // Compares the pending values with their limits and enters the violations as errors.
+  CKelEvalShop m_evalShop;
+  // The instrument shop joins the sequencer with its own part of the library.
   CModule* m_learnFileModule = nullptr;
   int m_currentMode = -1;
   int m_dismissHistory = 1;

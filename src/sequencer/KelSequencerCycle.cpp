@@ -33,8 +33,7 @@ int CKelSequencer::Evaluate(int mode, Kelva::sequencer_events_t event) {
     m_valueStore.AverageHistory(false, averaging);
   else if (event == Kelva::remove_candidate)
     m_valueStore.AverageHistory(true, averaging);
-  int count = 0;
-  // Step: evaluation against the limits (evaluation shop) joins here and adds its errors.
+  int count = static_cast<int>(m_evalShop.Evaluate());
   if (event == Kelva::remove_candidate || event == Kelva::begin_milestone)
     count += CheckRequestedMeasuringResults();
   m_valueStore.validated();

@@ -61,3 +61,28 @@ TEST_F(SequencerLimitsTest, UntilEnoughIsLearnedTheCycleSetsTheLargestAllowedLim
   EXPECT_EQ(other.limit, 0.0f);
   EXPECT_EQ(other.evalMode, QVInstrumentParam::eval_none);
 }
+
+TEST_F(SequencerLimitsTest, AValueOverItsLimitIsAnErrorAndIsNotLearned) {
+  TestPlan::Builder plan = SequencePlan("T1");
+  plan.Quantity(kLevel, 500, 1.0f, 0.0f, 10.0f)
+      .SValueLimit(kLevel, 0.0f, 100.0f)
+      .ErrorCode(500, "Level too high", 50, 1);
+  ASSERT_TRUE(plan.Install());
+  // Limit 12 from two learned parts of mean 10.
+  sequencer_->LearnStore().LearnedSingleValue()[kLevel] = KelLearnSValue(0, 2, 1, 10.0f, 100.0f);
+  Measure(12.5f);
+  const auto& errors = sequencer_->ResultShop().Errors();
+  ASSERT_EQ(errors.count(kLevel), 1u);
+  const KelStoreError& error = errors.find(kLevel)->second;
+  EXPECT_EQ(error.tuple(), std::make_tuple(500, 12.5f, 12.0f, 10.0f, 0.0f));
+  EXPECT_NE(sequencer_->ResultShop().GetResultForMode(1), NorviDefs::result_ok);
+  // The rejected mode taught the main learn store nothing.
+  EXPECT_EQ(sequencer_->LearnStore().LearnedSingleValue().at(kLevel).count, 2u);
+
+  // The next part starts without errors; a value at its limit passes and is learned.
+  Send(insert_candidate, std::string("A2"));
+  sequencer_->LearnStore().LearnedSingleValue()[kLevel] = KelLearnSValue(0, 2, 1, 10.0f, 100.0f);
+  Measure(12.0f);
+  EXPECT_EQ(sequencer_->ResultShop().Errors().size(), 0u);
+  EXPECT_EQ(sequencer_->LearnStore().LearnedSingleValue().at(kLevel).count, 3u);
+}
