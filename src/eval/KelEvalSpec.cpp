@@ -1,5 +1,7 @@
 #include "eval/KelEvalSpec.h"
 
+#include "eval/EvalShopOutput.h"
+
 #include <cmath>
 #include <string>
 #include <utility>
@@ -38,11 +40,6 @@ ComparedCurves Compared(int32_t mode, const float* measured, const float* limit)
 
 float BinPosition(uint32_t bin, float binWidth) {
   return static_cast<float>(static_cast<double>(bin) * binWidth);
-}
-
-const char* NonFiniteText(float value) {
-  if (std::isnan(value)) return "nan";
-  return value > 0 ? "inf" : "-inf";
 }
 
 // The measured curve with each non-finite bin replaced by its limit, so that the region search
@@ -163,11 +160,7 @@ unsigned CKelEvalSpec::ReportNonFiniteBin(const KelSigLimitCurve& curve, const Q
                                           const CKelSpecErrorVector& errors, uint32_t bin) {
   ReportBin(curve, key, errors, bin);
   const float position = BinPosition(bin, curve.description().Delta(0));
-  PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
-                "CKelEvalShop: '%s' measured a value that is not a finite number (%s) at %g; it "
-                "counts as a violation\n",
-                params_.FormatClavisText(key).c_str(), NonFiniteText(curve.CurveData()[bin]),
-                static_cast<double>(position));
+  EvalShopOutput::NonFiniteValue(params_, key, curve.CurveData()[bin], position);
   return 1;
 }
 
