@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "host/Candidate.h"
@@ -81,8 +82,8 @@ std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool de
       level = std::max(level, q.floor + offset + height * std::exp(-0.5f * d * d));
     }
     if (defective) {
-      const float d = (x - q.defectAt) / 0.15f;
-      level += q.defect * std::exp(-0.5f * d * d);
+      const float d = (x - part.defectOrder) / 0.15f;
+      level += part.defectLevel * std::exp(-0.5f * d * d);
     }
     samples[i] = level;
   }
@@ -91,29 +92,59 @@ std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool de
 
 void CBench::SendFinals(SimPart& part, int mode) {
   CTrain train;
+  // The spectra first: the hats of the mode are taken from them.
+  std::vector<std::vector<float>> spectra(plan_.quantities.size());
+  for (size_t i = 0; i < plan_.quantities.size(); ++i) {
+    const SimQuantity& q = plan_.quantities[i];
+    if (q.key.mode() != mode || !Delivers(part, i) || q.kind != SimQuantity::kSpectrum) continue;
+    const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
+                                   q.unit);
+    spectra[i] = Spectrum(part, q, Defective(part, i), 0.0f);
+    CountNonFinite(spectra[i].data(), spectra[i].size());
+    auto signal = std::make_shared<CSignalieee32>(description, spectra[i], 22,
+                                                  SignalBase::expire_measurement);
+    signal->SetClavis(ToSClavis(q.key));
+    train.AddObject(signal);
+  }
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
     if (q.key.mode() != mode || !Delivers(part, i)) continue;
+    float value = 0.0f;
     if (q.kind == SimQuantity::kScalar) {
-      auto scalar = std::make_shared<CMeasuringResultScalar>();
-      scalar->SetClavis(ToSClavis(q.key));
-      scalar->SetTimeslice(22, SignalBase::expire_measurement);
-      scalar->value = q.nominal + Scatter(part, q) + (Defective(part, i) ? q.defect : 0.0f);
-      CountNonFinite(&scalar->value, 1);
-      scalar->unit = q.unit;
-      train.AddObject(scalar);
-    } else if (q.kind == SimQuantity::kSpectrum) {
-      const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
-                                     q.unit);
-      std::vector<float> samples = Spectrum(part, q, Defective(part, i), 0.0f);
-      CountNonFinite(samples.data(), samples.size());
-      auto signal = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
-                                                    SignalBase::expire_measurement);
-      signal->SetClavis(ToSClavis(q.key));
-      train.AddObject(signal);
+      value = q.nominal + Scatter(part, q) + (Defective(part, i) ? part.defectLevel : 0.0f);
+    } else if (q.kind == SimQuantity::kHat) {
+      // Without its spectrum the instrument has no hat either.
+      const std::vector<float>& spectrum = spectra[static_cast<size_t>(q.hatOf)];
+      if (spectrum.empty() ||
+          !BandValue(plan_.quantities[static_cast<size_t>(q.hatOf)], spectrum, q, value))
+        continue;
+    } else {
+      continue;
     }
+    auto scalar = std::make_shared<CMeasuringResultScalar>();
+    scalar->SetClavis(ToSClavis(q.key));
+    scalar->SetTimeslice(22, SignalBase::expire_measurement);
+    scalar->value = value;
+    CountNonFinite(&scalar->value, 1);
+    scalar->unit = q.unit;
+    train.AddObject(scalar);
   }
   if (train.size() > 0) CRailwayStation::DeliverTo(station_, "FinalInput", train);
+}
+
+bool CBench::BandValue(const SimQuantity& spectrum, const std::vector<float>& samples,
+                       const SimQuantity& hat, float& value) {
+  bool found = false;
+  double energy = 0.0;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const float x = static_cast<float>(i) * spectrum.binWidth;
+    if (x < hat.bandLow || x > hat.bandHigh) continue;
+    if (!found || samples[i] > value) value = samples[i];
+    energy += std::pow(10.0, samples[i] / 10.0);
+    found = true;
+  }
+  if (found && hat.energetic) value = static_cast<float>(10.0 * std::log10(energy));
+  return found;
 }
 
 void CBench::SendTracks(SimPart& part, int mode) {
@@ -134,15 +165,15 @@ void CBench::SendTracks(SimPart& part, int mode) {
       const SimQuantity& q = plan_.quantities[i];
       if (q.key.mode() != mode || !Delivers(part, i) || cell >= CellsOf(q.key)) continue;
       const int trigger = params_.TriggerId(q.key.parameter());
-      // A defect shows in the middle third of the run (one speed range).
-      const bool inRange = along > 0.33f && along < 0.66f;
+      // A defect shows over one speed range of the run.
+      const bool inRange = along >= part.rangeStart && along <= part.rangeEnd;
       if (q.kind == SimQuantity::kTrack) {
         auto point = std::make_shared<CMeasuringResultScalar>();
         point->SetClavis(ToSClavis(q.key));
         point->SetTrigger(trigger, cell);
         point->SetTimeslice(22, SignalBase::expire_measurement);
         point->value = q.start + (q.end - q.start) * along + offsets[i] +
-                       (Defective(part, i) && inRange ? q.defect : 0.0f);
+                       (Defective(part, i) && inRange ? part.defectLevel : 0.0f);
         CountNonFinite(&point->value, 1);
         point->unit = q.unit;
         train.AddObject(point);
@@ -182,6 +213,19 @@ void CBench::RunMode(SimPart& part, int mode) {
   CCentralMessageService::Service().Dispatch();
 }
 
+std::string CBench::DefectText(const SimPart& part, const SimQuantity& q) const {
+  const std::string key = params_.FormatClavisText(q.key, std::bitset<6>("010111"));
+  if (part.kind == DefectKind::missingSignal) return "missing signal of " + key;
+  char text[96];
+  if (part.kind == DefectKind::gearMesh || part.kind == DefectKind::bearingTone)
+    std::snprintf(text, sizeof(text), "%s +%.1f at order %.2f in ", DefectKindName(part.kind),
+                  static_cast<double>(part.defectLevel), static_cast<double>(part.defectOrder));
+  else
+    std::snprintf(text, sizeof(text), "%s +%.1f in ", DefectKindName(part.kind),
+                  static_cast<double>(part.defectLevel));
+  return text + key;
+}
+
 PartOutcome CBench::RunPart(int number) {
   const auto started = std::chrono::steady_clock::now();
   PartOutcome outcome;
@@ -190,10 +234,7 @@ PartOutcome CBench::RunPart(int number) {
   nonFinite_ = 0;
   if (part.defectQuantity >= 0) {
     const SimQuantity& q = plan_.quantities[static_cast<size_t>(part.defectQuantity)];
-    part.defectText =
-        (part.defective ? "defect +" + std::to_string(static_cast<int>(q.defect)) + " in "
-                        : std::string("missing signal of ")) +
-        params_.FormatClavisText(q.key, std::bitset<6>("010111"));
+    part.defectText = DefectText(part, q);
   }
   McSetCandidate(part.serial, params_.BaseType(), params_.BaseType());
   CCandidateMachine::CandidateMachine().SetState(1);

@@ -38,6 +38,12 @@ class CBench {
   std::vector<float> Spectrum(SimPart& part, const SimQuantity& q, bool defective,
                               float extra) const;
   uint32_t CellsOf(const QClavis& key) const;
+  // A hat's value from its spectrum's samples: the largest within its band, or their energetic
+  // sum 10·log10 Σ 10^(L/10); false when no bin lies in the band.
+  static bool BandValue(const SimQuantity& spectrum, const std::vector<float>& samples,
+                        const SimQuantity& hat, float& value);
+  // "<kind> +<rise>[ at order <x>] in <quantity>" or "missing signal of <quantity>".
+  std::string DefectText(const SimPart& part, const SimQuantity& q) const;
   // Counts the values about to be sent that are inf or NaN.
   void CountNonFinite(const float* values, size_t n);
 

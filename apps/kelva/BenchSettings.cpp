@@ -34,6 +34,8 @@ std::vector<std::string> ApplyBenchSettings(const SimPlan& simulation) {
   };
   bool wrote = SetMissingInt(sea, "Sequencer-Params", 0, 0);       // keep the history between parts
   wrote = SetMissingInt(sea, "Sequencer-Params", 10, 4) || wrote;  // single-value history depth
+  // Spectrograms learn like spectra, so that their limits follow the good parts bin by bin.
+  wrote = SetMissingInt(sea, "Sequencer-Params", 1, 3) || wrote;
   note(wrote, "Sequencer-Params");
 
   const CDtParamInstance params;

@@ -71,9 +71,11 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   checkpoints.Start(lastIssued, lastPart);
   const bool progress = !options.json && isatty(STDERR_FILENO) && options.parts >= 50;
   const auto started = std::chrono::steady_clock::now();
+  bool learned = false;  // once complete, the learn phase stays so for the run
   for (int i = 0; i < options.parts; ++i) {
     const int serial = lastIssued + 1 + i;
-    summary.Part(bench.RunPart(serial), params.BaseType(), params);
+    if (!learned) learned = LearnPhaseComplete(plugin.LearnSummary());
+    summary.Part(bench.RunPart(serial), params.BaseType(), params, learned);
     std::fflush(stdout);  // a part's line is out when the part is done, even if the run is killed
     checkpoints.AfterPart(serial);
     if (progress && (i % 10 == 9 || i + 1 == options.parts)) {

@@ -13,8 +13,18 @@
 #include "host/MeasuringUnit.h"
 #include "store/Keys.h"
 
+// What an injected fault is: a gear-mesh order that rises, a tone that was not there (a
+// bearing), a single value shifted, a track raised over part of its speed range, a signal that
+// does not come.
+enum class DefectKind { none, gearMesh, bearingTone, levelShift, trackBump, missingSignal };
+inline constexpr int kDefectKinds = 6;
+// "gear mesh", "bearing tone", "level shift", "track bump", "missing signal" ("" for none).
+const char* DefectKindName(DefectKind kind);
+
 struct SimQuantity {
-  enum kind_t { kScalar, kSpectrum, kTrack, kSpectrogram };
+  // kHat: a single value the instrument takes from a band of a spectrum of the same mode (its
+  // maximum, or the energetic sum of its levels), e.g. the level of a gear-mesh order.
+  enum kind_t { kScalar, kSpectrum, kTrack, kSpectrogram, kHat };
   QClavis key;
   kind_t kind = kScalar;
   CMeasuringUnit unit;
@@ -26,8 +36,13 @@ struct SimQuantity {
   float floor = 0.0f;
   std::vector<std::pair<float, float>> peaks;  // (order, height above the floor)
   float noise = 0.0f;                          // standard deviation from part to part
-  float defect = 0.0f;                         // how much a defect raises the quantity
-  float defectAt = 0.0f;                       // spectra: the order where the defect shows
+  float defect = 0.0f;     // how much a defect raises the quantity at most (0: never defective)
+  float defectMin = 0.0f;  // and at least: each defective part draws its rise in between
+  float defectAt = 0.0f;   // spectra: the order where the defect shows
+  int hatOf = -1;          // hat: index of its spectrum in the quantities
+  float bandLow = 0.0f;    // hat: the band, in the spectrum's x unit
+  float bandHigh = 0.0f;
+  bool energetic = false;  // hat: the energetic sum of the band's levels instead of its maximum
 };
 
 struct SimPlan {
@@ -57,6 +72,11 @@ struct SimPart {
   bool defective = false;      // an acoustic defect
   bool missingSignal = false;  // one quantity delivers nothing
   int defectQuantity = -1;     // index into SimPlan::quantities
+  DefectKind kind = DefectKind::none;
+  float defectLevel = 0.0f;  // how much the defect raises the quantity
+  float defectOrder = 0.0f;  // spectra: where the tone or order shows
+  float rangeStart = 0.0f;   // tracks and spectrograms: the share of the run the defect
+  float rangeEnd = 0.0f;     // covers, from 0 (first cell) to 1 (last)
   std::string defectText;
   std::mt19937_64 random;
 };

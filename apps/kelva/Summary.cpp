@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 void CSummary::Part(const PartOutcome& outcome, const std::string& type,
-                    const CDtParamInstance& params) {
+                    const CDtParamInstance& params, bool afterLearnPhase) {
   ++parts_;
   partMilliseconds_ += outcome.milliseconds;
   nonFinite_ += outcome.nonFiniteValues;
@@ -32,6 +32,18 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
     if (rejected) ++missingCaught_;
   } else if (rejected) {
     ++goodRejected_;
+  }
+  const auto kind = static_cast<size_t>(outcome.part.kind);
+  kinds_[kind].injected += 1;
+  kinds_[kind].caught += rejected ? 1 : 0;
+  if (afterLearnPhase) {
+    if (firstLearnedPart_.empty()) firstLearnedPart_ = outcome.part.serial;
+    kindsLearned_[kind].injected += 1;
+    kindsLearned_[kind].caught += rejected ? 1 : 0;
+    if (outcome.part.kind == DefectKind::none) {
+      ++goodLearned_;
+      goodLearnedRejected_ += rejected ? 1 : 0;
+    }
   }
   if (json_) {
     nlohmann::json line = {
@@ -70,15 +82,21 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   std::printf("\n");
 }
 
-namespace {
-
-// The learn phase is complete when every quantity with a learn procedure has learned at least
-// its base learns (there is at least one).
 bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning) {
   if (learning.empty()) return false;
   for (const KelvaModeLearning& mode : learning)
     if (mode.learnedEnough < mode.quantities) return false;
   return true;
+}
+
+namespace {
+
+constexpr DefectKind kFaultKinds[] = {DefectKind::gearMesh, DefectKind::bearingTone,
+                                      DefectKind::levelShift, DefectKind::trackBump,
+                                      DefectKind::missingSignal};
+
+double Percent(int part, int whole) {
+  return whole > 0 ? 100.0 * part / whole : 0.0;
 }
 
 nlohmann::json LearningJson(const std::vector<KelvaModeLearning>& learning,
@@ -135,6 +153,12 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                                 {"missingSignalInjected", missing_},
                                 {"missingSignalCaught", missingCaught_},
                                 {"goodPartsRejected", goodRejected_},
+                                {"defectKinds", KindsJson(kinds_)},
+                                {"afterLearnPhase",
+                                 {{"firstPart", firstLearnedPart_},
+                                  {"defectKinds", KindsJson(kindsLearned_)},
+                                  {"goodParts", goodLearned_},
+                                  {"goodPartsRejected", goodLearnedRejected_}}},
                                 {"millisecondsPerPart", perPart},
                                 {"seconds", seconds},
                                 {"nonFiniteValues", nonFinite_},
@@ -159,6 +183,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
               defectiveCaught_);
   std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
   std::printf("  good parts rejected: %d\n", goodRejected_);
+  PrintAfterLearnPhase();
   PrintLearning(learning, params);
   if (nonFinite_ > 0)
     std::printf("  measured values that are not finite numbers (sent as they are): %lld\n",
@@ -176,4 +201,36 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
   if (files.SettingsFailures() > 0)
     std::printf("  NOT SAVED: the settings (%s), %d of their saves failed\n",
                 files.SettingsFile().c_str(), files.SettingsFailures());
+}
+
+nlohmann::json CSummary::KindsJson(const KindCount (&counts)[kDefectKinds]) {
+  nlohmann::json kinds = nlohmann::json::array();
+  for (DefectKind kind : kFaultKinds) {
+    const KindCount& count = counts[static_cast<size_t>(kind)];
+    kinds.push_back(
+        {{"kind", DefectKindName(kind)}, {"injected", count.injected}, {"caught", count.caught}});
+  }
+  return kinds;
+}
+
+void CSummary::PrintAfterLearnPhase() const {
+  if (firstLearnedPart_.empty()) {
+    std::printf("  after the learn phase: no parts yet\n");
+    return;
+  }
+  std::printf("  after the learn phase (from %s on), caught/injected:", firstLearnedPart_.c_str());
+  int acoustic = 0, acousticCaught = 0;
+  const char* separator = " ";
+  for (DefectKind kind : kFaultKinds) {
+    const KindCount& count = kindsLearned_[static_cast<size_t>(kind)];
+    std::printf("%s%s %d/%d", separator, DefectKindName(kind), count.caught, count.injected);
+    separator = ", ";
+    if (kind != DefectKind::missingSignal) {
+      acoustic += count.injected;
+      acousticCaught += count.caught;
+    }
+  }
+  std::printf(" (%.1f %% of acoustic defects)\n", Percent(acousticCaught, acoustic));
+  std::printf("  after the learn phase, good parts rejected: %d of %d (%.2f %%)\n",
+              goodLearnedRejected_, goodLearned_, Percent(goodLearnedRejected_, goodLearned_));
 }

@@ -5,14 +5,22 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "Bench.h"
 #include "Checkpoints.h"
+
+// The learn phase is complete when every quantity with a learn procedure has learned at least
+// its base learns (there is at least one).
+bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning);
 
 class CSummary {
  public:
   explicit CSummary(bool json) : json_(json) {}
 
-  void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params);
+  // afterLearnPhase: the part came when every quantity had its base learns.
+  void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params,
+            bool afterLearnPhase);
   // The totals, how far each mode has learned, the history and learn files and every file that
   // could not be saved.
   void Print(double seconds, const CCheckpoints& files,
@@ -26,6 +34,18 @@ class CSummary {
   int defective_ = 0, defectiveCaught_ = 0;
   int missing_ = 0, missingCaught_ = 0;
   int goodRejected_ = 0;
+  // Per defect kind (DefectKind as index), over the whole run and after the learn phase.
+  struct KindCount {
+    int injected = 0;
+    int caught = 0;
+  };
+  KindCount kinds_[kDefectKinds];
+  KindCount kindsLearned_[kDefectKinds];
+  std::string firstLearnedPart_;  // the serial of the first part after the learn phase
+  int goodLearned_ = 0, goodLearnedRejected_ = 0;
+
+  void PrintAfterLearnPhase() const;
+  static nlohmann::json KindsJson(const KindCount (&counts)[kDefectKinds]);
   long long nonFinite_ = 0;
   double partMilliseconds_ = 0.0;
 };

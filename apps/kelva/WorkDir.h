@@ -27,8 +27,8 @@ class CWorkDir {
   bool Open(const std::string& path, std::string& error);
 
   // Removes the temporary files ("<name>.tmp-<pid>-<n>") that a run killed while saving left
-  // in the work directory and its "History/" and "Learn/" folders. Call only while holding the lock. Returns
-  // the number removed.
+  // in the work directory and its "History/" and "Learn/" folders. Call only while holding the
+  // lock. Returns the number removed.
   int RemoveLeftoverTemporaries() const;
 
   // The absolute path, ending in '/'.
