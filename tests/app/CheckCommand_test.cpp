@@ -29,7 +29,7 @@ TEST(CheckCommandTest, AValidPlanIsConfirmedInOneLine) {
   EXPECT_EQ(check.out, "Test plan '" + demo +
                            "' (\"Two-gear transmission GT2 end-of-line acoustic test\") is valid: "
                            "7 modes, 11 instruments, 58 quantities, 20 error codes; simulation of "
-                           "6 modes with 29 quantities\n");
+                           "6 modes with 42 quantities\n");
   EXPECT_EQ(check.err, "");
 
   TempFolder folder;

@@ -129,8 +129,8 @@ TEST(InspectLearnTest, DamagedLearnFilesAreRefusedAndLeftAlone) {
 
 // The learn file of three quiet good parts of the demo plan. Every single value the simulation
 // measures has an item that learned three values near their nominal value. The two order
-// tracks of modes 1 to 4 and the order spectra of modes 1, 2, 3, 4 and 6 are learned too;
-// spectrograms are not learned by default.
+// tracks of modes 1 to 4, the order spectra of modes 1, 2, 3, 4 and 6 and the order
+// spectrogram of mode 1 (the bench has spectrograms learned) are learned too.
 TEST(InspectLearnTest, LearnFileOfARun) {
   TempFolder folder;
   RunThreeParts(folder);
@@ -147,7 +147,8 @@ TEST(InspectLearnTest, LearnFileOfARun) {
   EXPECT_EQ(learn["chunks"][1]["tracks"], 8);
   EXPECT_EQ(learn["chunks"][1]["rows"], 8 * 321);  // 800 to 4,000 rpm in steps of 10
   EXPECT_EQ(learn["chunks"][2]["rows"], 5);
-  EXPECT_EQ(learn["chunks"][3]["rows"], 0);
+  EXPECT_EQ(learn["chunks"][3]["tracks"], 1);
+  EXPECT_EQ(learn["chunks"][3]["rows"], 81);  // a row every fourth of the 321 cells
 
   const std::vector<SingleValue> learned = DemoSingleValues();
   ASSERT_EQ(learn["finalScalars"].size(), learned.size());

@@ -10,13 +10,18 @@
 
 #include "app/KelvaProcess.h"
 
-// The demo plan without faults and with (next to) no noise, so every part delivers every
-// single value of the simulation at its nominal value.
+// The demo plan without faults, without hats and with (next to) no noise, so every part
+// delivers every single value of the simulation at its nominal value.
 inline nlohmann::json QuietPlan() {
   nlohmann::json plan = DemoPlan();
   plan["simulation"]["defectShare"] = 0.0;
   plan["simulation"]["missingSignalShare"] = 0.0;
-  for (nlohmann::json& quantity : plan["simulation"]["quantities"]) quantity["noise"] = 0.0;
+  // Without the hats the bench measures no hat instrument, so the single values are those of
+  // the measuring instruments alone.
+  nlohmann::json& quantities = plan["simulation"]["quantities"];
+  for (size_t i = quantities.size(); i-- > 0;)
+    if (quantities[i].contains("hatOf")) quantities.erase(i);
+  for (nlohmann::json& quantity : quantities) quantity["noise"] = 0.0;
   return plan;
 }
 

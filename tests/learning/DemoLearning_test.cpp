@@ -45,17 +45,17 @@ TEST(DemoLearning, TheSummaryTellsWhatWasLearnedAndASecondRunGoesOn) {
   ProcessResult run = RunKelva(RunArguments(folder, 12));
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("  learned in 'Run-up 1st gear drive'      from 12 parts (fewest 12); 0 "
-                         "of 6 quantities have their base learns\n"),
+                         "of 10 quantities have their base learns\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("  learn phase: not complete (28 of 28 quantities below their base "
+  EXPECT_NE(run.out.find("  learn phase: not complete (42 of 42 quantities below their base "
                          "learns)\n"),
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("  learn file: " + folder / kLearnFile + "\n"), std::string::npos);
 
-  // Run two goes on: the acoustic quantities (20 base learns) have enough, the spectra and
-  // tracks (30) not yet.
+  // Run two goes on: the acoustic levels and the hats (20 base learns) have enough, the
+  // spectrum, the tracks and the spectrogram (30) not yet.
   std::vector<std::string> arguments = RunArguments(folder, 12);
   arguments.push_back("--json");
   run = RunKelva(arguments);
@@ -67,8 +67,8 @@ TEST(DemoLearning, TheSummaryTellsWhatWasLearnedAndASecondRunGoesOn) {
   EXPECT_EQ(learning[0]["name"], "Run-up 1st gear drive");
   EXPECT_EQ(learning[0]["mostParts"], 24);
   EXPECT_EQ(learning[0]["fewestParts"], 24);
-  EXPECT_EQ(learning[0]["quantities"], 6);
-  EXPECT_EQ(learning[0]["learnedEnough"], 3);
+  EXPECT_EQ(learning[0]["quantities"], 10);
+  EXPECT_EQ(learning[0]["learnedEnough"], 6);
   EXPECT_EQ(summary["summary"]["learnPhaseComplete"], false);
   EXPECT_EQ(summary["summary"]["learnFile"], folder / kLearnFile);
   EXPECT_EQ(summary["summary"]["learnFileSaveFailures"], 0);
@@ -99,10 +99,10 @@ TEST(DemoLearning, LearnedStatisticsMatchTheSimulation) {
   std::string why;
   ASSERT_TRUE(KelLearnFile::Read(store, file, why)) << why;
 
-  // The body-sound level of mode 1 (simulation: nominal 92, noise 1.2).
+  // The body-sound level of mode 1 (simulation: nominal 92, noise 0.8).
   const KelLearnSValue& level = store.LearnedSingleValue().at(QClavis(1, 1, 1, 1, 100, 2));
   EXPECT_EQ(level.count, static_cast<uint32_t>(kParts));
   EXPECT_NEAR(level.mean, 92.0f, 92.0f * 0.02f);
   const float sigma = numeric::stddev(level.mean, level.meanSquare, 1.0f);
-  EXPECT_NEAR(sigma, 1.2f, 1.2f * 0.02f) << "mean " << level.mean;
+  EXPECT_NEAR(sigma, 0.8f, 0.8f * 0.02f) << "mean " << level.mean;
 }
