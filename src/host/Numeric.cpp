@@ -1,6 +1,8 @@
 #include "host/Numeric.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <new>
 
 #include "host/VectorClones.h"
@@ -120,6 +122,122 @@ inline void CombineWithLine(float* v, int i0, int i1, float y0, float y1, Combin
   line[span] = combine(line[span], yHi);
 }
 
+// One element of the window routines (see Numeric.h): src[j], then the points to its right
+// up to src[j + left], then the points to its left down to src[j - right], each clipped to the
+// vector. The fixed order keeps the bits of the NaN and signed-zero rules.
+template <typename Combine>
+KELVA_CLONE_INLINE float CombineWindowAt(const float* src, size_t n, size_t j, unsigned left,
+                                         unsigned right, Combine combine) {
+  float acc = src[j];
+  const size_t rightmost = std::min<size_t>(left, n - 1 - j);
+  for (size_t k = 1; k <= rightmost; ++k) acc = combine(acc, src[j + k]);
+  const size_t leftmost = std::min<size_t>(right, j);
+  for (size_t k = 1; k <= leftmost; ++k) acc = combine(acc, src[j - k]);
+  return acc;
+}
+
+// The shifts of the window in the order of CombineWindowAt: +1 .. +left, then -1 .. -right.
+inline ptrdiff_t WindowShift(size_t t, unsigned left) {
+  return t < left ? static_cast<ptrdiff_t>(t + 1) : -static_cast<ptrdiff_t>(t - left + 1);
+}
+
+// One pass over the interior out[0 .. count - 1] (the interior's first element is at[0]) taking
+// in kShifts shifts of the window: out[j] = combine(...combine(start, at[j + shifts[0]])...,
+// at[j + shifts[kShifts - 1]]), start at[j] on the first pass and out[j] on the later ones.
+// A few shifts per pass keep the loop a plain vectorised one with few loads and stores per
+// shift.
+template <bool kFirstPass, int kShifts, typename Combine>
+KELVA_CLONE_INLINE void CombineShifts(float* __restrict out, const float* __restrict at,
+                                      size_t count, const ptrdiff_t* shifts, Combine combine) {
+  const float* shifted[kShifts > 0 ? kShifts : 1];
+  for (int s = 0; s < kShifts; ++s) shifted[s] = at + shifts[s];
+  for (size_t j = 0; j < count; ++j) {
+    float acc = kFirstPass ? at[j] : out[j];
+    for (int s = 0; s < kShifts; ++s) acc = combine(acc, shifted[s][j]);
+    out[j] = acc;
+  }
+}
+
+constexpr size_t kShiftsPerPass = 4;
+
+template <bool kFirstPass, typename Combine>
+KELVA_CLONE_INLINE void CombineShiftsOfPass(float* __restrict out, const float* __restrict at,
+                                            size_t count, const ptrdiff_t* shifts,
+                                            size_t shiftCount, Combine combine) {
+  switch (shiftCount) {
+    case 0:
+      CombineShifts<kFirstPass, 0>(out, at, count, shifts, combine);
+      break;
+    case 1:
+      CombineShifts<kFirstPass, 1>(out, at, count, shifts, combine);
+      break;
+    case 2:
+      CombineShifts<kFirstPass, 2>(out, at, count, shifts, combine);
+      break;
+    case 3:
+      CombineShifts<kFirstPass, 3>(out, at, count, shifts, combine);
+      break;
+    default:
+      CombineShifts<kFirstPass, 4>(out, at, count, shifts, combine);
+      break;
+  }
+}
+
+// dst[j] for j in begin..end - 1, where the whole window lies inside src (begin >= right,
+// end + left <= n), in the element order of CombineWindowAt: passes over the interior of up
+// to kShiftsPerPass shifts each, the first one starting from src.
+template <typename Combine>
+KELVA_CLONE_INLINE void CombineWindowInterior(float* __restrict dst, const float* __restrict src,
+                                              size_t begin, size_t end, unsigned left,
+                                              unsigned right, Combine combine) {
+  float* const out = dst + begin;
+  const float* const at = src + begin;
+  const size_t count = end - begin;
+  const size_t total = static_cast<size_t>(left) + right;
+  size_t done = 0;
+  do {
+    ptrdiff_t shifts[kShiftsPerPass];
+    const size_t shiftCount = std::min(kShiftsPerPass, total - done);
+    for (size_t s = 0; s < shiftCount; ++s) shifts[s] = WindowShift(done + s, left);
+    if (done == 0)
+      CombineShiftsOfPass<true>(out, at, count, shifts, shiftCount, combine);
+    else
+      CombineShiftsOfPass<false>(out, at, count, shifts, shiftCount, combine);
+    done += shiftCount;
+  } while (done < total);
+}
+
+// Whether src holds a NaN; a plain loop over the whole vector, without an early exit, so
+// that it vectorises.
+KELVA_CLONE_INLINE bool HasNaN(const float* src, size_t n) {
+  unsigned nan = 0;
+  for (size_t i = 0; i < n; ++i) nan |= static_cast<unsigned>(src[i] != src[i]);
+  return nan != 0;
+}
+
+// The window routines with two forms of the element rule: `exact` with the NaN rule, and
+// `numbers`, the same for two numbers in one instruction (a < b ? b : a is the processor's
+// maximum), used on the interior when src holds no NaN. Both keep the held value between
+// equal values, so +0 and -0 come out the same either way.
+template <typename Exact, typename Numbers>
+KELVA_CLONE_INLINE void CombineOverWindow(float* __restrict dst, const float* __restrict src,
+                                          size_t n, unsigned left, unsigned right, Exact exact,
+                                          Numbers numbers) {
+  // The interior: the elements whose window needs no clipping.
+  const size_t begin = std::min<size_t>(right, n);
+  const size_t end = n > left ? n - left : 0;
+  if (begin >= end) {
+    for (size_t j = 0; j < n; ++j) dst[j] = CombineWindowAt(src, n, j, left, right, exact);
+    return;
+  }
+  for (size_t j = 0; j < begin; ++j) dst[j] = CombineWindowAt(src, n, j, left, right, exact);
+  if (HasNaN(src, n))
+    CombineWindowInterior(dst, src, begin, end, left, right, exact);
+  else
+    CombineWindowInterior(dst, src, begin, end, left, right, numbers);
+  for (size_t j = end; j < n; ++j) dst[j] = CombineWindowAt(src, n, j, left, right, exact);
+}
+
 }  // namespace
 
 KELVA_VECTOR_CLONES void MaximizeVectors(float* __restrict dst, const float* __restrict src,
@@ -130,6 +248,20 @@ KELVA_VECTOR_CLONES void MaximizeVectors(float* __restrict dst, const float* __r
 KELVA_VECTOR_CLONES void MinimizeVectors(float* __restrict dst, const float* __restrict src,
                                          size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] = MinOf(dst[i], src[i]);
+}
+
+KELVA_VECTOR_CLONES void MaximizeOverWindow(float* __restrict dst, const float* __restrict src,
+                                            size_t n, unsigned left, unsigned right) {
+  const auto exact = [](float held, float next) { return MaxOf(held, next); };
+  const auto numbers = [](float held, float next) { return held < next ? next : held; };
+  CombineOverWindow(dst, src, n, left, right, exact, numbers);
+}
+
+KELVA_VECTOR_CLONES void MinimizeOverWindow(float* __restrict dst, const float* __restrict src,
+                                            size_t n, unsigned left, unsigned right) {
+  const auto exact = [](float held, float next) { return MinOf(held, next); };
+  const auto numbers = [](float held, float next) { return next < held ? next : held; };
+  CombineOverWindow(dst, src, n, left, right, exact, numbers);
 }
 
 KELVA_VECTOR_CLONES void SetVectorToPolygon(float* v, int i0, int i1, float y0, float y1) {

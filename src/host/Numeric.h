@@ -52,6 +52,17 @@ void MaximizeVectors(float* __restrict dst, const float* __restrict src, size_t 
 // dst[i] = min(dst[i], src[i]); NaN when either is NaN.
 void MinimizeVectors(float* __restrict dst, const float* __restrict src, size_t n);
 
+// The sideways widening of a limit in one pass: dst[j] combines src[j - right .. j + left],
+// clipped to 0 .. n - 1, with the rule of MaximizeVectors (MinimizeVectors). The order per
+// element is fixed, so NaN and signed zeros come out the same on every instruction set and as
+// combining shifted copies would give them: the accumulator starts at src[j], takes in
+// src[j + 1], ..., src[j + left], then src[j - 1], ..., src[j - right]. left == right == 0
+// copies src. dst and src must not overlap.
+void MaximizeOverWindow(float* __restrict dst, const float* __restrict src, size_t n, unsigned left,
+                        unsigned right);
+void MinimizeOverWindow(float* __restrict dst, const float* __restrict src, size_t n, unsigned left,
+                        unsigned right);
+
 // The polygon routines work on one segment of a polygon: the straight line through (i0, y0)
 // and (i1, y1) over the indices i0..i1, both ends included. With lo the smaller index, yLo its
 // y, hi the larger and yHi its y, the line is, in float arithmetic,

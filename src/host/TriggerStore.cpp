@@ -39,7 +39,7 @@ uint32_t CTriggerStore::TrackedCells(int mode, int trigger) const {
 bool CTriggerStore::position(const CInterval& interval, int64_t cell, unsigned dimension,
                              float& x) {
   if (interval.empty() || interval.dimension() != dimension) return false;
-  x = static_cast<float>(interval.start() + static_cast<double>(cell) * interval.step());
+  x = interval.CellPosition(cell);
   return true;
 }
 

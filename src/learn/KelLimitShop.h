@@ -127,8 +127,10 @@ class CKelLimitShop {
 
   // --- Limit curves of the final curves (KelLimitShopCurves.cpp, KelLimitShopCurveShape.cpp).
 
-  // Combines src into dst element by element (DVL::MaximizeVectors or DVL::MinimizeVectors).
-  using vector_combine_t = void (*)(float* dst, const float* src, size_t n);
+  // Widens src into dst over a window of `left` points to the right and `right` points to the
+  // left of each point (DVL::MaximizeOverWindow or DVL::MinimizeOverWindow).
+  using window_combine_t = void (*)(float* dst, const float* src, size_t n, unsigned left,
+                                    unsigned right);
   // Lays one polygon segment onto a vector (DVL::SetVectorToPolygon,
   // DVL::MinimizeVectorAndPolygon or DVL::MaximizeVectorAndPolygon).
   using polygon_combine_t = void (*)(float* v, int i0, int i1, float y0, float y1);
@@ -160,11 +162,11 @@ class CKelLimitShop {
                             const KelLearnCurve& learned, const QVIpParamAndStore& ips,
                             int mode) const;
 
-  // Widens the limit's peaks (combine = maximum) or dips (combine = minimum) sideways: every
+  // Widens the limit's peaks (widen = maximum) or dips (widen = minimum) sideways: every
   // point takes in the limit of up to round(left / x step) points to its right and round(right
   // / x step) points to its left, each at most kMaxChimneyPoints. A width that rounds to 0 or
   // below, or a curve whose x step is not positive, is left alone.
-  void SigChimney(KelSigLimitCurve& curve, chimney_width_t widths, vector_combine_t combine) const;
+  void SigChimney(KelSigLimitCurve& curve, chimney_width_t widths, window_combine_t widen) const;
 
   // Lays polygon `polygonId` over the limit segment by segment with `combine`: the first y
   // holds from the start up to the first point, the last y from the last point to the end. A

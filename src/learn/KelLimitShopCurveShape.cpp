@@ -31,22 +31,18 @@ int PolygonBin(float x, float scale, float dx, uint32_t n) {
 }  // namespace
 
 void CKelLimitShop::SigChimney(KelSigLimitCurve& curve, chimney_width_t widths,
-                               vector_combine_t combine) const {
+                               window_combine_t widen) const {
   const float dx = curve.description().Delta(0);
   const int left = PointsOfWidth(widths.first, dx, kMaxChimneyPoints);
   const int right = PointsOfWidth(widths.second, dx, kMaxChimneyPoints);
   const uint32_t n = curve.size();
   if ((left == 0 && right == 0) || n == 0) return;
   float* limit = curve.LimitData();
-  float* widened = Scratch(n);
-  std::memcpy(widened, limit, n * sizeof(float));
-  // Every point takes in the limit of the point i to its right: peaks spread to the left.
-  for (uint32_t i = 1; i <= static_cast<uint32_t>(left) && i < n; ++i)
-    combine(widened, limit + i, n - i);
-  // Every point takes in the limit of the point i to its left: peaks spread to the right.
-  for (uint32_t i = 1; i <= static_cast<uint32_t>(right) && i < n; ++i)
-    combine(widened + i, limit, n - i);
-  std::memcpy(limit, widened, n * sizeof(float));
+  // The window routine reads one buffer and writes another: the limit as it was goes to the
+  // scratch buffer, the widened limit back into the curve.
+  float* unwidened = Scratch(n);
+  std::memcpy(unwidened, limit, n * sizeof(float));
+  widen(limit, unwidened, n, static_cast<unsigned>(left), static_cast<unsigned>(right));
 }
 
 void CKelLimitShop::SigPolygonLimit(const QClavis& key, KelSigLimitCurve& curve, int polygonId,

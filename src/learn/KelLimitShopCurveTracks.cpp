@@ -86,7 +86,7 @@ void CKelLimitShop::CurveTrackLimits(learned_curve_tracks_t& learned, const QVIp
     return;
   }
   const bool upper = direction == QVInstrumentParam::eval_upper;
-  const vector_combine_t combine = upper ? DVL::MaximizeVectors : DVL::MinimizeVectors;
+  const window_combine_t widen = upper ? DVL::MaximizeOverWindow : DVL::MinimizeOverWindow;
   const float constant = upper ? area.upper : area.lower;
   const chimney_width_t widths = learnStore_.ChimneyWidth(key);
   auto& track = learned[QIdx1(trackKey)];
@@ -101,7 +101,7 @@ void CKelLimitShop::CurveTrackLimits(learned_curve_tracks_t& learned, const QVIp
       if (learnedCurve.Average().size() == 0) ShapeLearnedLike(learnedCurve, curve);
     } else {
       SigCurveLearnedLimit(key, curve, learnedCurve, ips, direction);
-      SigChimney(curve, widths, combine);
+      SigChimney(curve, widths, widen);
     }
     from = std::next(item);
   }

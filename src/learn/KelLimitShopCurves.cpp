@@ -105,7 +105,7 @@ bool CKelLimitShop::SigCurveLimit(const QClavis& key, KelSigLimitCurve& curve,
     if (learned.Average().size() == 0) ShapeLearnedLike(learned, curve);
   } else {
     SigCurveLearnedLimit(key, curve, learned, ips, mode);
-    SigChimney(curve, widths, upper ? DVL::MaximizeVectors : DVL::MinimizeVectors);
+    SigChimney(curve, widths, upper ? DVL::MaximizeOverWindow : DVL::MinimizeOverWindow);
     SigPolygonLimit(key, curve, lim.upperPolygon, DVL::MinimizeVectorAndPolygon);
     SigPolygonLimit(key, curve, lim.lowerPolygon, DVL::MaximizeVectorAndPolygon);
     SigFixedCurveLimit(key, curve);

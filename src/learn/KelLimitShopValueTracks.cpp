@@ -246,10 +246,11 @@ bool CKelLimitShop::ApplyPolygon2Limit(track_points_t& points,
       // On a falling axis a segment with rising x runs from the higher cell to the lower.
       const int64_t first = std::min(c0, c1);
       const int64_t end = std::max(c0, c1);
+      // Both corners have a cell, so the interval is not empty and is of this dimension: the
+      // points' positions need no checks.
       for (auto point = points.lower_bound(first); point != points.end() && point->first < end;
            ++point) {
-        float x = 0.0f;
-        CTriggerStore::position(interval, point->first, dimension, x);
+        const float x = interval.CellPosition(point->first);
         const float y = (x - x0) * slope + y0;
         ApplyKind(point->second, kind, learnedEnough.At(point->first), y);
       }

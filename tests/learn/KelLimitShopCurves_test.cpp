@@ -19,14 +19,14 @@ TEST_F(LimitShopCurveTest, ChimneyWidensByRoundedPointsAndAtMostFifty) {
   // x step 0.5: a left width of 1.3 is 2.6 steps, 3 points; 40 is 80 steps, cut to 50 points.
   KelSigLimitCurve curve(nullptr, 200, 0.5f, QVInstrumentParam::eval_upper);
   curve.LimitData()[100] = 1.0f;
-  shop.SigChimney(curve, {1.3f, 0.0f}, DVL::MaximizeVectors);
+  shop.SigChimney(curve, {1.3f, 0.0f}, DVL::MaximizeOverWindow);
   std::vector<float> expected(200, 0.0f);
   for (int i = 97; i <= 100; ++i) expected[i] = 1.0f;
   EXPECT_EQ(LimitOf(curve), expected);
 
   KelSigLimitCurve wide(nullptr, 200, 0.5f, QVInstrumentParam::eval_upper);
   wide.LimitData()[100] = 1.0f;
-  shop.SigChimney(wide, {40.0f, 40.0f}, DVL::MaximizeVectors);
+  shop.SigChimney(wide, {40.0f, 40.0f}, DVL::MaximizeOverWindow);
   expected.assign(200, 0.0f);
   for (int i = 50; i <= 150; ++i) expected[i] = 1.0f;
   EXPECT_EQ(LimitOf(wide), expected);
@@ -35,7 +35,7 @@ TEST_F(LimitShopCurveTest, ChimneyWidensByRoundedPointsAndAtMostFifty) {
   KelSigLimitCurve lower(nullptr, 8, 0.5f, QVInstrumentParam::eval_lower);
   DVL::SetConstant(lower.LimitData(), 5.0f, 8);
   lower.LimitData()[2] = 1.0f;
-  shop.SigChimney(lower, {0.1f, 0.5f}, DVL::MinimizeVectors);
+  shop.SigChimney(lower, {0.1f, 0.5f}, DVL::MinimizeOverWindow);
   EXPECT_EQ(LimitOf(lower), (std::vector<float>{5, 5, 1, 1, 5, 5, 5, 5}));
 }
 
@@ -237,7 +237,7 @@ TEST_F(LimitShopCurveTest, CurveWithoutXStepAndItemWithoutPoints) {
   // An x step of 0: no widening; polygon corners beyond x 0 land on the last bin.
   KelSigLimitCurve curve(nullptr, 4, 0.0f, QVInstrumentParam::eval_upper);
   curve.LimitData()[1] = 1.0f;
-  shop.SigChimney(curve, {5.0f, 5.0f}, DVL::MaximizeVectors);
+  shop.SigChimney(curve, {5.0f, 5.0f}, DVL::MaximizeOverWindow);
   EXPECT_EQ(LimitOf(curve), (std::vector<float>{0, 1, 0, 0}));
   shop.SigPolygonLimit(spectrum, curve, 1, DVL::SetVectorToPolygon);
   EXPECT_EQ(LimitOf(curve), (std::vector<float>{50, 50, 50, 30}));
