@@ -16,7 +16,10 @@
 // Timed: exactly CKelEvalShop::Evaluate() for the part. Not timed: the dismissal of the previous
 // part, the part's arrival in new sample buffers, its limit generation, the emptying of the
 // result shop's error list and the reset of the spectral error vectors (the sequencer resets
-// them for every new part, so every part rebuilds them inside Evaluate()).
+// them for every new part, so the error vector of every spectrum over its limit is built inside
+// Evaluate()). Emptying the error list matters little here: with "measurement repetition
+// clears errors" (the result shop's default) a spectrum's earlier errors go before it is
+// evaluated anyway.
 //
 // Counters: errors entered per part (checked against the argument for every part) and values
 // compared with a limit per part (checked against the reference part's count).
