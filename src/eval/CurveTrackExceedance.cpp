@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/InstrumentParam.h"
+#include "host/Numeric.h"
 
 namespace {
 
@@ -33,6 +34,10 @@ bool CCurveTrackExceedance::SearchRegions(spectrum_iterator& it) {
   bool flagged = false;
   while (it != end_ && !flagged) {
     const spectrum_iterator spectrum = it;
+    if (quiet_ && Comparable(spectrum->second) && NothingExceeds(spectrum->second)) {
+      ++it;
+      continue;
+    }
     if (Comparable(spectrum->second)) {
       Update(spectrum);
       MarkRuns(spectrum);
@@ -124,5 +129,24 @@ bool CCurveTrackExceedance::RegionEnded(unsigned first, unsigned end) const {
 }
 
 void CCurveTrackExceedance::KeepExceedances() {
-  for (Entry& entry : entries_) entry.previousExceedance = entry.exceedance;
+  bool exceeding = false;
+  for (Entry& entry : entries_) {
+    entry.previousExceedance = entry.exceedance;
+    exceeding = exceeding || entry.exceedance > 0.0f;
+  }
+  quiet_ = !exceeding;
+}
+
+bool CCurveTrackExceedance::NothingExceeds(const KelSigLimitCurve& spectrum) {
+  const int32_t state = spectrum.LimitState();
+  const float* values = spectrum.CurveData();
+  const float* limits = spectrum.LimitData();
+  unsigned index = 0;
+  // A non-finite value has no exceedance (BinExceedance), but one that makes the difference
+  // NaN or +inf only sends the spectrum through the full comparison, which is always right.
+  if (state == QVInstrumentParam::eval_upper)
+    return DVL::MaxDifference(values, limits, spectrum.size(), index) <= 0.0f;
+  if (state == QVInstrumentParam::eval_lower)
+    return DVL::MaxDifference(limits, values, spectrum.size(), index) <= 0.0f;
+  return true;
 }

@@ -67,8 +67,15 @@ class CCurveTrackExceedance {
   bool FlagRegions(bool last);
   // Whether no bin from `first` up to `end` exceeds any more.
   bool RegionEnded(unsigned first, unsigned end) const;
+  // Remembers the exceedances for the next spectrum, and whether none is left (quiet_).
   void KeepExceedances();
+  // Whether no bin of a comparable spectrum goes over its limit (a NaN difference counts as
+  // going over), so that with a quiet vector comparing it would change nothing.
+  static bool NothingExceeds(const KelSigLimitCurve& spectrum);
 
   spectrum_iterator end_;
   std::vector<Entry> entries_;
+  // No entry exceeds now or did after the previous spectrum: a spectrum that goes over its
+  // limit nowhere leaves every entry as it is and flags nothing, so it is passed over.
+  bool quiet_ = true;
 };

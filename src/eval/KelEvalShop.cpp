@@ -7,6 +7,7 @@
 #include "eval/EvalShopOutput.h"
 #include "learn/LimitShopOutput.h"
 #include "store/KelValueStore.h"
+#include "store/SortedCursor.h"
 
 namespace {
 
@@ -45,11 +46,16 @@ void CKelEvalShop::ResetSpectralErrorVectors() {
 
 unsigned CKelEvalShop::EvaluateSingleValues() {
   unsigned errors = 0;
+  // The work list and both tables are ordered by key: each value's records lie a step or two on
+  // from the previous value's.
+  SortedCursor limits(params_.LimSValue());
+  SortedCursor codes(params_.IpParamAndStore());
   for (const auto& [key, pending] : valueStore_.FinalScalarStore().ToValidateMap()) {
     const KelStoreSValue& value = pending.value->second;
     if (value.evalMode == QVInstrumentParam::eval_none) continue;
-    if (!BeginQuantity(params_.LimSValue(), key)) continue;
-    const std::optional<int> code = ErrorCodeOf(kSingleValues, key);
+    const QClavis base = LimitShopOutput::WithBaseMode(params_, key);
+    if (!BeginQuantity(limits.Find(base), params_.LimSValue().end(), key)) continue;
+    const std::optional<int> code = ErrorCodeOf(kSingleValues, key, codes.Find(base));
     if (!code) continue;
     const bool finite = std::isfinite(value.value);
     // A non-finite value violates whatever its limit: a comparison with NaN would let it pass.
@@ -62,13 +68,8 @@ unsigned CKelEvalShop::EvaluateSingleValues() {
 }
 
 std::optional<int> CKelEvalShop::ErrorCodeOf(const char* operation, const QClavis& key) const {
-  const auto& widthTerms = params_.IpParamAndStore();
-  const auto ips = widthTerms.find(LimitShopOutput::WithBaseMode(params_, key));
-  if (ips == widthTerms.end()) {
-    EvalShopOutput::NoErrorCode(params_, operation, key);
-    return std::nullopt;
-  }
-  return ips->second.errorCode;
+  return ErrorCodeOf(operation, key,
+                     params_.IpParamAndStore().find(LimitShopOutput::WithBaseMode(params_, key)));
 }
 
 CKelEvalShop::TrackAxis CKelEvalShop::TrackAxisOf(const CKelTrackStoreBase& store,

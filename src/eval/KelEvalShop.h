@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 
+#include "eval/EvalShopOutput.h"
 #include "host/Params.h"
 #include "host/TriggerStore.h"
 #include "learn/LimitShopOutput.h"
@@ -81,9 +82,17 @@ class CKelEvalShop {
   // deletes K's earlier errors when repetition clears them.
   template <typename LimitTable>
   bool BeginQuantity(const LimitTable& limits, const QClavis& key);
+  // Steps a and b with K's limit record already looked up (`limit`, `end` when missing).
+  template <typename LimitIterator>
+  bool BeginQuantity(LimitIterator limit, LimitIterator end, const QClavis& key);
   // Step c: K's error code; empty, after a warning naming `operation` and K, when the
   // IpParamAndStore record is missing.
   std::optional<int> ErrorCodeOf(const char* operation, const QClavis& key) const;
+  // Step c with K's IpParamAndStore record already looked up (`record`, the table's end when
+  // missing).
+  template <typename RecordIterator>
+  std::optional<int> ErrorCodeOf(const char* operation, const QClavis& key,
+                                 RecordIterator record) const;
   // The trigger axis of a track: its interval and the dimension the interval belongs to.
   struct TrackAxis {
     CTriggerStore::CInterval interval;
@@ -118,8 +127,22 @@ class CKelEvalShop {
 
 template <typename LimitTable>
 bool CKelEvalShop::BeginQuantity(const LimitTable& limits, const QClavis& key) {
-  const auto limit = limits.find(LimitShopOutput::WithBaseMode(params_, key));
-  if (limit == limits.end() || limit->second.evaluate != 1) return false;
+  return BeginQuantity(limits.find(LimitShopOutput::WithBaseMode(params_, key)), limits.end(), key);
+}
+
+template <typename LimitIterator>
+bool CKelEvalShop::BeginQuantity(LimitIterator limit, LimitIterator end, const QClavis& key) {
+  if (limit == end || limit->second.evaluate != 1) return false;
   if (resultShop_.MeasurementRepetitionClearsErrors()) resultShop_.DeleteErrorEntry(key);
   return true;
+}
+
+template <typename RecordIterator>
+std::optional<int> CKelEvalShop::ErrorCodeOf(const char* operation, const QClavis& key,
+                                             RecordIterator record) const {
+  if (record == params_.IpParamAndStore().end()) {
+    EvalShopOutput::NoErrorCode(params_, operation, key);
+    return std::nullopt;
+  }
+  return record->second.errorCode;
 }

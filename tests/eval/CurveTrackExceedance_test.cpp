@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <limits>
 #include <vector>
 
 #include "EvalShopFixture.h"
@@ -63,6 +64,25 @@ TEST_F(CurveTrackExceedanceTest, RegionOpenAtTheLastSpectrumIsFlaggedAtTheEnd) {
   EXPECT_EQ(exceedance.Entries()[1].indexOfMaximum, 1u);
   EXPECT_EQ(exceedance.Entries()[1].runStart, 1u);
   EXPECT_EQ(exceedance.Entries()[1].runEnd, 3u);
+}
+
+TEST_F(CurveTrackExceedanceTest, LimitThatIsNotANumberHidesNoExceedanceElsewhereInItsSpectrum) {
+  // Spectra 0 and 1 stay below their limits everywhere; spectrum 2 has a limit bin that is NaN
+  // (bin 1) and goes over its limit at bin 5 only.
+  FlatSpectra(spectrogram, 4, 8, 5.0f, QVInstrumentParam::eval_upper);
+  SetBin(spectrogram, 2, 5, 13.0f);
+  values.TrackCurveStore()
+      .ValueMap()
+      .at(values.TrackCurveStore().KeyOfDovetar(spectrogram))
+      .points.at(2)
+      .LimitData()[1] = std::numeric_limits<float>::quiet_NaN();
+  CCurveTrackExceedance exceedance(Spectra(), 8);
+  auto it = Spectra().begin();
+  ASSERT_TRUE(exceedance.SearchRegions(it));
+  ASSERT_EQ(Flagged(exceedance), std::vector<unsigned>{5});
+  EXPECT_EQ(exceedance.Entries()[5].item->first, 2);
+  EXPECT_EQ(exceedance.Entries()[5].indexOfMaximum, 5u);
+  EXPECT_FLOAT_EQ(exceedance.Entries()[5].exceedance, 0.0f);
 }
 
 TEST_F(CurveTrackExceedanceTest, SearchFromASpectrumWithLimitStateZeroFlagsNothing) {

@@ -1,0 +1,277 @@
+// Evaluation of one part: the evaluation shop compares every value of the reference part
+// (ReferencePart.h) with the limit the limit shop wrote, as the evaluation cycle does, and enters
+// one error per violation:
+//   - 2,000 single values against their learned limits (LimSValue);
+//   - 200 spectra of 4,096 bins bin by bin against their limit curves (LimCValue, the learned
+//     limit widened by kChimneyPoints points and held between two polygons);
+//   - 20 scalar tracks of 2,000 points point by point (LimCValue, two polygons);
+//   - 2 spectrograms of 200 × 1,024 bins bin by bin (LimArea).
+// Every quantity learns with a procedure of two base learns and has an error code; warm-up parts
+// are learned first, so the learned limits apply.
+//
+// Argument: the percentage of spectra that violate their limit. 0: no value of the part violates
+// its limit. 5: every twentieth spectrum (10 of 200) has one peak of kPeakBins bins at
+// kPeakLevel, above the highest limit its upper polygon allows, so it enters exactly one error.
+//
+// Timed: exactly CKelEvalShop::Evaluate() for the part. Not timed: the dismissal of the previous
+// part, the part's arrival in new sample buffers, its limit generation, the emptying of the
+// result shop's error list and the reset of the spectral error vectors (the sequencer resets
+// them for every new part, so the error vector of every spectrum over its limit is built inside
+// Evaluate()). Emptying the error list matters little here: with "measurement repetition
+// clears errors" (the result shop's default) a spectrum's earlier errors go before it is
+// evaluated anyway.
+//
+// Counters: errors entered per part (checked against the argument for every part) and values
+// compared with a limit per part (checked against the reference part's count).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "ReferencePart.h"
+#include "eval/KelEvalShop.h"
+#include "host/Output.h"
+#include "host/ParamSet.h"
+#include "host/Params.h"
+#include "host/Sea.h"
+#include "host/TestPlanBuilder.h"
+#include "learn/KelLearnStore.h"
+#include "learn/KelLimitShop.h"
+#include "result/ResultShop.h"
+#include "store/KelValueStore.h"
+
+namespace {
+
+constexpr int kProcedure = 1;
+constexpr uint32_t kBaseLearns = 2;
+constexpr float kTimeConstant = 10.0f;
+constexpr int kWarmUpParts = 3;
+constexpr int kTrigger = 1;
+constexpr int kSpeedSignal = 1;
+// The x step of the reference part's spectra and spectrogram rows (ReferencePart::MakeCurve).
+constexpr float kSpectrumStep = 0.05f;
+// The sideways widening of the spectra's learned limits, in points.
+constexpr int kChimneyPoints = 3;
+constexpr int kSpectrumLowerPolygon = 1;
+constexpr int kSpectrumUpperPolygon = 2;
+constexpr int kTrackLowerPolygon = 3;
+constexpr int kTrackUpperPolygon = 4;
+// The trigger axis of every mode: 800 to 2,799 rpm, one cell per track point.
+constexpr double kAxisStart = 800.0;
+constexpr double kAxisStep = 1.0;
+// One error code per kind of value; every code has severity 1.
+constexpr int kSingleValueCode = 101;
+constexpr int kSpectrumCode = 102;
+constexpr int kTrackCode = 103;
+constexpr int kSpectrogramCode = 104;
+// The absolute offset of the learned limits. A track point's value wanders by up to 30 over the
+// parts (ReferencePart::Insert) but is learned from the warm-up parts only, so the tracks' limits
+// carry a larger offset that keeps every part's points below them.
+constexpr float kOffset = 1.0f;
+constexpr float kTrackOffset = 30.0f;
+// The peak of a violating spectrum: kPeakBins bins from kPeakStart at kPeakLevel, above the
+// upper polygon (at most 120), which caps the learned limit.
+constexpr uint32_t kPeakStart = 2000;
+constexpr uint32_t kPeakBins = 5;
+constexpr float kPeakLevel = 130.0f;
+// One limit per single value, spectrum, track point and spectrogram row.
+constexpr double kLimitsPerPart = ReferencePart::kSingleValues + ReferencePart::kSpectra +
+                                  ReferencePart::kScalarTracks * ReferencePart::kTrackPoints +
+                                  ReferencePart::kSpectrograms * ReferencePart::kSpectrogramRows;
+
+void ErrorCodes(TestPlan::Builder& plan) {
+  plan.ErrorCode(kSingleValueCode, "Level too high", 10, 1)
+      .ErrorCode(kSpectrumCode, "Spectrum too loud", 20, 1)
+      .ErrorCode(kTrackCode, "Order too loud", 30, 1)
+      .ErrorCode(kSpectrogramCode, "Spectrogram too loud", 40, 1);
+}
+
+void Limits(TestPlan::Builder& plan) {
+  using namespace ReferencePart;
+  plan.Polygon(kSpectrumLowerPolygon, {{0.0f, 20.0f}, {100.0f, 30.0f}, {205.0f, 20.0f}})
+      .Polygon(kSpectrumUpperPolygon, {{0.0f, 120.0f}, {100.0f, 110.0f}, {205.0f, 120.0f}})
+      .Polygon(kTrackLowerPolygon, {{800.0f, 20.0f}, {2800.0f, 40.0f}})
+      .Polygon(kTrackUpperPolygon, {{800.0f, 150.0f}, {1800.0f, 140.0f}, {2800.0f, 150.0f}});
+  auto limited = [&plan](const QClavis& key, int code, float offset = kOffset) {
+    plan.Quantity(key, code, offset, 2.0f, 10.0f);
+    plan.Set().ipLearnParameter[key] = QVIpLearnParameter{kProcedure};
+  };
+  for (int i = 0; i < kSingleValues; ++i) {
+    limited(SingleValueKey(i), kSingleValueCode);
+    plan.SValueLimit(SingleValueKey(i), 0.0f, 200.0f);
+  }
+  for (int i = 0; i < kSpectra; ++i) {
+    limited(SpectrumKey(i), kSpectrumCode);
+    plan.CurveLimit(SpectrumKey(i), kSpectrumLowerPolygon, kSpectrumUpperPolygon);
+  }
+  for (int t = 0; t < kScalarTracks; ++t) {
+    limited(ScalarTrackKey(t), kTrackCode, kTrackOffset);
+    plan.CurveLimit(ScalarTrackKey(t), kTrackLowerPolygon, kTrackUpperPolygon);
+  }
+  for (int s = 0; s < kSpectrograms; ++s) {
+    limited(SpectrogramKey(s), kSpectrogramCode);
+    plan.Set().limArea[SpectrogramKey(s)] = QVLimArea{1, 10.0f, 150.0f};
+  }
+}
+
+bool InstallPlan() {
+  using namespace ReferencePart;
+  TestPlan::Builder plan("evaluation benchmark");
+  for (int mode = 1; mode <= kModes; ++mode) {
+    plan.Mode(mode, "Mode " + std::to_string(mode))
+        .TriggerAxis(mode, kTrigger, 1, kSpeedSignal, kAxisStart, kAxisStep, kTrackPoints);
+  }
+  AddPartDefinitions(plan);
+  plan.Signal(kSpeedSignal, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
+      .Trigger(kTrigger, "Input shaft speed")
+      .LearnProcedure(kProcedure, -1, kBaseLearns, kTimeConstant);
+  for (int t = 0; t < kScalarTracks; ++t)
+    plan.Parameter(ScalarTrackKey(t).parameter(), 2001, "Order " + std::to_string(t),
+                   QVInstrumentParam::eval_upper, kTrigger);
+  plan.Parameter(SpectrogramKey(0).parameter(), 2100, "Spectrogram", QVInstrumentParam::eval_upper,
+                 kTrigger);
+  ErrorCodes(plan);
+  Limits(plan);
+  return plan.Install();
+}
+
+// The expansion width of every limit curve, as the line's resources give it.
+void SetChimneyWidth(float width) {
+  CSeaBase* sea = CSeaBase::ApplicationSea();
+  sea->RemoveEntry("LimitCurveExpansionWidths");
+  sea->CreateEntry("LimitCurveExpansionWidth-Default", 0);
+  sea->LookupSetString("LimitCurveExpansionWidth-Default", std::to_string(width), 0);
+}
+
+// The spectra that violate their limit for a percentage: every (100 / percentage)th one.
+int ViolatingSpectra(int percentage) {
+  return ReferencePart::kSpectra * percentage / 100;
+}
+bool Violates(int spectrum, int percentage) {
+  return percentage > 0 && spectrum % (100 / percentage) == 0;
+}
+
+// A new part in buffers of its own; the spectra chosen by `percentage` get their peak.
+std::unique_ptr<ReferencePart::Spectra> MakePart(int serial, int percentage) {
+  auto part = std::make_unique<ReferencePart::Spectra>(serial);
+  for (int i = 0; i < ReferencePart::kSpectra; ++i) {
+    if (!Violates(i, percentage)) continue;
+    float* samples = part->spectra[static_cast<size_t>(i)].data();
+    for (uint32_t bin = kPeakStart; bin < kPeakStart + kPeakBins; ++bin) samples[bin] = kPeakLevel;
+  }
+  return part;
+}
+
+// The part's values waiting for validation, as the sequencer has them before it sets limits.
+void Arrive(CKelValueStore& values, const ReferencePart::Spectra& part, int serial) {
+  values.DismissValues();
+  ReferencePart::Insert(values, part, serial);
+}
+
+void LearnPart(CKelLearnStore& store) {
+  for (int mode = 1; mode <= ReferencePart::kModes; ++mode) {
+    store.Learn(mode, Kelva::end_measurement);
+    store.Learn(mode, Kelva::end_mode);
+  }
+}
+
+// The values of the part that carry a limit direction after the limit generation: the values
+// the evaluation compares with a limit.
+double LimitedValues(CKelValueStore& values) {
+  double limited = 0;
+  for (const auto& [key, value] : values.SingleValueMap()) limited += value.evalMode != 0 ? 1 : 0;
+  for (const auto& [key, curve] : values.FinalCurveStore().ValueMap())
+    limited += curve.LimitState() != 0 ? 1 : 0;
+  for (const auto& [track, points] : values.TrackScalarStore().ValueMap())
+    for (const auto& [cell, point] : points.points) limited += point.evalMode != 0 ? 1 : 0;
+  for (const auto& [track, curves] : values.TrackCurveStore().ValueMap())
+    for (const auto& [cell, curve] : curves.points) limited += curve.LimitState() != 0 ? 1 : 0;
+  return limited;
+}
+
+// What went wrong with one part's evaluation, or empty: the count returned must be the expected
+// one and every error must be in the result shop's list.
+std::string CheckPart(unsigned errors, unsigned expected, const CResultShop& results) {
+  if (errors != expected)
+    return "a part entered " + std::to_string(errors) + " errors, expected " +
+           std::to_string(expected);
+  if (results.Errors().size() != errors)
+    return "the result shop lists " + std::to_string(results.Errors().size()) + " errors, " +
+           std::to_string(errors) + " were entered";
+  return "";
+}
+
+void BM_EvaluatePart(benchmark::State& state) {
+  const int percentage = static_cast<int>(state.range(0));
+  if (percentage < 0 || percentage > 100 || (percentage > 0 && 100 % percentage != 0)) {
+    state.SkipWithError("the percentage of violating spectra must be 0 or divide 100");
+    return;
+  }
+  if (!InstallPlan()) {
+    state.SkipWithError("the benchmark's plan was refused");
+    return;
+  }
+  SetChimneyWidth(static_cast<float>(kChimneyPoints) * kSpectrumStep);
+  PrWin::CaptureSink output;
+  CDtParamInstance params;
+  CKelValueStore values;
+  CResultShop results;
+  CKelLearnStore store(values, -1);
+  store.LearnSpectrograms(true);
+  store.ReadChimneyWidths();
+  CKelLimitShop limitShop(values, store);
+  CKelEvalShop evalShop(params, values, results, store);
+  int serial = 0;
+  std::unique_ptr<ReferencePart::Spectra> part;
+  for (; serial < kWarmUpParts; ++serial) {
+    part = MakePart(serial, 0);
+    Arrive(values, *part, serial);
+    limitShop.GenerateLimits();
+    values.validated();
+    LearnPart(store);
+  }
+  output.Clear();
+  const unsigned expected = static_cast<unsigned>(ViolatingSpectra(percentage));
+  double errors = 0;
+  double limited = 0;
+  std::string failure;
+  for (auto _ : state) {
+    state.PauseTiming();  // the instruments', the value store's and the limit shop's work
+    values.DismissValues();
+    part.reset();  // the previous part's buffers go before the new ones come
+    part = MakePart(serial, percentage);
+    Arrive(values, *part, serial++);
+    limitShop.GenerateLimits();
+    results.DismissErrors();
+    evalShop.ResetSpectralErrorVectors();
+    state.ResumeTiming();
+    const unsigned entered = evalShop.Evaluate();
+    state.PauseTiming();
+    errors += entered;
+    limited += LimitedValues(values);
+    if (failure.empty()) failure = CheckPart(entered, expected, results);
+    state.ResumeTiming();
+  }
+  const double parts = static_cast<double>(state.iterations());
+  state.counters["errors_per_part"] = errors / parts;
+  state.counters["values_per_part"] = limited / parts;
+  CSeaBase::ApplicationSea()->RemoveEntry("LimitCurveExpansionWidth-Default");
+  ParamDatabase::Reset();
+  // The first message names what the plan lacks.
+  const std::string message = output.Lines().empty() ? "" : output.Lines().front().text;
+  if (!failure.empty()) {
+    failure += ". " + message;
+    state.SkipWithError(failure.c_str());
+  } else if (limited != kLimitsPerPart * parts) {
+    const std::string error =
+        "a part's values were not all limited: " + std::to_string(limited / parts) + " per part. " +
+        message;
+    state.SkipWithError(error.c_str());
+  } else if (!message.empty()) {
+    const std::string error = "the shops wrote messages: " + message;
+    state.SkipWithError(error.c_str());
+  }
+}
+BENCHMARK(BM_EvaluatePart)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond);
+
+}  // namespace
