@@ -29,6 +29,7 @@
 #include <string>
 
 #include "ReferencePart.h"
+#include "ReferencePlan.h"
 #include "eval/KelEvalShop.h"
 #include "host/Output.h"
 #include "host/ParamSet.h"
@@ -42,23 +43,8 @@
 
 namespace {
 
-constexpr int kProcedure = 1;
-constexpr uint32_t kBaseLearns = 2;
-constexpr float kTimeConstant = 10.0f;
-constexpr int kWarmUpParts = 3;
-constexpr int kTrigger = 1;
-constexpr int kSpeedSignal = 1;
-// The x step of the reference part's spectra and spectrogram rows (ReferencePart::MakeCurve).
-constexpr float kSpectrumStep = 0.05f;
-// The sideways widening of the spectra's learned limits, in points.
-constexpr int kChimneyPoints = 3;
-constexpr int kSpectrumLowerPolygon = 1;
-constexpr int kSpectrumUpperPolygon = 2;
-constexpr int kTrackLowerPolygon = 3;
-constexpr int kTrackUpperPolygon = 4;
-// The trigger axis of every mode: 800 to 2,799 rpm, one cell per track point.
-constexpr double kAxisStart = 800.0;
-constexpr double kAxisStep = 1.0;
+using namespace ReferencePlan;
+
 // One error code per kind of value; every code has severity 1.
 constexpr int kSingleValueCode = 101;
 constexpr int kSpectrumCode = 102;
@@ -74,74 +60,6 @@ constexpr float kTrackOffset = 30.0f;
 constexpr uint32_t kPeakStart = 2000;
 constexpr uint32_t kPeakBins = 5;
 constexpr float kPeakLevel = 130.0f;
-// One limit per single value, spectrum, track point and spectrogram row.
-constexpr double kLimitsPerPart = ReferencePart::kSingleValues + ReferencePart::kSpectra +
-                                  ReferencePart::kScalarTracks * ReferencePart::kTrackPoints +
-                                  ReferencePart::kSpectrograms * ReferencePart::kSpectrogramRows;
-
-void ErrorCodes(TestPlan::Builder& plan) {
-  plan.ErrorCode(kSingleValueCode, "Level too high", 10, 1)
-      .ErrorCode(kSpectrumCode, "Spectrum too loud", 20, 1)
-      .ErrorCode(kTrackCode, "Order too loud", 30, 1)
-      .ErrorCode(kSpectrogramCode, "Spectrogram too loud", 40, 1);
-}
-
-void Limits(TestPlan::Builder& plan) {
-  using namespace ReferencePart;
-  plan.Polygon(kSpectrumLowerPolygon, {{0.0f, 20.0f}, {100.0f, 30.0f}, {205.0f, 20.0f}})
-      .Polygon(kSpectrumUpperPolygon, {{0.0f, 120.0f}, {100.0f, 110.0f}, {205.0f, 120.0f}})
-      .Polygon(kTrackLowerPolygon, {{800.0f, 20.0f}, {2800.0f, 40.0f}})
-      .Polygon(kTrackUpperPolygon, {{800.0f, 150.0f}, {1800.0f, 140.0f}, {2800.0f, 150.0f}});
-  auto limited = [&plan](const QClavis& key, int code, float offset = kOffset) {
-    plan.Quantity(key, code, offset, 2.0f, 10.0f);
-    plan.Set().ipLearnParameter[key] = QVIpLearnParameter{kProcedure};
-  };
-  for (int i = 0; i < kSingleValues; ++i) {
-    limited(SingleValueKey(i), kSingleValueCode);
-    plan.SValueLimit(SingleValueKey(i), 0.0f, 200.0f);
-  }
-  for (int i = 0; i < kSpectra; ++i) {
-    limited(SpectrumKey(i), kSpectrumCode);
-    plan.CurveLimit(SpectrumKey(i), kSpectrumLowerPolygon, kSpectrumUpperPolygon);
-  }
-  for (int t = 0; t < kScalarTracks; ++t) {
-    limited(ScalarTrackKey(t), kTrackCode, kTrackOffset);
-    plan.CurveLimit(ScalarTrackKey(t), kTrackLowerPolygon, kTrackUpperPolygon);
-  }
-  for (int s = 0; s < kSpectrograms; ++s) {
-    limited(SpectrogramKey(s), kSpectrogramCode);
-    plan.Set().limArea[SpectrogramKey(s)] = QVLimArea{1, 10.0f, 150.0f};
-  }
-}
-
-bool InstallPlan() {
-  using namespace ReferencePart;
-  TestPlan::Builder plan("evaluation benchmark");
-  for (int mode = 1; mode <= kModes; ++mode) {
-    plan.Mode(mode, "Mode " + std::to_string(mode))
-        .TriggerAxis(mode, kTrigger, 1, kSpeedSignal, kAxisStart, kAxisStep, kTrackPoints);
-  }
-  AddPartDefinitions(plan);
-  plan.Signal(kSpeedSignal, "Speed", CMeasuringUnit(CMeasuringUnit::cuRpm))
-      .Trigger(kTrigger, "Input shaft speed")
-      .LearnProcedure(kProcedure, -1, kBaseLearns, kTimeConstant);
-  for (int t = 0; t < kScalarTracks; ++t)
-    plan.Parameter(ScalarTrackKey(t).parameter(), 2001, "Order " + std::to_string(t),
-                   QVInstrumentParam::eval_upper, kTrigger);
-  plan.Parameter(SpectrogramKey(0).parameter(), 2100, "Spectrogram", QVInstrumentParam::eval_upper,
-                 kTrigger);
-  ErrorCodes(plan);
-  Limits(plan);
-  return plan.Install();
-}
-
-// The expansion width of every limit curve, as the line's resources give it.
-void SetChimneyWidth(float width) {
-  CSeaBase* sea = CSeaBase::ApplicationSea();
-  sea->RemoveEntry("LimitCurveExpansionWidths");
-  sea->CreateEntry("LimitCurveExpansionWidth-Default", 0);
-  sea->LookupSetString("LimitCurveExpansionWidth-Default", std::to_string(width), 0);
-}
 
 // The spectra that violate their limit for a percentage: every (100 / percentage)th one.
 int ViolatingSpectra(int percentage) {
@@ -162,33 +80,6 @@ std::unique_ptr<ReferencePart::Spectra> MakePart(int serial, int percentage) {
   return part;
 }
 
-// The part's values waiting for validation, as the sequencer has them before it sets limits.
-void Arrive(CKelValueStore& values, const ReferencePart::Spectra& part, int serial) {
-  values.DismissValues();
-  ReferencePart::Insert(values, part, serial);
-}
-
-void LearnPart(CKelLearnStore& store) {
-  for (int mode = 1; mode <= ReferencePart::kModes; ++mode) {
-    store.Learn(mode, Kelva::end_measurement);
-    store.Learn(mode, Kelva::end_mode);
-  }
-}
-
-// The values of the part that carry a limit direction after the limit generation: the values
-// the evaluation compares with a limit.
-double LimitedValues(CKelValueStore& values) {
-  double limited = 0;
-  for (const auto& [key, value] : values.SingleValueMap()) limited += value.evalMode != 0 ? 1 : 0;
-  for (const auto& [key, curve] : values.FinalCurveStore().ValueMap())
-    limited += curve.LimitState() != 0 ? 1 : 0;
-  for (const auto& [track, points] : values.TrackScalarStore().ValueMap())
-    for (const auto& [cell, point] : points.points) limited += point.evalMode != 0 ? 1 : 0;
-  for (const auto& [track, curves] : values.TrackCurveStore().ValueMap())
-    for (const auto& [cell, curve] : curves.points) limited += curve.LimitState() != 0 ? 1 : 0;
-  return limited;
-}
-
 // What went wrong with one part's evaluation, or empty: the count returned must be the expected
 // one and every error must be in the result shop's list.
 std::string CheckPart(unsigned errors, unsigned expected, const CResultShop& results) {
@@ -207,7 +98,9 @@ void BM_EvaluatePart(benchmark::State& state) {
     state.SkipWithError("the percentage of violating spectra must be 0 or divide 100");
     return;
   }
-  if (!InstallPlan()) {
+  const LimitTerms terms{kSingleValueCode, kSpectrumCode, kTrackCode,
+                         kSpectrogramCode, kOffset,       kTrackOffset};
+  if (!InstallPlan("evaluation benchmark", terms)) {
     state.SkipWithError("the benchmark's plan was refused");
     return;
   }
