@@ -59,6 +59,7 @@ class CKelEvalShop {
   // Empties the spectral evaluator's error vectors; the sequencer calls it for every new
   // candidate.
   void ResetSpectralErrorVectors();
+  const CKelEvalSpec& SpectralEvaluator() const { return *spectral_; }
 
   // Final single values against their one limit: d = limit − value for a stored mode of 2
   // (upper), d = value − limit for any other mode but 0; d < 0 is a violation, so a value equal

@@ -60,6 +60,8 @@ class CKelEvalSpec {
                         float& value) const;
   // Forgets all error vectors (a new candidate may bring new parameters).
   void ResetSpectralErrorVectors();
+  // The number of error vectors built since the last reset.
+  size_t ErrorVectorCount() const { return errorVectors_.size(); }
 
   // Spectrum instruments evaluated bin by bin.
   static constexpr int kSpectrumInstrument = 2500;

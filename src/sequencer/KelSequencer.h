@@ -63,6 +63,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CResultShop& ResultShop() { return m_resultShop; }
   CKelLearnStore& LearnStore() { return m_learnStore; }
   CKelLimitShop& LimitShop() { return m_limitShop; }
+  CKelEvalShop& EvalShop() { return m_evalShop; }
   CKelLearnFileKeeper& LearnFileKeeper() { return m_learnFileKeeper; }
   const std::vector<ma_learn_entry_t>& MALearnStores() const { return m_maLearnStores; }
   int CurrentMode() const { return m_currentMode; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SequencerFixture.h"
+#include "eval/KelEvalSpec.h"
 
 namespace {
 
@@ -85,4 +86,29 @@ TEST_F(SequencerLimitsTest, AValueOverItsLimitIsAnErrorAndIsNotLearned) {
   Measure(12.0f);
   EXPECT_EQ(sequencer_->ResultShop().Errors().size(), 0u);
   EXPECT_EQ(sequencer_->LearnStore().LearnedSingleValue().at(kLevel).count, 3u);
+}
+
+TEST_F(SequencerLimitsTest, SpectralErrorVectorsAreBuiltAnewForEveryPart) {
+  // A spectrum over its fixed upper polygon (no learn procedure): the evaluation builds its
+  // error vector and enters the bin-wise error; the next part starts without vectors.
+  const QClavis spectrum(1, 2500, 1, 1, 30, 0);
+  TestPlan::Builder plan = SequencePlan("T1");
+  plan.Instrument(2500, "Spectrum", 3)
+      .Parameter(30, 2500, "Order spectrum")
+      .Polygon(7, {{0.0f, 50.0f}, {10.0f, 50.0f}})
+      .Quantity(spectrum, 700)
+      .CurveLimit(spectrum, -1, 7)
+      .ErrorCode(700, "Spectrum too loud", 50, 1);
+  ASSERT_TRUE(plan.Install());
+  Send(begin_mode, 1);
+  Send(begin_measurement, 1);
+  const float samples[] = {40.0f, 60.0f, 40.0f, 40.0f};
+  const CDescription orders(4, 1.0f, CMeasuringUnit(CMeasuringUnit::cuOrder),
+                            CMeasuringUnit(CMeasuringUnit::cuDecibelSpl));
+  sequencer_->ValueStore().InsertSigCurve(spectrum, KelSigCurve(samples, orders), 1);
+  Send(end_measurement, 1);
+  EXPECT_EQ(sequencer_->ResultShop().Errors().count(spectrum), 1u);
+  EXPECT_EQ(sequencer_->EvalShop().SpectralEvaluator().ErrorVectorCount(), 1u);
+  Send(insert_candidate, std::string("A2"));
+  EXPECT_EQ(sequencer_->EvalShop().SpectralEvaluator().ErrorVectorCount(), 0u);
 }
