@@ -21,6 +21,10 @@ inline constexpr int kTrackPoints = 2000;
 inline constexpr int kSpectrograms = 2;
 inline constexpr int kSpectrogramRows = 200;
 inline constexpr uint32_t kSpectrogramBins = 1024;
+// The values of one part that get a limit or a learned item: one per single value, spectrum,
+// track point and spectrogram row.
+inline constexpr double kValuesPerPart =
+    kSingleValues + kSpectra + kScalarTracks * kTrackPoints + kSpectrograms * kSpectrogramRows;
 
 inline const CMeasuringUnit kDb(CMeasuringUnit::cuMetrePerSecond2, 0, 1.0f,
                                 CMeasuringUnit::flagLog);

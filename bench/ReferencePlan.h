@@ -34,9 +34,7 @@ constexpr int kTrackUpperPolygon = 4;
 constexpr double kAxisStart = 800.0;
 constexpr double kAxisStep = 1.0;
 // One limit per single value, spectrum, track point and spectrogram row.
-constexpr double kLimitsPerPart = ReferencePart::kSingleValues + ReferencePart::kSpectra +
-                                  ReferencePart::kScalarTracks * ReferencePart::kTrackPoints +
-                                  ReferencePart::kSpectrograms * ReferencePart::kSpectrogramRows;
+constexpr double kLimitsPerPart = ReferencePart::kValuesPerPart;
 
 // The error code (-1: none) and the absolute offset of the learned limits per kind of value.
 struct LimitTerms {
@@ -121,11 +119,15 @@ inline void Arrive(CKelValueStore& values, const ReferencePart::Spectra& part, i
   ReferencePart::Insert(values, part, serial);
 }
 
-inline void LearnPart(CKelLearnStore& store) {
+// Learns the part as the end of every mode's measurement and of the mode do; the number of
+// values learned.
+inline unsigned LearnPart(CKelLearnStore& store) {
+  unsigned learned = 0;
   for (int mode = 1; mode <= ReferencePart::kModes; ++mode) {
-    store.Learn(mode, Kelva::end_measurement);
-    store.Learn(mode, Kelva::end_mode);
+    learned += store.Learn(mode, Kelva::end_measurement);
+    learned += store.Learn(mode, Kelva::end_mode);
   }
+  return learned;
 }
 
 // The values of the part that carry a limit direction after the limit generation: the values

@@ -17,6 +17,7 @@
 
 #include "LearnStoreMemory.h"
 #include "ReferencePart.h"
+#include "ReferencePlan.h"
 #include "host/ParamSet.h"
 #include "host/TestPlanBuilder.h"
 #include "learn/KelLearnStore.h"
@@ -27,10 +28,8 @@ namespace {
 constexpr int kForever = 1;
 constexpr float kTimeConstant = 10.0f;
 constexpr int kWarmUpParts = 3;
-// One learned value per single value, spectrum, track point and spectrogram row.
-constexpr double kValuesPerPart = ReferencePart::kSingleValues + ReferencePart::kSpectra +
-                                  ReferencePart::kScalarTracks * ReferencePart::kTrackPoints +
-                                  ReferencePart::kSpectrograms * ReferencePart::kSpectrogramRows;
+using ReferencePart::kValuesPerPart;
+using ReferencePlan::LearnPart;
 
 // Every quantity of the reference part learns by its own learn parameter (the lookup a plan
 // without a default learn procedure makes), all with the same never-ending procedure.
@@ -58,15 +57,6 @@ void Arrive(CKelValueStore& values, const ReferencePart::Spectra& part, int seri
   values.DismissValues();
   ReferencePart::Insert(values, part, serial);
   values.validated();
-}
-
-unsigned LearnPart(CKelLearnStore& store) {
-  unsigned learned = 0;
-  for (int mode = 1; mode <= ReferencePart::kModes; ++mode) {
-    learned += store.Learn(mode, Kelva::end_measurement);
-    learned += store.Learn(mode, Kelva::end_mode);
-  }
-  return learned;
 }
 
 void BM_LearnPart(benchmark::State& state) {

@@ -90,14 +90,14 @@ bool CKelSpecRange::BandWalk(const QClavis& hat, const QClavis& spectrum, uint32
   for (auto band = first; band != end; ++band) {
     if (rules.pureDefinitionsOnly &&
         band->second.definition.domain() != QVSpecIntervalEntry::Definition::domain_pure) {
-      DefinitionMessage(rules.operation, hat, spectrum);
+      ParameterError(rules.operation, "not a pure order/frequency definition", hat, spectrum);
       continue;
     }
     CDtSpecInterval::IndexInterval bins;
     const int found = interval_.IndexRange(band->second, bins, binCount, binWidth, xUnit);
     if (found == kBandOutside) continue;
     if (found != kBandInSpectrum) {
-      BandWidthMessage(rules.operation, hat, spectrum);
+      ParameterError(rules.operation, "unable to calculate band width", hat, spectrum);
       computed = false;
       if (rules.stopAtBandWidthError) return false;
       continue;
@@ -182,20 +182,11 @@ void CKelSpecRange::ApplyHatOnSpectralLimit(const QClavis& hat, const QClavis& s
   BandWalk(hat, spectrum, curve.size(), description.Delta(0), description.XUnit(0), rules, set);
 }
 
-void CKelSpecRange::BandWidthMessage(const char* operation, const QClavis& hat,
-                                     const QClavis& spectrum) const {
-  const std::string text = std::string("Parameter error in CKelSpecRange::") + operation +
-                           ":\nunable to calculate band width for hat '" +
-                           params_.FormatClavisText(hat) + "' and signal location '" +
-                           params_.LocationName(spectrum.location()) + "'.\n";
-  PrWin::Output(text, PrWin::catWarning, kParameterErrorStyle);
-}
-
-void CKelSpecRange::DefinitionMessage(const char* operation, const QClavis& hat,
-                                      const QClavis& spectrum) const {
-  const std::string text = std::string("Parameter error in CKelSpecRange::") + operation +
-                           ":\nnot a pure order/frequency definition for hat '" +
-                           params_.FormatClavisText(hat) + "' and signal location '" +
-                           params_.LocationName(spectrum.location()) + "'.\n";
+void CKelSpecRange::ParameterError(const char* operation, const char* problem, const QClavis& hat,
+                                   const QClavis& spectrum) const {
+  const std::string text = std::string("Parameter error in CKelSpecRange::") + operation + ":\n" +
+                           problem + " for hat '" + params_.FormatClavisText(hat) +
+                           "' and signal location '" + params_.LocationName(spectrum.location()) +
+                           "'.\n";
   PrWin::Output(text, PrWin::catWarning, kParameterErrorStyle);
 }

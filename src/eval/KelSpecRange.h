@@ -65,8 +65,10 @@ class CKelSpecRange {
   bool BandWalk(const QClavis& hat, const QClavis& spectrum, uint32_t binCount, float binWidth,
                 const CMeasuringUnit& xUnit, const BandWalkRules& rules, const BandVisitor& visit);
 
-  void BandWidthMessage(const char* operation, const QClavis& hat, const QClavis& spectrum) const;
-  void DefinitionMessage(const char* operation, const QClavis& hat, const QClavis& spectrum) const;
+  // "Parameter error in CKelSpecRange::<operation>:\n<problem> for hat '<hat>' and signal
+  // location '<location>'.\n"
+  void ParameterError(const char* operation, const char* problem, const QClavis& hat,
+                      const QClavis& spectrum) const;
 
   const CDtParamInstance& params_;
   CDtSpecInterval interval_;
