@@ -125,6 +125,11 @@ float VectorMinIdx(const float* v, size_t n, unsigned& index);
 // The first index whose value is NaN, +inf or −inf; n when every value is finite.
 size_t FirstNonFinite(const float* v, size_t n);
 
+// The arithmetic mean of v[0 … n−1]; n == 0 gives NaN.
+float VectorMean(const float* v, size_t n);
+// The scalar product Σ a[i]·b[i]; n == 0 gives +0.
+float VectorSkalarprodukt(const float* a, const float* b, size_t n);
+
 }  // namespace DVL
 
 namespace numeric {
@@ -137,5 +142,17 @@ float stddev(float mean, float meanSquare, float k);
 // The same point by point: out[i] = stddev(mean[i], meanSquare[i], k), bit for bit. out may be
 // one of the inputs.
 void stddev(const float* mean, const float* meanSquare, float k, float* out, size_t n);
+
+// The q-quantile (0 ≤ q ≤ 1) of v[0 … n−1], which the call reorders: with the values sorted
+// ascending as x[0] ≤ … ≤ x[n−1] and h = (n − 1)·q, the result is
+// x[⌊h⌋] + (h − ⌊h⌋)·(x[⌊h⌋ + 1] − x[⌊h⌋]) (linear interpolation between order statistics).
+// n == 0 gives NaN; q is clamped to [0, 1].
+float quantile(float* v, size_t n, float q);
+
+// The bin of the first harmonic peak of a curve: the first local maximum (a bin not below
+// its neighbours, the curve's ends counting as having lower neighbours outside) whose height
+// above the curve's minimum reaches `threshold` times the curve's range (maximum − minimum).
+// 0 for an empty or flat curve.
+size_t FirstHarmonicDetector(const float* curve, size_t n, float threshold);
 
 }  // namespace numeric

@@ -52,6 +52,7 @@ CKelSequencer::CKelSequencer()
       m_limitShop(m_valueStore, m_learnStore),
       m_learnFileKeeper(m_learnStore, m_valueStore),
       m_evalShop(m_params, m_valueStore, m_resultShop, m_learnStore),
+      m_instrumentShop(m_valueStore, m_learnStore),
       m_lastSerial(mcNeutralSerialIdent) {}
 
 CKelSequencer::~CKelSequencer() {
@@ -248,7 +249,7 @@ void CKelSequencer::insert_candidate(const std::string& /*serial*/) {
   // The main learn store starts empty; the learn-file module (notification 1) gives it the
   // learned data of the part type.
   m_learnStore.PurgeStore();
-  // The instrument shop is reset here when it joins the sequencer.
+  m_instrumentShop.Reset();
   if (m_learnFileModule != nullptr) {
     m_learnFileModule->OnUserIfCommand(1);
     NotifySerialChange();

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "eval/KelEvalShop.h"
+#include "eval/KelInstrumentShop.h"
 #include "host/Module.h"
 #include "host/Params.h"
 #include "learn/KelLearnFileKeeper.h"
@@ -64,6 +65,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelLearnStore& LearnStore() { return m_learnStore; }
   CKelLimitShop& LimitShop() { return m_limitShop; }
   CKelEvalShop& EvalShop() { return m_evalShop; }
+  CKelInstrumentShop& InstrumentShop() { return m_instrumentShop; }
   CKelLearnFileKeeper& LearnFileKeeper() { return m_learnFileKeeper; }
   const std::vector<ma_learn_entry_t>& MALearnStores() const { return m_maLearnStores; }
   int CurrentMode() const { return m_currentMode; }
@@ -170,7 +172,8 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   CKelLearnFileKeeper m_learnFileKeeper;
   // Compares the pending values with their limits and enters the violations as errors.
   CKelEvalShop m_evalShop;
-  // The instrument shop joins the sequencer with its own part of the library.
+  // Computes the derived quantities (second-level instruments) of the pending values.
+  CKelInstrumentShop m_instrumentShop;
   CModule* m_learnFileModule = nullptr;
   int m_currentMode = -1;
   int m_dismissHistory = 1;

@@ -25,7 +25,7 @@ void CKelSequencer::EvaluateTracks(int mode, Kelva::sequencer_events_t event) {
 
 int CKelSequencer::Evaluate(int mode, Kelva::sequencer_events_t event) {
   if (mode == -1) return 0;
-  // Step: second-level instruments (instrument shop) join here.
+  m_instrumentShop.Run();
   m_limitShop.GenerateLimits();
   m_valueStore.CopyToHistoryStore();
   const auto averaging = static_cast<KelValueStore::history_average_mode_t>(m_averagingParameter);

@@ -1,0 +1,5 @@
+#include "eval/CurveFirstMax.h"
+
+bool CCurveFirstMax::process(unsigned /*pass*/) {
+  return false;
+}

@@ -1,0 +1,5 @@
+#include "eval/CurveIntervals.h"
+
+bool CCurveIntervals::process(unsigned /*pass*/) {
+  return false;
+}

@@ -1,0 +1,5 @@
+#include "eval/SchlauchTool.h"
+
+bool CSchlauchTool::process(unsigned /*pass*/) {
+  return false;
+}

@@ -1,0 +1,5 @@
+#include "eval/TrackIntervals.h"
+
+bool CTrackIntervals::process(unsigned /*pass*/) {
+  return false;
+}

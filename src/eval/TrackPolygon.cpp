@@ -1,0 +1,5 @@
+#include "eval/TrackPolygon.h"
+
+bool CTrackPolygon::process(unsigned /*pass*/) {
+  return false;
+}

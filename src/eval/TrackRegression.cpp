@@ -1,0 +1,5 @@
+#include "eval/TrackRegression.h"
+
+bool CTrackRegression::process(unsigned /*pass*/) {
+  return false;
+}
