@@ -112,3 +112,31 @@ TEST_F(SequencerLimitsTest, SpectralErrorVectorsAreBuiltAnewForEveryPart) {
   Send(insert_candidate, std::string("A2"));
   EXPECT_EQ(sequencer_->EvalShop().SpectralEvaluator().ErrorVectorCount(), 0u);
 }
+
+TEST_F(SequencerLimitsTest, DerivedValuesAreComputedFirstAndEvaluatedLikeMeasuredOnes) {
+  // 502 = level + level, upper limit 50 (code 510); the plan arrives after the part was
+  // inserted, so the calculators learn of 502 only with the next part.
+  const QClavis derived(1, 10201, 1, 1, 502, 0);
+  TestPlan::Builder plan = SequencePlan("T1");
+  plan.Instrument(10201, "Arithmetic", 1)
+      .Parameter(502, 10201, "Twice the level")
+      .Quantity(derived, 510)
+      .SValueLimit(derived, 0.0f, 50.0f)
+      .ErrorCode(510, "Level sum too high", 50, 1);
+  plan.Set().ipCalcParameter[QIdx2(502, 27)] = QVIpCalcParameter{"1", "operation"};
+  plan.Set().ipCalcParameter[QIdx2(502, 8)] = QVIpCalcParameter{"10", "A"};
+  plan.Set().ipCalcParameter[QIdx2(502, 29)] = QVIpCalcParameter{"10", "B"};
+  ASSERT_TRUE(plan.Install());
+  Measure(30.0f);
+  EXPECT_EQ(sequencer_->ValueStore().SingleValueMap().count(derived), 0u);
+
+  Send(insert_candidate, std::string("A2"));
+  Measure(30.0f);
+  const auto& values = sequencer_->ValueStore().SingleValueMap();
+  ASSERT_EQ(values.count(derived), 1u);
+  EXPECT_EQ(values.at(derived).value, 60.0f);
+  EXPECT_EQ(values.at(derived).limit, 50.0f);  // its limit was generated after it was computed
+  const auto& errors = sequencer_->ResultShop().Errors();
+  ASSERT_EQ(errors.count(derived), 1u);
+  EXPECT_EQ(errors.find(derived)->second.tuple(), std::make_tuple(510, 60.0f, 50.0f, 0.0f, 0.0f));
+}
