@@ -74,9 +74,9 @@ inline void AddLimits(TestPlan::Builder& plan, const LimitTerms& terms) {
   }
 }
 
-// Installs the plan: modes with their trigger axes, the part's definitions, the limits, and
-// an error code (severity 1) for every code the terms name.
-inline bool InstallPlan(const std::string& name, const LimitTerms& terms) {
+// The plan: modes with their trigger axes, the part's definitions, the limits, and an error
+// code (severity 1) for every code the terms name.
+inline TestPlan::Builder MakePlan(const std::string& name, const LimitTerms& terms) {
   using namespace ReferencePart;
   TestPlan::Builder plan(name);
   for (int mode = 1; mode <= kModes; ++mode) {
@@ -102,7 +102,11 @@ inline bool InstallPlan(const std::string& name, const LimitTerms& terms) {
     priority += 10;
   }
   AddLimits(plan, terms);
-  return plan.Install();
+  return plan;
+}
+
+inline bool InstallPlan(const std::string& name, const LimitTerms& terms) {
+  return MakePlan(name, terms).Install();
 }
 
 // The expansion width of every limit curve, as the line's resources give it.

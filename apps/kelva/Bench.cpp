@@ -92,35 +92,24 @@ std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool de
 
 void CBench::SendFinals(SimPart& part, int mode) {
   CTrain train;
-  // The spectra first: the hats of the mode are taken from them.
-  std::vector<std::vector<float>> spectra(plan_.quantities.size());
+  // The spectra first, then the single values.
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
     if (q.key.mode() != mode || !Delivers(part, i) || q.kind != SimQuantity::kSpectrum) continue;
     const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
                                    q.unit);
-    spectra[i] = Spectrum(part, q, Defective(part, i), 0.0f);
-    CountNonFinite(spectra[i].data(), spectra[i].size());
-    auto signal = std::make_shared<CSignalieee32>(description, spectra[i], 22,
+    std::vector<float> samples = Spectrum(part, q, Defective(part, i), 0.0f);
+    CountNonFinite(samples.data(), samples.size());
+    auto signal = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
                                                   SignalBase::expire_measurement);
     signal->SetClavis(ToSClavis(q.key));
     train.AddObject(signal);
   }
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
-    if (q.key.mode() != mode || !Delivers(part, i)) continue;
-    float value = 0.0f;
-    if (q.kind == SimQuantity::kScalar) {
-      value = q.nominal + Scatter(part, q) + (Defective(part, i) ? part.defectLevel : 0.0f);
-    } else if (q.kind == SimQuantity::kHat) {
-      // Without its spectrum the instrument has no hat either.
-      const std::vector<float>& spectrum = spectra[static_cast<size_t>(q.hatOf)];
-      if (spectrum.empty() ||
-          !BandValue(plan_.quantities[static_cast<size_t>(q.hatOf)], spectrum, q, value))
-        continue;
-    } else {
-      continue;
-    }
+    if (q.key.mode() != mode || !Delivers(part, i) || q.kind != SimQuantity::kScalar) continue;
+    const float value =
+        q.nominal + Scatter(part, q) + (Defective(part, i) ? part.defectLevel : 0.0f);
     auto scalar = std::make_shared<CMeasuringResultScalar>();
     scalar->SetClavis(ToSClavis(q.key));
     scalar->SetTimeslice(22, SignalBase::expire_measurement);
@@ -130,21 +119,6 @@ void CBench::SendFinals(SimPart& part, int mode) {
     train.AddObject(scalar);
   }
   if (train.size() > 0) CRailwayStation::DeliverTo(station_, "FinalInput", train);
-}
-
-bool CBench::BandValue(const SimQuantity& spectrum, const std::vector<float>& samples,
-                       const SimQuantity& hat, float& value) {
-  bool found = false;
-  double energy = 0.0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    const float x = static_cast<float>(i) * spectrum.binWidth;
-    if (x < hat.bandLow || x > hat.bandHigh) continue;
-    if (!found || samples[i] > value) value = samples[i];
-    energy += std::pow(10.0, samples[i] / 10.0);
-    found = true;
-  }
-  if (found && hat.energetic) value = static_cast<float>(10.0 * std::log10(energy));
-  return found;
 }
 
 void CBench::SendTracks(SimPart& part, int mode) {
@@ -172,8 +146,8 @@ void CBench::SendTracks(SimPart& part, int mode) {
         point->SetClavis(ToSClavis(q.key));
         point->SetTrigger(trigger, cell);
         point->SetTimeslice(22, SignalBase::expire_measurement);
-        point->value = q.start + (q.end - q.start) * along + offsets[i] +
-                       (Defective(part, i) && inRange ? part.defectLevel : 0.0f);
+        point->value =
+            q.start + (q.end - q.start) * along + offsets[i] + TrackDefect(part, i, along, inRange);
         CountNonFinite(&point->value, 1);
         point->unit = q.unit;
         train.AddObject(point);
@@ -192,6 +166,23 @@ void CBench::SendTracks(SimPart& part, int mode) {
     train.AddObject(std::make_shared<CThreadSynch::Key>(CThreadSynch::CurrentKey(1)));
     CRailwayStation::DeliverTo(station_, "TriggeredInput", train);
   }
+}
+
+float CBench::TrackDefect(const SimPart& part, size_t index, float along, bool inRange) const {
+  if (!Defective(part, index)) return 0.0f;
+  if (part.kind != DefectKind::trackTilt) return inRange ? part.defectLevel : 0.0f;
+  // Steeper over speed: on a falling axis (a coast-down) the run starts at the top speed.
+  const QClavis& key = plan_.quantities[index].key;
+  const CTriggerStore triggers(params_);
+  const int trigger = params_.TriggerId(key.parameter());
+  const int dimension = triggers.Dimension(key.mode(), trigger);
+  CTriggerStore::CInterval axis;
+  const bool falling =
+      dimension >= 0 &&
+      triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), axis) &&
+      !axis.raising();
+  const float up = falling ? 1.0f - along : along;
+  return part.defectLevel * (up - 0.5f);
 }
 
 void CBench::CountNonFinite(const float* values, size_t n) {

@@ -38,10 +38,9 @@ class CBench {
   std::vector<float> Spectrum(SimPart& part, const SimQuantity& q, bool defective,
                               float extra) const;
   uint32_t CellsOf(const QClavis& key) const;
-  // A hat's value from its spectrum's samples: the largest within its band, or their energetic
-  // sum 10·log10 Σ 10^(L/10); false when no bin lies in the band.
-  static bool BandValue(const SimQuantity& spectrum, const std::vector<float>& samples,
-                        const SimQuantity& hat, float& value);
+  // What the part's defect adds to quantity `index`'s track at `along` (0 first cell, 1 last):
+  // a bump inside its range, or a tilt that makes the track rise more with speed.
+  float TrackDefect(const SimPart& part, size_t index, float along, bool inRange) const;
   // "<kind> +<rise>[ at order <x>] in <quantity>" or "missing signal of <quantity>".
   std::string DefectText(const SimPart& part, const SimQuantity& q) const;
   // Counts the values about to be sent that are inf or NaN.

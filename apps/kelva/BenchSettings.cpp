@@ -26,7 +26,7 @@ bool SetMissingInt(CSeaBase& sea, const std::string& key, int value, int field) 
 
 }  // namespace
 
-std::vector<std::string> ApplyBenchSettings(const SimPlan& simulation) {
+std::vector<std::string> ApplyBenchSettings() {
   CSeaBase& sea = *CSeaBase::ApplicationSea();
   std::vector<std::string> applied;
   const auto note = [&](bool wrote, const std::string& key) {
@@ -46,18 +46,6 @@ std::vector<std::string> ApplyBenchSettings(const SimPlan& simulation) {
       wrote = SetMissingInt(sea, "Terminal-ErrorCode", codes[field], field) || wrote;
   note(wrote, "Terminal-ErrorCode");
 
-  if (!sea.HasEntry("Terminal-Instruments")) {
-    CResourceList instruments(&sea, "Terminal-Instruments");
-    for (const auto& [instrument, name] : params.Instrument()) {
-      bool measured = false;
-      for (const SimQuantity& q : simulation.quantities)
-        measured = measured || q.key.instrument() == instrument.id();
-      CResourceLine line = instruments.AddLineTail();
-      line.SetInt(0, instrument.id());
-      line.SetBool(1, measured);
-    }
-    note(true, "Terminal-Instruments");
-  }
   return applied;
 }
 

@@ -136,7 +136,7 @@ int RunBench(const RunOptions& options) {
   if (settingsDamaged && !KeepDamagedSettings(settingsFile))
     return Refuse("the damaged settings file " + settingsFile +
                   " cannot be kept aside; nothing was run, so nothing is saved over it");
-  for (const std::string& key : ApplyBenchSettings(simulation))
+  for (const std::string& key : ApplyBenchSettings())
     if (settingsDamaged)
       std::fprintf(stderr, "kelva: settings entry '%s' set to the bench's values\n", key.c_str());
   McSetPlatformName(simulation.platform);

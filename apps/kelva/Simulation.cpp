@@ -15,6 +15,8 @@ const char* DefectKindName(DefectKind kind) {
       return "track bump";
     case DefectKind::missingSignal:
       return "missing signal";
+    case DefectKind::trackTilt:
+      return "track tilt";
     case DefectKind::none:
       break;
   }
@@ -47,11 +49,14 @@ void DrawDefect(const SimQuantity& q, SimPart& part) {
   part.rangeEnd = part.rangeStart + 0.2f + 0.15f * uniform(part.random);
   switch (q.kind) {
     case SimQuantity::kScalar:
-    case SimQuantity::kHat:
       part.kind = DefectKind::levelShift;
       break;
     case SimQuantity::kTrack:
       part.kind = DefectKind::trackBump;
+      if (q.tilt > 0.0f && uniform(part.random) < 0.5f) {
+        part.kind = DefectKind::trackTilt;
+        part.defectLevel = q.tiltMin + (q.tilt - q.tiltMin) * uniform(part.random);
+      }
       break;
     case SimQuantity::kSpectrum:
     case SimQuantity::kSpectrogram:

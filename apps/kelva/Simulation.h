@@ -14,17 +14,25 @@
 #include "store/Keys.h"
 
 // What an injected fault is: a gear-mesh order that rises, a tone that was not there (a
-// bearing), a single value shifted, a track raised over part of its speed range, a signal that
-// does not come.
-enum class DefectKind { none, gearMesh, bearingTone, levelShift, trackBump, missingSignal };
-inline constexpr int kDefectKinds = 6;
-// "gear mesh", "bearing tone", "level shift", "track bump", "missing signal" ("" for none).
+// bearing), a single value shifted, a track raised over part of its speed range, a track that
+// rises more steeply over speed than it should (each of its points still near its own
+// values: a fault only a statistic of the track sees), a signal that does not come.
+enum class DefectKind {
+  none,
+  gearMesh,
+  bearingTone,
+  levelShift,
+  trackBump,
+  missingSignal,
+  trackTilt
+};
+inline constexpr int kDefectKinds = 7;
+// "gear mesh", "bearing tone", "level shift", "track bump", "missing signal", "track tilt" (""
+// for none).
 const char* DefectKindName(DefectKind kind);
 
 struct SimQuantity {
-  // kHat: a single value the instrument takes from a band of a spectrum of the same mode (its
-  // maximum, or the energetic sum of its levels), e.g. the level of a gear-mesh order.
-  enum kind_t { kScalar, kSpectrum, kTrack, kSpectrogram, kHat };
+  enum kind_t { kScalar, kSpectrum, kTrack, kSpectrogram };
   QClavis key;
   kind_t kind = kScalar;
   CMeasuringUnit unit;
@@ -39,10 +47,8 @@ struct SimQuantity {
   float defect = 0.0f;     // how much a defect raises the quantity at most (0: never defective)
   float defectMin = 0.0f;  // and at least: each defective part draws its rise in between
   float defectAt = 0.0f;   // spectra: the order where the defect shows
-  int hatOf = -1;          // hat: index of its spectrum in the quantities
-  float bandLow = 0.0f;    // hat: the band, in the spectrum's x unit
-  float bandHigh = 0.0f;
-  bool energetic = false;  // hat: the energetic sum of the band's levels instead of its maximum
+  float tilt = 0.0f;       // tracks: how much more a tilted track rises over its run at most
+  float tiltMin = 0.0f;    // and at least (0: a defect of the track is always a bump)
 };
 
 struct SimPlan {

@@ -82,33 +82,27 @@ void ReadDefect(const JsonNode& node, SimQuantity& q) {
     node.Fail("a rise above 0 (a range: whose low end is above 0 and not above its high end)");
 }
 
-// A hat: "hatOf": {"spectrum": <key of a spectrum quantity, mode 0 for the hat's own>,
-// "band": [low, high], "sum": "energy" (optional)}. Its spectrum is found once every quantity is
-// read.
-void ReadHat(const JsonNode& item, SimQuantity& q, QClavis& spectrum) {
-  item.ExpectObject({"key", "modes", "hatOf"});
-  q.kind = SimQuantity::kHat;
-  const JsonNode hat = item.Field("hatOf");
-  hat.ExpectObject({"spectrum", "band", "sum"});
-  if (hat.Has("sum")) {
-    const JsonNode sum = hat.Field("sum");
-    if (sum.Text() != "energy") sum.Fail("\"energy\" (without: the band's maximum)");
-    q.energetic = true;
+// "tilt": a defect of a track may also tilt it: the track rises by this many more over its
+// speed range (half below, half above its middle), a number or a range [low, high] drawn from
+// for each defective part. Each defect of such a track is a bump or a tilt, one as likely as the
+// other.
+void ReadTilt(const JsonNode& node, SimQuantity& q) {
+  if (node.Value().is_array()) {
+    const std::vector<JsonNode> ends = node.Items();
+    if (ends.size() != 2) node.Fail("a rise or a range [low, high] of two numbers");
+    q.tiltMin = ends[0].Float();
+    q.tilt = ends[1].Float();
+  } else {
+    q.tilt = node.Float();
+    q.tiltMin = q.tilt;
   }
-  spectrum = ReadPlanKey(hat.Field("spectrum"));
-  if (spectrum.mode() == 0) spectrum.set_mode(q.key.mode());
-  const JsonNode band = hat.Field("band");
-  const std::vector<JsonNode> ends = band.Items();
-  if (ends.size() != 2) band.Fail("a band [low, high] of two numbers");
-  q.bandLow = ends[0].Float();
-  q.bandHigh = ends[1].Float();
-  if (!(q.bandLow <= q.bandHigh)) band.Fail("a band whose low end is not above its high end");
+  if (!(q.tiltMin > 0.0f && q.tiltMin <= q.tilt))
+    node.Fail("a rise above 0 (a range: whose low end is above 0 and not above its high end)");
 }
 
 // One simulated quantity of `key`; its kind comes from the result type of the key's
-// instrument, and only the fields of that kind are allowed. A hat names its spectrum in
-// `hatSpectrum`.
-SimQuantity ReadQuantity(const JsonNode& item, const QClavis& key, QClavis& hatSpectrum) {
+// instrument, and only the fields of that kind are allowed.
+SimQuantity ReadQuantity(const JsonNode& item, const QClavis& key) {
   const CDtParamInstance params;
   SimQuantity q;
   q.key = key;
@@ -121,15 +115,14 @@ SimQuantity ReadQuantity(const JsonNode& item, const QClavis& key, QClavis& hatS
     if (q.noise < 0.0f) noise.Fail("a standard deviation of 0 or more");
   }
   const int resultType = params.ResultType(key.instrument());
-  if (resultType == 1 && item.Has("hatOf")) {
-    ReadHat(item, q, hatSpectrum);
-  } else if (resultType == 1) {
+  if (resultType == 1) {
     item.ExpectObject({"key", "modes", "noise", "defect", "nominal"});
     q.kind = SimQuantity::kScalar;
     q.nominal = item.Field("nominal").Float();
   } else if (resultType == 2) {
-    item.ExpectObject({"key", "modes", "noise", "defect", "track"});
+    item.ExpectObject({"key", "modes", "noise", "defect", "tilt", "track"});
     q.kind = SimQuantity::kTrack;
+    if (item.Has("tilt")) ReadTilt(item.Field("tilt"), q);
     const JsonNode track = item.Field("track");
     track.ExpectObject({"start", "end"});
     q.start = track.Field("start").Float();
@@ -152,34 +145,14 @@ SimQuantity ReadQuantity(const JsonNode& item, const QClavis& key, QClavis& hatS
   return q;
 }
 
-// Every hat's spectrum must be a spectrum quantity of the simulation in the hat's mode.
-void ResolveHats(const std::vector<std::pair<JsonNode, QClavis>>& hats, SimPlan& plan,
-                 const std::vector<size_t>& hatIndices) {
-  for (size_t h = 0; h < hats.size(); ++h) {
-    const auto& [node, spectrum] = hats[h];
-    SimQuantity& hat = plan.quantities[hatIndices[h]];
-    for (size_t i = 0; i < plan.quantities.size(); ++i)
-      if (plan.quantities[i].key == spectrum && plan.quantities[i].kind == SimQuantity::kSpectrum)
-        hat.hatOf = static_cast<int>(i);
-    if (hat.hatOf < 0)
-      node.Fail("a spectrum quantity of the simulation in mode " + std::to_string(hat.key.mode()));
-  }
-}
-
 void ReadQuantities(const JsonNode& list, SimPlan& plan) {
   JsonUnique<QClavis> keys("a key");
-  std::vector<std::pair<JsonNode, QClavis>> hats;
-  std::vector<size_t> hatIndices;
   const auto add = [&](const JsonNode& item, const QClavis& key) {
-    QClavis spectrum;
-    plan.quantities.push_back(ReadQuantity(item, key, spectrum));
-    if (plan.quantities.back().kind != SimQuantity::kHat) return;
-    hats.emplace_back(item.Field("hatOf").Field("spectrum"), spectrum);
-    hatIndices.push_back(plan.quantities.size() - 1);
+    plan.quantities.push_back(ReadQuantity(item, key));
   };
   for (const JsonNode& item : list.Items()) {
     item.ExpectObject({"key", "modes", "noise", "defect", "defectAt", "nominal", "track",
-                       "spectrum", "spectrogram", "hatOf"});
+                       "spectrum", "spectrogram", "tilt"});
     const JsonNode keyNode = item.Field("key");
     QClavis key = ReadPlanKey(keyNode);
     if (!item.Has("modes")) {
@@ -196,7 +169,6 @@ void ReadQuantities(const JsonNode& list, SimPlan& plan) {
       add(item, key);
     }
   }
-  ResolveHats(hats, plan, hatIndices);
 }
 
 void ReadSection(const JsonNode& sim, SimPlan& plan) {

@@ -91,9 +91,9 @@ bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning) {
 
 namespace {
 
-constexpr DefectKind kFaultKinds[] = {DefectKind::gearMesh, DefectKind::bearingTone,
+constexpr DefectKind kFaultKinds[] = {DefectKind::gearMesh,   DefectKind::bearingTone,
                                       DefectKind::levelShift, DefectKind::trackBump,
-                                      DefectKind::missingSignal};
+                                      DefectKind::trackTilt,  DefectKind::missingSignal};
 
 double Percent(int part, int whole) {
   return whole > 0 ? 100.0 * part / whole : 0.0;

@@ -4,24 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/KelvaProcess.h"
 
-// The demo plan without faults, without hats and with (next to) no noise, so every part
-// delivers every single value of the simulation at its nominal value.
+// The demo plan without faults, without derived quantities and with (next to) no noise, so
+// every part delivers every single value of the simulation at its nominal value.
 inline nlohmann::json QuietPlan() {
   nlohmann::json plan = DemoPlan();
   plan["simulation"]["defectShare"] = 0.0;
   plan["simulation"]["missingSignalShare"] = 0.0;
-  // Without the hats the bench measures no hat instrument, so the single values are those of
-  // the measuring instruments alone.
-  nlohmann::json& quantities = plan["simulation"]["quantities"];
-  for (size_t i = quantities.size(); i-- > 0;)
-    if (quantities[i].contains("hatOf")) quantities.erase(i);
-  for (nlohmann::json& quantity : quantities) quantity["noise"] = 0.0;
+  // Without the derived quantities (hats, track statistics, arithmetic, tracks from tracks)
+  // the single values are those of the measuring instruments alone.
+  const std::set<int> derived = {1001, 10000, 10001, 10201, 11000, 16000};
+  nlohmann::json& planned = plan["quantities"];
+  for (size_t i = planned.size(); i-- > 0;)
+    if (derived.count(planned[i]["key"][1].get<int>()) != 0) planned.erase(i);
+  for (nlohmann::json& quantity : plan["simulation"]["quantities"]) quantity["noise"] = 0.0;
   return plan;
 }
 

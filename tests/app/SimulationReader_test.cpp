@@ -55,7 +55,7 @@ TEST_F(SimulationReaderTest, TheDemoSimulationIsReadWhole) {
   EXPECT_EQ(simulation.defectShare, 0.08);
   EXPECT_EQ(simulation.missingSignalShare, 0.03);
   EXPECT_EQ(simulation.sequence, (std::vector<int>{1, 2, 3, 4, 6, 7}));
-  ASSERT_EQ(simulation.quantities.size(), 42u);
+  ASSERT_EQ(simulation.quantities.size(), 29u);
   const SimQuantity& spectrum = simulation.quantities[14];
   EXPECT_EQ(spectrum.key, QClavis(2, 2500, 1, 1, 200, 2));
   EXPECT_EQ(spectrum.kind, SimQuantity::kSpectrum);
@@ -66,41 +66,30 @@ TEST_F(SimulationReaderTest, TheDemoSimulationIsReadWhole) {
   // A defect rises by 6 to 20 dB.
   EXPECT_EQ(spectrum.defectMin, 6.0f);
   EXPECT_EQ(spectrum.defect, 20.0f);
-  // The hats come last: order 23's maximum in mode 1 ... the output shaft's energy in mode 6.
-  const SimQuantity& mesh = simulation.quantities[29];
-  EXPECT_EQ(mesh.key, QClavis(1, 1001, 1, 1, 300, 2));
-  EXPECT_EQ(mesh.kind, SimQuantity::kHat);
-  ASSERT_GE(mesh.hatOf, 0);
-  EXPECT_EQ(simulation.quantities[static_cast<size_t>(mesh.hatOf)].key,
-            QClavis(1, 2500, 1, 1, 200, 2));
-  EXPECT_EQ(std::make_pair(mesh.bandLow, mesh.bandHigh), std::make_pair(22.5f, 23.5f));
-  EXPECT_FALSE(mesh.energetic);
-  const SimQuantity& energy = simulation.quantities[41];
-  EXPECT_EQ(energy.key, QClavis(6, 1001, 1, 1, 302, 2));
-  ASSERT_GE(energy.hatOf, 0);
-  EXPECT_EQ(simulation.quantities[static_cast<size_t>(energy.hatOf)].key,
-            QClavis(6, 2500, 1, 1, 200, 2));
-  EXPECT_TRUE(energy.energetic);
+  // The order-23 track of mode 1 may also tilt by 0.6 to 1.2 dB; the order-31 track only bumps.
+  const SimQuantity& track = simulation.quantities[18];
+  EXPECT_EQ(track.key, QClavis(1, 2001, 1, 1, 400, 2));
+  EXPECT_EQ(track.kind, SimQuantity::kTrack);
+  EXPECT_EQ(std::make_pair(track.tiltMin, track.tilt), std::make_pair(0.6f, 1.2f));
+  EXPECT_EQ(simulation.quantities[22].key, QClavis(1, 2001, 1, 1, 401, 2));
+  EXPECT_EQ(simulation.quantities[22].tilt, 0.0f);
 }
 
-TEST_F(SimulationReaderTest, HatsAndDefectRangesAreChecked) {
-  // quantities[9]: the order-23 hats of modes 1 to 4.
+TEST_F(SimulationReaderTest, TiltsAndDefectRangesAreChecked) {
+  // quantities[4]: the order-23 track of modes 1 to 4; [0]: a single value.
   EXPECT_EQ(RefusalOf([](json& p) {
-              p["simulation"]["quantities"][9]["hatOf"]["spectrum"] = {0, 2001, 1, 1, 400, 2};
+              p["simulation"]["quantities"][4]["tilt"] = {1.2, 0.6};
             }),
-            ", at /simulation/quantities/9/hatOf/spectrum: expected a spectrum quantity of the "
-            "simulation in mode 1");
+            ", at /simulation/quantities/4/tilt: expected a rise above 0 (a range: whose low end "
+            "is above 0 and not above its high end)");
   EXPECT_EQ(RefusalOf([](json& p) {
-              p["simulation"]["quantities"][9]["hatOf"]["band"] = {24, 23};
+              p["simulation"]["quantities"][4]["tilt"] = {0.6, 1, 2};
             }),
-            ", at /simulation/quantities/9/hatOf/band: expected a band whose low end is not above "
-            "its high end");
-  EXPECT_EQ(RefusalOf([](json& p) { p["simulation"]["quantities"][9]["hatOf"]["sum"] = "rms"; }),
-            ", at /simulation/quantities/9/hatOf/sum: expected \"energy\" (without: the band's "
-            "maximum)");
-  EXPECT_EQ(RefusalOf([](json& p) { p["simulation"]["quantities"][9]["defect"] = 6; }),
-            ", at /simulation/quantities/9/defect: expected a known field (see docs/test-plan.md), "
-            "not \"defect\"");
+            ", at /simulation/quantities/4/tilt: expected a rise or a range [low, high] of two "
+            "numbers");
+  EXPECT_EQ(RefusalOf([](json& p) { p["simulation"]["quantities"][0]["tilt"] = 1; }),
+            ", at /simulation/quantities/0/tilt: expected a known field (see docs/test-plan.md), "
+            "not \"tilt\"");
   EXPECT_EQ(RefusalOf([](json& p) {
               p["simulation"]["quantities"][0]["defect"] = {20, 6};
             }),
