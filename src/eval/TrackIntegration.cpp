@@ -70,12 +70,12 @@ bool CTrackTracks::IntegrationFactor(const QClavis& target, const QClavis& sourc
     Message("CTrackTracks::Integration(): parameter error for", target);
     return false;
   }
-  CDtSpecInterval spec(m_params);
+  CDtSpecInterval bandConverter(m_params);
   const int location = hat->second.location != -1 ? hat->second.location : target.location();
-  spec.LoadTransformParams(source.mode(), location, target.channel());
+  bandConverter.LoadTransformParams(source.mode(), location, target.channel());
   float low = 0.0f;
   float high = 0.0f;
-  const int range = spec.FrequencyRange(first->second, low, high);
+  const int range = bandConverter.FrequencyRange(first->second, low, high);
   if (range == 1) return false;
   if (range != 0 || !(low + high > 0.0f)) {
     Message("CTrackTracks::Integration(): parameter error for", target);
