@@ -11,7 +11,6 @@
 #include <numbers>
 
 #include "eval/TrackTracks.h"
-#include "host/ParamSet.h"
 #include "host/SpecInterval.h"
 
 namespace {
@@ -30,9 +29,7 @@ bool CTrackTracks::SpeedScale(const QClavis& target, const SourceTrack& track, f
     Message("CTrackTracks::Integration(): Speed track x-dim not found for", target);
     return false;
   }
-  const auto& triggers = ParamDatabase::Current().triggers;
-  const auto trigger = triggers.find(track.trigger);
-  const int triggerSource = trigger == triggers.end() ? -1 : trigger->second.source;
+  const int triggerSource = m_params.TriggerSource(track.trigger);
   if (signal->second.source != triggerSource) {
     Message("CTrackTracks::Integration(): Speed source doesn't fit trigger source for", target);
     return false;

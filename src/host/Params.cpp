@@ -116,6 +116,11 @@ std::string CDtParamInstance::InstrumentParamName(int parameter) const {
   return it == Set().instrumentParam.end() ? std::string() : it->second.name;
 }
 
+int CDtParamInstance::TriggerSource(int trigger) const {
+  auto it = Set().triggers.find(trigger);
+  return it == Set().triggers.end() ? -1 : it->second.source;
+}
+
 std::string CDtParamInstance::TriggerName(int trigger) const {
   auto it = Set().triggers.find(trigger);
   return it == Set().triggers.end() ? std::string() : it->second.name;

@@ -110,6 +110,8 @@ class CDtParamInstance {
   std::string LocationName(int location) const;
   std::string InstrumentParamName(int parameter) const;
   std::string TriggerName(int trigger) const;
+  // The physical source of a trigger's signal; -1 for an unknown trigger.
+  int TriggerSource(int trigger) const;
   std::string ApplicationSignalName(int signal) const;
 
   // Texts of keys for messages and reports. Each selected field appears as its name, or as
