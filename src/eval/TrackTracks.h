@@ -42,8 +42,8 @@
 //   y0 + (x − x0)·(y1 − y0)/(x1 − x0) at its cell's trigger value x (y0 when both ends fall in
 //   one cell); a cell shared by two segments takes the later segment's value. The result has
 //   the source track's unit.
-// - The trigger's source (for the speed-signal check) is read from the current parameter set,
-//   which is the set the shop's parameter instance reads.
+// - The trigger's source (for the speed-signal check) is the parameter instance's
+//   TriggerSource.
 
 #include <cstdint>
 
