@@ -195,19 +195,20 @@ TEST_F(TrackIntervalsTest, MessagesForMissingParametersAndUnavailableModes) {
   EXPECT_TRUE(RunPass<CTrackIntervals>(1));
   EXPECT_EQ(output.Text(),
             "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
-            "for Clavis " +
-                ClavisText(Key(kIntervals, 550)) +
-                "\n"
-                "CTrackIntervals::EvaluateSvOfInterval(): Calculation mode 'Sum' not available "
-                "for Clavis " +
-                ClavisText(Key(kIntervals, 551)) +
-                "\n"
-                "CTrackIntervals::EvaluateSvOfInterval(): Calculation mode 'LogSum' not "
-                "available for Clavis " +
-                ClavisText(Key(kIntervals, 552)) +
-                "\n"
-                "CTrackIntervals::EvaluateSvOfInterval(): Unknown calculation mode for Clavis " +
-                ClavisText(Key(kIntervals, 553)) + "\n");
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete / Accelerometer"
+            "\n"
+            "CTrackIntervals::EvaluateSvOfInterval(): Calculation mode 'Sum' not available "
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Interval 551 / Accelerometer"
+            "\n"
+            "CTrackIntervals::EvaluateSvOfInterval(): Calculation mode 'LogSum' not "
+            "available for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Interval 552 / Accelerometer"
+            "\n"
+            "CTrackIntervals::EvaluateSvOfInterval(): Unknown calculation mode for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Interval 553 / Accelerometer"
+            "\n");
   EXPECT_FALSE(HasResult(550));
   EXPECT_FLOAT_EQ(Result(551).value, 0.0f);
   EXPECT_FLOAT_EQ(Result(551).position, 859.25f);

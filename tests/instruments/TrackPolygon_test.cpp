@@ -178,14 +178,16 @@ TEST_F(TrackPolygonTest, MessagesForMissingParametersAndPolygon) {
   Install();
   TrackAt(OrderTrack(400), {{2, 30.0f}, {4, 10.0f}});
   EXPECT_FALSE(RunPass<CTrackPolygon>(1));
-  EXPECT_EQ(output.Text(),
-            "CTrackPolygon::process(): No Instrument Parameters for Clavis " +
-                ClavisText(Key(kPolygonInstrument, 530)) +
-                "\n"
-                "CTrackPolygon::process(): No IpSvTrackPolygon for Clavis " +
-                ClavisText(Key(kPolygonInstrument, 531)) +
-                "\n"
-                "QSvTrackEval::EvaluateSvOfInterval(): No polygon defined for Clavis " +
-                ClavisText(Key(kPolygonInstrument, 532)) + "\n");
+  EXPECT_EQ(
+      output.Text(),
+      "CTrackPolygon::process(): No Instrument Parameters for Clavis "
+      "Run-up / Instrument 10001 / Input bearing / Housing / #530 / Accelerometer"
+      "\n"
+      "CTrackPolygon::process(): No IpSvTrackPolygon for Clavis "
+      "Run-up / Instrument 10001 / Input bearing / Housing / No polygon number / Accelerometer"
+      "\n"
+      "QSvTrackEval::EvaluateSvOfInterval(): No polygon defined for Clavis "
+      "Run-up / Instrument 10001 / Input bearing / Housing / Polygon 532 / Accelerometer"
+      "\n");
   for (const int parameter : {530, 531, 532, 533}) EXPECT_EQ(Result(parameter), nullptr);
 }

@@ -66,13 +66,14 @@ TEST_F(TrackRegressionTest, MessagesForMissingParameters) {
   TrackAt(OrderTrack(400), {{0, 1.0f}, {1, 2.0f}});
   EXPECT_FALSE(RunPass<CTrackRegression>(1));
   EXPECT_EQ(output.Text(),
-            "CTrackRegression::process(): No Instrument Parameters for Clavis " +
-                ClavisText(Key(kRegression, 550)) +
-                "\n"
-                "CTrackRegression::process(): No IpTrackRegression for Clavis " +
-                ClavisText(Key(kRegression, 551)) +
-                "\n"
-                "CTrackRegression::process(): No Source-Instrument Parameters for Clavis " +
-                ClavisText(Key(kRegression, 552)) + "\n");
+            "CTrackRegression::process(): No Instrument Parameters for Clavis "
+            "Run-up / Instrument 16000 / Input bearing / Housing / #550 / Accelerometer"
+            "\n"
+            "CTrackRegression::process(): No IpTrackRegression for Clavis "
+            "Run-up / Instrument 16000 / Input bearing / Housing / No type / Accelerometer"
+            "\n"
+            "CTrackRegression::process(): No Source-Instrument Parameters for Clavis "
+            "Run-up / Instrument 16000 / Input bearing / Housing / Regression 552 / Accelerometer"
+            "\n");
   for (const int parameter : {550, 551, 552, 553}) EXPECT_EQ(Result(parameter), nullptr);
 }

@@ -25,11 +25,6 @@ class TrackSvTest : public InstrumentPlanTest {
   }
   static QClavis OrderTrack(int parameter) { return Key(kOrderTrack, parameter); }
 
-  // The key text of messages about `key`.
-  std::string ClavisText(const QClavis& key) const {
-    return CDtParamInstance().FormatClavisText(key);
-  }
-
   // Runs pass `pass` of a calculator of type C built over the installed plan.
   template <typename C>
   bool RunPass(unsigned pass) {
