@@ -185,8 +185,14 @@ TEST_F(TrackIntervalsBandTest, UnknownBandCentreIsZero) {
 }
 
 TEST_F(TrackIntervalsTest, MessagesForMissingParametersAndUnavailableModes) {
-  Derived(kIntervals, 1, 550, "Incomplete");
-  Calc(550, {{0, "1"}, {5, "800"}, {6, "900"}, {7, "2001"}});  // no source parameter
+  // 546 … 550: without calculation parameter 0, 5, 6, 7, 8 in turn; 33 is optional.
+  const int required[] = {0, 5, 6, 7, 8};
+  for (int i = 0; i < 5; ++i) {
+    const int parameter = 546 + i;
+    Derived(kIntervals, 1, parameter, "Incomplete " + std::to_string(required[i]));
+    Calc(parameter, {{0, "2"}, {5, "845.5"}, {6, "873"}, {7, "2001"}, {8, "400"}});
+    plan.Set().ipCalcParameter.erase(QIdx2(parameter, required[i]));
+  }
   Interval(551, 5, "0", "845.5", "873");
   Interval(552, 6, "0", "845.5", "873");
   Interval(553, 7, "0", "845.5", "873");
@@ -196,7 +202,23 @@ TEST_F(TrackIntervalsTest, MessagesForMissingParametersAndUnavailableModes) {
   EXPECT_EQ(output.Text(),
             "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
             "for Clavis "
-            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete / Accelerometer"
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete 0 / Accelerometer"
+            "\n"
+            "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete 5 / Accelerometer"
+            "\n"
+            "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete 6 / Accelerometer"
+            "\n"
+            "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete 7 / Accelerometer"
+            "\n"
+            "CTrackIntervals::ExtractSingleValuesFromTrackIntervals(): Missing calc parameters "
+            "for Clavis "
+            "Run-up / Instrument 10000 / Input bearing / Housing / Incomplete 8 / Accelerometer"
             "\n"
             "CTrackIntervals::EvaluateSvOfInterval(): Calculation mode 'Sum' not available "
             "for Clavis "
@@ -209,7 +231,7 @@ TEST_F(TrackIntervalsTest, MessagesForMissingParametersAndUnavailableModes) {
             "CTrackIntervals::EvaluateSvOfInterval(): Unknown calculation mode for Clavis "
             "Run-up / Instrument 10000 / Input bearing / Housing / Interval 553 / Accelerometer"
             "\n");
-  EXPECT_FALSE(HasResult(550));
+  for (int parameter = 546; parameter <= 550; ++parameter) EXPECT_FALSE(HasResult(parameter));
   EXPECT_FLOAT_EQ(Result(551).value, 0.0f);
   EXPECT_FLOAT_EQ(Result(551).position, 859.25f);
   EXPECT_FLOAT_EQ(Result(552).value, 0.0f);
