@@ -33,6 +33,29 @@ std::vector<CVPoint> PolygonPoints(const polygon_values_t& polygons, int polygon
   return points;
 }
 
+// The polygon's segments laid onto the track's cells, in the order of rising cells: on a
+// falling axis (a coast-down, step < 0) a polygon given over rising x runs over falling cells,
+// so its segments are taken last to first, each from its lower cell to its higher one. The
+// track is then walked once from its first cell on, whichever way its axis runs. A segment
+// whose end cannot be converted into a cell is left out.
+std::vector<CSegment> SegmentsInCellOrder(const std::vector<CVPoint>& points,
+                                          const CSourceTrack& track) {
+  std::vector<CSegment> segments;
+  for (size_t i = 0; i + 1 < points.size(); ++i) {
+    const CVPoint& p0 = points[i];
+    const CVPoint& p1 = points[i + 1];
+    CSegment segment;
+    if (!track.Cell(p0.x, segment.firstCell) || !track.Cell(p1.x, segment.lastCell)) continue;
+    segment.x0 = p0.x;
+    segment.y0 = p0.y;
+    if (segment.firstCell != segment.lastCell) segment.slope = (p1.y - p0.y) / (p1.x - p0.x);
+    if (segment.firstCell > segment.lastCell) std::swap(segment.firstCell, segment.lastCell);
+    segments.push_back(segment);
+  }
+  if (track.Interval().step() < 0.0) std::reverse(segments.begin(), segments.end());
+  return segments;
+}
+
 // Walks the track along the polygon segment by segment and feeds the samples to the
 // statistics.
 class CPolygonSampler {
@@ -171,16 +194,7 @@ int EvalTrackPolygon(const polygon_values_t& polygons, int polygon, const CSourc
   const std::vector<CVPoint> points = PolygonPoints(polygons, polygon);
   if (points.size() < 2) return -1;
   CPolygonSampler sampler(track, stats);
-  for (size_t i = 0; i + 1 < points.size(); ++i) {
-    const CVPoint& p0 = points[i];
-    const CVPoint& p1 = points[i + 1];
-    CSegment segment;
-    if (!track.Cell(p0.x, segment.firstCell) || !track.Cell(p1.x, segment.lastCell)) continue;
-    segment.x0 = p0.x;
-    segment.y0 = p0.y;
-    if (segment.firstCell != segment.lastCell) segment.slope = (p1.y - p0.y) / (p1.x - p0.x);
-    sampler.SampleSegment(segment);
-  }
+  for (const CSegment& segment : SegmentsInCellOrder(points, track)) sampler.SampleSegment(segment);
   if (sampler.Samples() > 0) result = ResultOf(stats, track, sampler.Samples(), sampler.Cells());
   return sampler.Samples();
 }

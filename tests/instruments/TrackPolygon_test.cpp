@@ -191,3 +191,22 @@ TEST_F(TrackPolygonTest, MessagesForMissingParametersAndPolygon) {
       "\n");
   for (const int parameter : {530, 531, 532, 533}) EXPECT_EQ(Result(parameter), nullptr);
 }
+
+TEST_F(TrackPolygonTest, OnAFallingAxisThePolygonIsWalkedFromItsHighEnd) {
+  // A coast-down from 4,000 rpm, 10 rpm per cell: the polygon 0 → 10 → 20 at 3,900, 3,950 and
+  // 4,000 rpm lies on cells 10, 5 and 0. Points at cells 0 (25), 3 (14) and 7 (10) give eight
+  // samples, cells 0 … 7: d = 5, 10/3, 5/3, 0, then 1, 2, 3 (between cells 3 and 7) and 4.
+  plan.Mode(2, "Coast-down").TriggerAxis(2, 1, 1, 1, 4000, -10, 321);
+  plan.Polygon(7, {{3900.0f, 0.0f}, {3950.0f, 10.0f}, {4000.0f, 20.0f}});
+  Install();
+  const QClavis coastDown(2, kOrderTrack, 1, 1, 400, 2);
+  TrackAt(coastDown, {{0, 25.0f}, {3, 14.0f}, {7, 10.0f}});
+  CSourceTrack track;
+  ASSERT_TRUE(track.Find(store, coastDown, 1));
+  QSvTrackEval::CPolygonStatistics stats(12);
+  QSvTrackEval::CResult result;
+  EXPECT_EQ(
+      QSvTrackEval::EvalTrackPolygon(CDtParamInstance().IpPolygonValues(), 7, track, stats, result),
+      8);
+  EXPECT_NEAR(result.value, (25.0 + 100.0 / 9 + 25.0 / 9 + 1 + 4 + 9 + 16) / 8, 1e-4);
+}
