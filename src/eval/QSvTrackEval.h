@@ -61,7 +61,9 @@ using polygon_values_t = std::map<std::pair<int, int>, CVPoint>;
 
 // Samples `track` along polygon `polygon` into `stats` and puts the value of the calculation
 // mode into `result`. Returns the number of samples, or −1 when the polygon has fewer than
-// two points.
+// two points. The track is walked once in the order of its cells, segment by segment; on a
+// falling axis (a coast-down) the polygon's segments are taken from its high end, so a polygon
+// given over rising speed bounds a coast-down as it bounds a run-up.
 int EvalTrackPolygon(const polygon_values_t& polygons, int polygon, const CSourceTrack& track,
                      CPolygonStatistics& stats, CResult& result);
 
