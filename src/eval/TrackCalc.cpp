@@ -19,11 +19,15 @@ bool CTrackCalc::process(unsigned pass) {
     if (a->points.size() != b->points.size() || a->points.empty()) continue;
 
     const CMeasuringUnit unit = ResultUnit(m_operation, a->unit);
+    const KelStoreTrackPoint& first = a->points.begin()->second;
+    auto& result = tracks.TrackToFill(key, first.context, first.expire, pass + 1);
+    result.points.reserve(result.points.size() + a->points.size());
     auto pointB = b->points.begin();
     for (auto pointA = a->points.begin(); pointA != a->points.end(); ++pointA, ++pointB) {
-      const KelStoreTrackPoint& pa = pointA->second;
-      tracks.InsertValue(key, pointA->first, Apply(m_operation, pa.value, pointB->second.value),
-                         unit, pa.context, pa.expire, pass + 1);
+      KelStoreTrackPoint point(Apply(m_operation, pointA->second.value, pointB->second.value));
+      point.context = pointA->second.context;
+      point.expire = pointA->second.expire;
+      result.Insert(pointA->first, point, unit);
     }
     produced = true;
   }

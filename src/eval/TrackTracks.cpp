@@ -44,6 +44,7 @@ bool CTrackTracks::process(unsigned pass) {
     QClavis source = key;
     source.set_parameter(sourceParameter);
     source.set_instrument(record->second.instrument);
+    m_filling = nullptr;
     if (TracksFromTrack(pass, key, source, transformation)) produced = true;
   }
   return produced;
@@ -52,8 +53,13 @@ bool CTrackTracks::process(unsigned pass) {
 void CTrackTracks::InsertPoint(const QClavis& target, int64_t cell, float value,
                                const CMeasuringUnit& unit, const KelStoreTrackPoint& origin,
                                unsigned generation) {
-  m_valueStore.TrackScalarStore().InsertValue(target, cell, value, unit, origin.context,
-                                              origin.expire, generation);
+  if (m_filling == nullptr)
+    m_filling = &m_valueStore.TrackScalarStore().TrackToFill(target, origin.context, origin.expire,
+                                                             generation);
+  KelStoreTrackPoint point(value);
+  point.context = origin.context;
+  point.expire = origin.expire;
+  m_filling->Insert(cell, point, unit);
 }
 
 bool CTrackTracks::TracksFromTrack(unsigned pass, const QClavis& target, const QClavis& source,

@@ -87,7 +87,8 @@ class CTrackTracks : public C2ndLevelInstrument {
     int trigger = -1;                   // its trigger id
   };
 
-  // Inserts one result point into K's track with the given origin and generation.
+  // Inserts one result point into K's track with the given origin and generation. The track is
+  // looked up with the first point of a key and filled directly after that (m_filling).
   void InsertPoint(const QClavis& target, int64_t cell, float value, const CMeasuringUnit& unit,
                    const KelStoreTrackPoint& origin, unsigned generation);
 
@@ -123,4 +124,6 @@ class CTrackTracks : public C2ndLevelInstrument {
   DataSource::CCandidateSeaDataSource<float> m_intervalStartReader;    // 5
   DataSource::CCandidateSeaDataSource<float> m_intervalEndReader;      // 6
   DataSource::CCandidateSeaDataSource<float> m_coefficientReaders[5];  // 35..39
+  // K's track while its points are inserted; null between keys.
+  Track* m_filling = nullptr;
 };

@@ -33,6 +33,15 @@ class CKelTrackScalarStore : public CKelTrackStore<KelStoreTrackPoint> {
                                   const CMeasuringUnit& unit, unsigned long long context,
                                   SignalBase::measuring_expire_t expire, unsigned validate);
 
+  // The quantity's track (its track key assigned on first use), for a caller that fills many
+  // points in one go, as a derived track is made: created with the context and expiry when new,
+  // put on the validation list with a non-zero tag, as InsertValue does. Points are stored with
+  // track_t::Insert. The reference stays valid while no track is erased (see KelTrackStore.h).
+  track_t& TrackToFill(const QClavis& key, uint64_t context, SignalBase::measuring_expire_t expire,
+                       unsigned validate) {
+    return TrackFor(static_cast<int32_t>(GenerateKeyOfDovetar(key)), context, expire, validate);
+  }
+
   // The maximum of `kind` over the quantity's track; false without track or without a point
   // that has the limit asked for. The position is given on the trigger axis (the cell itself
   // when the quantity has no trigger interval).
