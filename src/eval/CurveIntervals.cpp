@@ -7,8 +7,6 @@
 
 namespace {
 
-// The calculation parameter of a hat that names its spectrum parameter.
-constexpr int kSpectrumParameterNumber = 8;
 // The spectra whose hats the 1001 object makes.
 constexpr int kSpectrumInstrument = 2500;
 
@@ -16,24 +14,15 @@ constexpr int kSpectrumInstrument = 2500;
 
 CCurveIntervals::CCurveIntervals(const CDtParamInstance& params, CKelValueStore& valueStore,
                                  int instrument)
-    : C2ndLevelInstrument(params, valueStore, instrument),
-      m_spectrumParameterReader(params, kSpectrumParameterNumber) {}
-
-void CCurveIntervals::Prepare() {
-  C2ndLevelInstrument::Prepare();
-  m_spectrumParameterReader.Reset();
-}
+    : C2ndLevelInstrument(params, valueStore, instrument) {}
 
 int CCurveIntervals::SpectrumInstrument() const {
   return m_instrument == Kelva::kHatOf2700Instrument ? Kelva::kSpectrum2700Instrument
                                                      : kSpectrumInstrument;
 }
 
-const QVIpSvOfSpec* CCurveIntervals::HatOfSpectrum(const QClavis& hat, const QClavis& spectrum) {
-  int spectrumParameter = -1;
-  if (m_spectrumParameterReader.Value(hat.parameter(), spectrumParameter) &&
-      spectrumParameter != spectrum.parameter())
-    return nullptr;
+const QVIpSvOfSpec* CCurveIntervals::HatOfSpectrum(const QClavis& hat,
+                                                   const QClavis& spectrum) const {
   const auto [match, record] = Kelva::SpectralHatMatches(m_params, hat, spectrum);
   return match == Kelva::hat_of_spectrum ? &record->second : nullptr;
 }
