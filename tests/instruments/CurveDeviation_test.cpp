@@ -190,7 +190,7 @@ TEST_F(CurveDeviationTest, LearnedBandNeedsALevelAndEnoughLearns) {
   store.validated();  // the next evaluation step
   SpectrumOf({54, 60, 47}, 3, CMeasuringUnit(CMeasuringUnit::cuMetrePerSecond2));
   EXPECT_FALSE(deviation.process(3));  // not a level
-  store.validated();  // the next evaluation step
+  store.validated();                   // the next evaluation step
   SpectrumOf({54, 60, 47, 50}, 4);
   EXPECT_FALSE(deviation.process(4));  // another shape than the learned curve
   EXPECT_EQ(Result(980), nullptr);
@@ -198,6 +198,13 @@ TEST_F(CurveDeviationTest, LearnedBandNeedsALevelAndEnoughLearns) {
   SpectrumOf({54, 60, 47}, 5);
   EXPECT_TRUE(deviation.process(5));
   EXPECT_NE(Result(980), nullptr);
+
+  // Without a learn procedure the learns never suffice.
+  plan.Set().ipLearnParameter.clear();
+  InstallAndPrepare();
+  store.validated();  // the next evaluation step
+  SpectrumOf({54, 60, 47}, 6);
+  EXPECT_FALSE(deviation.process(6));
 }
 
 TEST_F(CurveDeviationTest, MissingParametersAndUnknownTypesAreReported) {
