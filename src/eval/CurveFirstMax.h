@@ -34,6 +34,8 @@ class CCurveFirstMax : public C2ndLevelInstrument {
   // The quantities of one spectrum; true when one was stored.
   bool PeaksOfSpectrum(const QClavis& spectrum, const KelSigLimitCurve& curve, unsigned pass);
 
+  // Handed over by the shop like to the other spectrum calculators; the first peak needs no
+  // learned data.
   CKelLearnStore& m_learnStore;
   DataSource::CCandidateSeaDataSource<int> m_spectrumParameterReader;
 };
