@@ -1,0 +1,39 @@
+#pragma once
+// A spectrum against a reference polygon: the summed distance of the spectrum above or below
+// the polygon, and the spectrum's extreme inside the polygon's x range. The spectrum is
+// c[0 … n−1] with bin i at x = i × w (w > 0); the polygon's points are taken in index order
+// and their x must not decrease.
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+#include "eval/SpectrumStatistic.h"
+#include "host/ParamRecords.h"
+#include "host/Params.h"
+
+namespace SpectrumPolygon {
+
+// The points of polygon `number` of IpPolygonValues() in index order (none when unknown).
+std::vector<CVPoint> Points(const CDtParamInstance& params, int number);
+// The points with x ≥ 0, in their order.
+std::vector<CVPoint> WithoutNegativeX(const std::vector<CVPoint>& points);
+
+// The polygon's value at x by linear interpolation between points a and b (a.x ≤ b.x); for
+// a.x == b.x (a vertical step) b's value.
+float Interpolate(const CVPoint& a, const CVPoint& b, float x);
+
+// Σ max(c[i] − p(x_i), 0) (`above`) or Σ max(p(x_i) − c[i], 0) over the bins from
+// ⌊x_0 / w⌋ to the last bin whose x is not beyond the last point; p is the polygon by linear
+// interpolation, a start bin before the first point taking the line of the first segment.
+// Fewer than two points, or w ≤ 0, give 0.
+float SummedDistance(const float* c, size_t n, float w, const std::vector<CVPoint>& polygon,
+                     bool above);
+
+// The smallest (or, with `largest`, the largest) c[i] over the bins whose x lies in
+// [xFirst, xLast], with that bin's x; the first extreme bin wins. None when no bin lies in the
+// range (an empty spectrum among them) or w ≤ 0.
+std::optional<SpectrumStatistic> ExtremeInRange(const float* c, size_t n, float w, float xFirst,
+                                                float xLast, bool largest);
+
+}  // namespace SpectrumPolygon
