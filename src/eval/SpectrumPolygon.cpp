@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace SpectrumPolygon {
 
@@ -31,24 +32,50 @@ std::vector<CVPoint> WithoutNegativeX(const std::vector<CVPoint>& points) {
   return kept;
 }
 
-float Interpolate(const CVPoint& a, const CVPoint& b, float x) {
-  if (b.x == a.x) return b.y;
-  return a.y + (x - a.x) * (b.y - a.y) / (b.x - a.x);
+namespace {
+
+// The first bin from `from` on whose x (i · w, in float) lies beyond `xEnd`; at most n.
+size_t FirstBinBeyond(float xEnd, float w, size_t from, size_t n) {
+  const double estimate = std::floor(static_cast<double>(xEnd) / w) + 1.0;
+  size_t stop =
+      static_cast<size_t>(std::clamp(estimate, static_cast<double>(from), static_cast<double>(n)));
+  while (stop > from && static_cast<float>(stop - 1) * w > xEnd) --stop;
+  while (stop < n && !(static_cast<float>(stop) * w > xEnd)) ++stop;
+  return stop;
 }
+
+// Σ max(±(c[i] − (y0 + (i·w − x0)·slope)), 0) over bins [first, stop), in kLanes partial sums
+// (lane i % kLanes) so that the loop runs as a vector loop; the lanes are added in order.
+constexpr size_t kLanes = 8;
+void AddDistances(const float* c, size_t first, size_t stop, float w, float x0, float y0,
+                  float slope, float sign, float* lanes) {
+  for (size_t i = first; i < stop; ++i) {
+    const float p = y0 + (static_cast<float>(i) * w - x0) * slope;
+    lanes[i % kLanes] += std::max(sign * (c[i] - p), 0.0f);
+  }
+}
+
+}  // namespace
 
 float SummedDistance(const float* c, size_t n, float w, const std::vector<CVPoint>& polygon,
                      bool above) {
   if (polygon.size() < 2 || !(w > 0.0f)) return 0.0f;
-  const float xLast = polygon.back().x;
-  size_t segment = 0;  // the polygon between points segment and segment + 1
-  float sum = 0.0f;
-  for (size_t i = StartBin(polygon.front().x, w, n); i < n; ++i) {
-    const float x = static_cast<float>(i) * w;
-    if (x > xLast) break;
-    while (segment + 2 < polygon.size() && x > polygon[segment + 1].x) ++segment;
-    const float d = c[i] - Interpolate(polygon[segment], polygon[segment + 1], x);
-    sum += above ? std::max(d, 0.0f) : std::max(-d, 0.0f);
+  float lanes[kLanes] = {};
+  const float sign = above ? 1.0f : -1.0f;
+  size_t i = StartBin(polygon.front().x, w, n);
+  // Segment j holds the bins not yet taken whose x is not beyond point j + 1.
+  for (size_t j = 0; j + 1 < polygon.size() && i < n; ++j) {
+    const CVPoint& a = polygon[j];
+    const CVPoint& b = polygon[j + 1];
+    const size_t stop = FirstBinBeyond(b.x, w, i, n);
+    if (b.x == a.x)
+      AddDistances(c, i, stop, w, 0.0f, b.y, 0.0f, sign, lanes);
+    else
+      AddDistances(c, i, stop, w, a.x, a.y, (b.y - a.y) / (b.x - a.x), sign, lanes);
+    i = stop;
   }
+  float sum = 0.0f;
+  for (const float lane : lanes) sum += lane;
   return sum;
 }
 

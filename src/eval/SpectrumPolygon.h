@@ -19,14 +19,11 @@ std::vector<CVPoint> Points(const CDtParamInstance& params, int number);
 // The points with x ≥ 0, in their order.
 std::vector<CVPoint> WithoutNegativeX(const std::vector<CVPoint>& points);
 
-// The polygon's value at x by linear interpolation between points a and b (a.x ≤ b.x); for
-// a.x == b.x (a vertical step) b's value.
-float Interpolate(const CVPoint& a, const CVPoint& b, float x);
-
 // Σ max(c[i] − p(x_i), 0) (`above`) or Σ max(p(x_i) − c[i], 0) over the bins from
 // ⌊x_0 / w⌋ to the last bin whose x is not beyond the last point; p is the polygon by linear
-// interpolation, a start bin before the first point taking the line of the first segment.
-// Fewer than two points, or w ≤ 0, give 0.
+// interpolation (p = y0 + (x − x0)·slope per segment), a start bin before the first point
+// taking the line of the first segment. The sum is kept in eight partial sums (bin i in sum
+// i % 8), added in order at the end. Fewer than two points, or w ≤ 0, give 0.
 float SummedDistance(const float* c, size_t n, float w, const std::vector<CVPoint>& polygon,
                      bool above);
 
