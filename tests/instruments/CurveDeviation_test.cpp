@@ -6,6 +6,7 @@
 
 #include "eval/CurveDeviation.h"
 #include "eval/SourceGeneration.h"
+#include "eval/SpectrumPolygon.h"
 #include "instruments/SpectrumPlanFixture.h"
 
 namespace {
@@ -266,4 +267,13 @@ TEST_F(CurveDeviationTest, ASpectrumOfAnotherGenerationGivesNothing) {
   EXPECT_TRUE(store.SingleValueMap().empty());
   EXPECT_TRUE(deviation.process(2));
   EXPECT_EQ(SourceGeneration::OfSValue(store, Key(10101, 961)), 3u);
+}
+
+TEST(SpectrumPolygonTest, ABinExactlyOnTheLastPointCountsWhateverTheRounding) {
+  // 0.7f / 0.1f is just below 7 in double, yet bin 7's x (7 × 0.1f in float) is exactly 0.7f:
+  // bins 0 … 7 count.
+  const float c[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+  EXPECT_EQ(SpectrumPolygon::SummedDistance(c, 10, 0.1f, {{0.0f, 0.0f}, {0.7f, 0.0f}}, true), 8.0f);
+  EXPECT_EQ(SpectrumPolygon::SummedDistance(c, 10, 0.1f, {{0.0f, 2.0f}, {0.7f, 2.0f}}, false),
+            8.0f);
 }
