@@ -146,8 +146,8 @@ void CBench::SendTracks(SimPart& part, int mode) {
         point->SetClavis(ToSClavis(q.key));
         point->SetTrigger(trigger, cell);
         point->SetTimeslice(22, SignalBase::expire_measurement);
-        point->value =
-            q.start + (q.end - q.start) * along + offsets[i] + TrackDefect(part, i, along, inRange);
+        point->value = q.start + (q.end - q.start) * SpeedShare(q.key, along) + offsets[i] +
+                       TrackDefect(part, i, along, inRange);
         CountNonFinite(&point->value, 1);
         point->unit = q.unit;
         train.AddObject(point);
@@ -168,11 +168,7 @@ void CBench::SendTracks(SimPart& part, int mode) {
   }
 }
 
-float CBench::TrackDefect(const SimPart& part, size_t index, float along, bool inRange) const {
-  if (!Defective(part, index)) return 0.0f;
-  if (part.kind != DefectKind::trackTilt) return inRange ? part.defectLevel : 0.0f;
-  // Steeper over speed: on a falling axis (a coast-down) the run starts at the top speed.
-  const QClavis& key = plan_.quantities[index].key;
+float CBench::SpeedShare(const QClavis& key, float along) const {
   const CTriggerStore triggers(params_);
   const int trigger = params_.TriggerId(key.parameter());
   const int dimension = triggers.Dimension(key.mode(), trigger);
@@ -181,8 +177,13 @@ float CBench::TrackDefect(const SimPart& part, size_t index, float along, bool i
       dimension >= 0 &&
       triggers.field(key.mode(), trigger, static_cast<unsigned>(dimension), axis) &&
       !axis.raising();
-  const float up = falling ? 1.0f - along : along;
-  return part.defectLevel * (up - 0.5f);
+  return falling ? 1.0f - along : along;
+}
+
+float CBench::TrackDefect(const SimPart& part, size_t index, float along, bool inRange) const {
+  if (!Defective(part, index)) return 0.0f;
+  if (part.kind != DefectKind::trackTilt) return inRange ? part.defectLevel : 0.0f;
+  return part.defectLevel * (SpeedShare(plan_.quantities[index].key, along) - 0.5f);
 }
 
 void CBench::CountNonFinite(const float* values, size_t n) {

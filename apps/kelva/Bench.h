@@ -38,6 +38,9 @@ class CBench {
   std::vector<float> Spectrum(SimPart& part, const SimQuantity& q, bool defective,
                               float extra) const;
   uint32_t CellsOf(const QClavis& key) const;
+  // Where `along` the run (0 first cell, 1 last) lies on the speed range of the quantity's
+  // axis: 0 at its lowest speed, 1 at its highest (a coast-down starts at the highest).
+  float SpeedShare(const QClavis& key, float along) const;
   // What the part's defect adds to quantity `index`'s track at `along` (0 first cell, 1 last):
   // a bump inside its range, or a tilt that makes the track rise more with speed.
   float TrackDefect(const SimPart& part, size_t index, float along, bool inRange) const;

@@ -37,7 +37,7 @@ struct SimQuantity {
   kind_t kind = kScalar;
   CMeasuringUnit unit;
   float nominal = 0.0f;  // scalar: the level of a good part
-  float start = 0.0f;    // track: level at the first and last cell of the run
+  float start = 0.0f;    // track: level at the lowest and the highest speed of the run
   float end = 0.0f;
   uint32_t bins = 0;  // spectrum and spectrogram rows
   float binWidth = 1.0f;

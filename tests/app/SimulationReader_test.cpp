@@ -66,11 +66,11 @@ TEST_F(SimulationReaderTest, TheDemoSimulationIsReadWhole) {
   // A defect rises by 6 to 20 dB.
   EXPECT_EQ(spectrum.defectMin, 6.0f);
   EXPECT_EQ(spectrum.defect, 20.0f);
-  // The order-23 track of mode 1 may also tilt by 0.6 to 1.2 dB; the order-31 track only bumps.
+  // The order-23 track of mode 1 may also tilt by 1 to 2 dB; the order-31 track only bumps.
   const SimQuantity& track = simulation.quantities[18];
   EXPECT_EQ(track.key, QClavis(1, 2001, 1, 1, 400, 2));
   EXPECT_EQ(track.kind, SimQuantity::kTrack);
-  EXPECT_EQ(std::make_pair(track.tiltMin, track.tilt), std::make_pair(0.6f, 1.2f));
+  EXPECT_EQ(std::make_pair(track.tiltMin, track.tilt), std::make_pair(1.0f, 2.0f));
   EXPECT_EQ(simulation.quantities[22].key, QClavis(1, 2001, 1, 1, 401, 2));
   EXPECT_EQ(simulation.quantities[22].tilt, 0.0f);
 }
