@@ -28,8 +28,8 @@ TEST(CheckCommandTest, AValidPlanIsConfirmedInOneLine) {
   EXPECT_EQ(check.exitCode, 0) << check.err;
   EXPECT_EQ(check.out, "Test plan '" + demo +
                            "' (\"Two-gear transmission GT2 end-of-line acoustic test\") is valid: "
-                           "7 modes, 11 instruments, 58 quantities, 20 error codes; simulation of "
-                           "6 modes with 42 quantities\n");
+                           "7 modes, 12 instruments, 62 quantities, 21 error codes; simulation of "
+                           "6 modes with 29 quantities\n");
   EXPECT_EQ(check.err, "");
 
   TempFolder folder;
@@ -38,7 +38,7 @@ TEST(CheckCommandTest, AValidPlanIsConfirmedInOneLine) {
   EXPECT_EQ(bare.exitCode, 0) << bare.err;
   EXPECT_EQ(bare.out, "Test plan '" + plan +
                           "' (\"Two-gear transmission GT2 end-of-line acoustic test\") is valid: "
-                          "7 modes, 11 instruments, 58 quantities, 20 error codes; no simulation "
+                          "7 modes, 12 instruments, 62 quantities, 21 error codes; no simulation "
                           "section (kelva run needs one)\n");
   // kelva run cannot make parts without it, and says so.
   const ProcessResult run = RunKelva({"run", "--plan", plan, "--workdir", folder / "work"});

@@ -95,7 +95,7 @@ TEST_F(TestPlanTest, DemoPlanAnswersEveryTable) {
   EXPECT_EQ(params.ShadowGroupProperty().at(QIdx1(1)).mask, 0b110u);
   EXPECT_EQ(params.IpSvOfSpec().at(QIdx1(302)).interpretation, 4);
   EXPECT_EQ(params.IpPolygonProperty().at(QIdx1(30)).order, 2);
-  EXPECT_EQ(params.IpPolygon().size(), 5u);
+  EXPECT_EQ(params.IpPolygon().size(), 6u);
   EXPECT_EQ(params.LocationProperty().at(QIdx1(3)).rotor, 1);
   EXPECT_EQ(params.AppSignalProperty().at(QIdx1(1)).unit.CommonUnit(), CMeasuringUnit::cuRpm);
   EXPECT_TRUE(params.AppSignalProperty().at(QIdx1(2)).unit.is_log());
@@ -173,7 +173,7 @@ TEST_F(TestPlanTest, MalformedPlansAreRefusedWholeWithTheirPlace) {
 
   // After every refusal the demo plan is still the current one.
   EXPECT_EQ(params.ModeName(3), "Run-up 2nd gear drive");
-  EXPECT_EQ(params.IpParamAndStore().size(), 58u);
+  EXPECT_EQ(params.IpParamAndStore().size(), 62u);
 
   PrWin::CaptureSink capture;
   EXPECT_FALSE(TestPlan::LoadText("{\"kelvaTestPlan\": 1, ", "cut.json"));

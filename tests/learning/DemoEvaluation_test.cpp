@@ -1,7 +1,7 @@
 // The bench does its job, end to end: `kelva run` on the demo plan learns from good parts and,
 // once the learn phase is over, rejects the parts the simulation made defective — gear-mesh
-// orders rising by 6 to 20 dB, bearing tones, level shifts, track bumps, missing signals — while
-// good parts pass. (The full figure, 2,000 parts, is in docs/evaluation.md.)
+// orders rising by 6 to 20 dB, bearing tones, level shifts, track bumps, track tilts that only
+// a derived quantity (the track's slope) sees, missing signals — while good parts pass. (The full figure, 2,000 parts, is in docs/evaluation.md.)
 #include <gtest/gtest.h>
 
 #include <string>

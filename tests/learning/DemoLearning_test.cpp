@@ -45,17 +45,18 @@ TEST(DemoLearning, TheSummaryTellsWhatWasLearnedAndASecondRunGoesOn) {
   ProcessResult run = RunKelva(RunArguments(folder, 12));
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_NE(run.out.find("  learned in 'Run-up 1st gear drive'      from 12 parts (fewest 12); 0 "
-                         "of 10 quantities have their base learns\n"),
+                         "of 15 quantities have their base learns\n"),
             std::string::npos)
       << run.out;
-  EXPECT_NE(run.out.find("  learn phase: not complete (42 of 42 quantities below their base "
+  EXPECT_NE(run.out.find("  learn phase: not complete (62 of 62 quantities below their base "
                          "learns)\n"),
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("  learn file: " + folder / kLearnFile + "\n"), std::string::npos);
 
-  // Run two goes on: the acoustic levels and the hats (20 base learns) have enough, the
-  // spectrum, the tracks and the spectrogram (30) not yet.
+  // Run two goes on: the acoustic levels, the hats and the derived single values (20 base
+  // learns) have enough, the spectrum, the tracks, the velocity track and the spectrogram (30)
+  // not yet.
   std::vector<std::string> arguments = RunArguments(folder, 12);
   arguments.push_back("--json");
   run = RunKelva(arguments);
@@ -67,8 +68,8 @@ TEST(DemoLearning, TheSummaryTellsWhatWasLearnedAndASecondRunGoesOn) {
   EXPECT_EQ(learning[0]["name"], "Run-up 1st gear drive");
   EXPECT_EQ(learning[0]["mostParts"], 24);
   EXPECT_EQ(learning[0]["fewestParts"], 24);
-  EXPECT_EQ(learning[0]["quantities"], 10);
-  EXPECT_EQ(learning[0]["learnedEnough"], 6);
+  EXPECT_EQ(learning[0]["quantities"], 15);
+  EXPECT_EQ(learning[0]["learnedEnough"], 10);
   EXPECT_EQ(summary["summary"]["learnPhaseComplete"], false);
   EXPECT_EQ(summary["summary"]["learnFile"], folder / kLearnFile);
   EXPECT_EQ(summary["summary"]["learnFileSaveFailures"], 0);
