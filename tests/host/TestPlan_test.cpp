@@ -81,7 +81,7 @@ TEST_F(TestPlanTest, DemoPlanAnswersEveryTable) {
   EXPECT_EQ(params.LimSValue().at(rms).evaluate, 1);
   EXPECT_EQ(params.LimSValue().at(rms).maxLimit, 108.0f);
   EXPECT_EQ(params.IpLearnParameter().at(rms).procedure, 1);
-  EXPECT_EQ(params.RelativeLimit().at(rms).percent, 2.0f);
+  EXPECT_EQ(params.RelativeLimit().at(rms).percent, 0.5f);
   EXPECT_EQ(params.LimCValue().at(QClavis(2, 2500, 1, 1, 200, 2)).upperPolygon, 10);
   EXPECT_EQ(params.LimArea().at(QClavis(1, 2100, 1, 1, 410, 2)).upper, 86.0f);
   EXPECT_EQ(params.IpTrackPolygon().at(QClavis(3, 10001, 1, 1, 501, 2)).polygon, 21);
