@@ -4,6 +4,7 @@
 #include "eval/SourceGeneration.h"
 #include "eval/SpectrumPolygon.h"
 #include "eval/SpectrumTargets.h"
+#include "host/Output.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr int kOrderResampled = 1;
 
 constexpr char kParameterError[] =
     "CCurveDeviation::ExtractSpectralDifference(): parameter error for";
-constexpr char kUnknownType[] = "CCurveDeviation::process() -- unknown calculation requested";
+constexpr char kUnknownType[] = "CCurveDeviation::process() -- unknown calculation requested\n";
 
 // Types 10 and 11: the summed distance per unit of the spectrum's x range.
 float PerXRange(float sum, size_t n, float w) {
@@ -79,8 +80,7 @@ std::optional<SpectrumStatistic> CCurveDeviation::LearnedBandStatistic(
 }
 
 std::optional<SpectrumStatistic> CCurveDeviation::ExtractSpectralDifference(
-    const QClavis& key, const Settings& settings, const QClavis& spectrum,
-    const KelSigLimitCurve& curve) const {
+    const Settings& settings, const QClavis& spectrum, const KelSigLimitCurve& curve) const {
   const float* c = curve.CurveData();
   const size_t n = curve.size();
   const float w = curve.description().Delta(0);
@@ -105,7 +105,7 @@ std::optional<SpectrumStatistic> CCurveDeviation::ExtractSpectralDifference(
     case 5:
       return LearnedBandStatistic(settings, spectrum, curve);
     default:
-      Message(kUnknownType, key);
+      PrWin::Output(8, 3, kUnknownType);
       return std::nullopt;
   }
 }
@@ -123,7 +123,7 @@ bool CCurveDeviation::DeviationsOfSpectrum(const QClavis& spectrum, const KelSig
       continue;
     }
     if (settings.polygon == kNoPolygon || !TakesSpectrum(*key, spectrum)) continue;
-    const auto statistic = ExtractSpectralDifference(*key, settings, spectrum, curve);
+    const auto statistic = ExtractSpectralDifference(settings, spectrum, curve);
     if (!statistic) continue;
     KelStoreSValue result;
     result.value = statistic->value;

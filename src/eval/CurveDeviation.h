@@ -22,8 +22,9 @@
 //        under S's key) has a learn procedure, at least one learn and at least its base learns,
 //        and S's shape: the largest excess over the learned band in dB with the first float as
 //        the σ factor and the second as the offset (LearnedBandExcess). Otherwise no value;
-//     other types: the message "CCurveDeviation::process() -- unknown calculation requested",
-//        no value.
+//     other types: the message "CCurveDeviation::process() -- unknown calculation requested\n"
+//        as it stands (a complete line, without the key, as the other "unknown calculation"
+//        lines of the track calculators), no value.
 //  4. The value is stored under K with S's mode, with the curve's context, expiry and y unit,
 //     generation p + 1.
 
@@ -59,9 +60,9 @@ class CCurveDeviation : public C2ndLevelInstrument {
   bool ReadSettings(const QClavis& key, Settings& settings);
   // Whether quantity `key` is computed from spectrum `spectrum` (step 2).
   bool TakesSpectrum(const QClavis& key, const QClavis& spectrum) const;
-  // Step 3: the statistic of `curve` for quantity `key`; none when the type gives no value.
-  std::optional<SpectrumStatistic> ExtractSpectralDifference(const QClavis& key,
-                                                             const Settings& settings,
+  // Step 3: the statistic of `curve` in the settings of a quantity; none when the type gives
+  // no value.
+  std::optional<SpectrumStatistic> ExtractSpectralDifference(const Settings& settings,
                                                              const QClavis& spectrum,
                                                              const KelSigLimitCurve& curve) const;
   // Type 5; none unless the learned curve of `spectrum` qualifies.
