@@ -45,14 +45,26 @@ size_t FirstBinBeyond(float xEnd, float w, size_t from, size_t n) {
 }
 
 // Σ max(±(c[i] − (y0 + (i·w − x0)·slope)), 0) over bins [first, stop), in kLanes partial sums
-// (lane i % kLanes) so that the loop runs as a vector loop; the lanes are added in order.
+// (bin i in lane i % kLanes) so that the loop runs as a vector loop; the lanes are added in
+// order at the end. Bin numbers fit 32 bits (a curve has fewer bins), so x is converted from a
+// 32-bit integer, which vector units do in one step.
 constexpr size_t kLanes = 8;
+float Distance(const float* c, int32_t i, float w, float x0, float y0, float slope, float sign) {
+  return std::max(sign * (c[i] - (y0 + (static_cast<float>(i) * w - x0) * slope)), 0.0f);
+}
 void AddDistances(const float* c, size_t first, size_t stop, float w, float x0, float y0,
                   float slope, float sign, float* lanes) {
-  for (size_t i = first; i < stop; ++i) {
-    const float p = y0 + (static_cast<float>(i) * w - x0) * slope;
-    lanes[i % kLanes] += std::max(sign * (c[i] - p), 0.0f);
-  }
+  auto i = static_cast<int32_t>(first);
+  const auto end = static_cast<int32_t>(stop);
+  for (; i < end && i % static_cast<int32_t>(kLanes) != 0; ++i)
+    lanes[i % kLanes] += Distance(c, i, w, x0, y0, slope, sign);
+  // Local sums: the compiler cannot tell the caller's lanes from the curve's samples.
+  float block[kLanes] = {};
+  for (; i + static_cast<int32_t>(kLanes) <= end; i += static_cast<int32_t>(kLanes))
+    for (int32_t k = 0; k < static_cast<int32_t>(kLanes); ++k)
+      block[k] += Distance(c, i + k, w, x0, y0, slope, sign);
+  for (size_t k = 0; k < kLanes; ++k) lanes[k] += block[k];
+  for (; i < end; ++i) lanes[i % kLanes] += Distance(c, i, w, x0, y0, slope, sign);
 }
 
 }  // namespace
