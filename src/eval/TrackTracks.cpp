@@ -53,9 +53,11 @@ bool CTrackTracks::process(unsigned pass) {
 void CTrackTracks::InsertPoint(const QClavis& target, int64_t cell, float value,
                                const CMeasuringUnit& unit, const KelStoreTrackPoint& origin,
                                unsigned generation) {
-  if (m_filling == nullptr)
+  if (m_filling == nullptr) {
     m_filling = &m_valueStore.TrackScalarStore().TrackToFill(target, origin.context, origin.expire,
                                                              generation);
+    m_filling->points.reserve(m_filling->points.size() + m_sourcePoints);
+  }
   KelStoreTrackPoint point(value);
   point.context = origin.context;
   point.expire = origin.expire;
@@ -67,6 +69,7 @@ bool CTrackTracks::TracksFromTrack(unsigned pass, const QClavis& target, const Q
   SourceTrack track;
   if (!TrackTable(target, source, transformation, track.key)) return false;
   track.track = m_valueStore.TrackScalarStore().FindTrack(track.key);
+  m_sourcePoints = track.track == nullptr ? 0 : track.track->points.size();
   if (track.track == nullptr) return false;
   if (SourceGeneration::OfScalarTrack(m_valueStore, track.key) != pass) return false;
 

@@ -126,4 +126,6 @@ class CTrackTracks : public C2ndLevelInstrument {
   DataSource::CCandidateSeaDataSource<float> m_coefficientReaders[5];  // 35..39
   // K's track while its points are inserted; null between keys.
   Track* m_filling = nullptr;
+  // The points of the source track: what K's track makes room for when it is first filled.
+  size_t m_sourcePoints = 0;
 };
