@@ -1,7 +1,6 @@
 #include "eval/CurveDeviation.h"
 
 #include "eval/LearnedBandExcess.h"
-#include "eval/SourceGeneration.h"
 #include "eval/SpectrumPolygon.h"
 #include "eval/SpectrumTargets.h"
 #include "host/Output.h"
@@ -138,11 +137,9 @@ bool CCurveDeviation::DeviationsOfSpectrum(const QClavis& spectrum, const KelSig
 }
 
 bool CCurveDeviation::process(unsigned pass) {
-  bool produced = false;
-  for (const auto& [spectrum, curve] : m_valueStore.FinalCurveStore().ValueMap()) {
-    if (spectrum.instrument() != kSpectrumInstrument) continue;
-    if (SourceGeneration::OfCurve(m_valueStore, spectrum) != pass) continue;
-    if (DeviationsOfSpectrum(spectrum, curve, pass)) produced = true;
-  }
-  return produced;
+  return SpectrumTargets::FeedNewSpectra(
+      m_valueStore, kSpectrumInstrument, pass,
+      [&](const QClavis& spectrum, const KelSigLimitCurve& curve) {
+        return DeviationsOfSpectrum(spectrum, curve, pass);
+      });
 }

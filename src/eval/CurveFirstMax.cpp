@@ -1,6 +1,5 @@
 #include "eval/CurveFirstMax.h"
 
-#include "eval/SourceGeneration.h"
 #include "eval/SpectrumTargets.h"
 #include "host/Numeric.h"
 
@@ -56,11 +55,9 @@ bool CCurveFirstMax::PeaksOfSpectrum(const QClavis& spectrum, const KelSigLimitC
 }
 
 bool CCurveFirstMax::process(unsigned pass) {
-  bool produced = false;
-  for (const auto& [spectrum, curve] : m_valueStore.FinalCurveStore().ValueMap()) {
-    if (spectrum.instrument() != kSpectrumInstrument) continue;
-    if (SourceGeneration::OfCurve(m_valueStore, spectrum) != pass) continue;
-    if (PeaksOfSpectrum(spectrum, curve, pass)) produced = true;
-  }
-  return produced;
+  return SpectrumTargets::FeedNewSpectra(
+      m_valueStore, kSpectrumInstrument, pass,
+      [&](const QClavis& spectrum, const KelSigLimitCurve& curve) {
+        return PeaksOfSpectrum(spectrum, curve, pass);
+      });
 }

@@ -2,7 +2,6 @@
 
 #include "eval/KelSpecRange.h"
 #include "eval/KelSpectralHat.h"
-#include "eval/SourceGeneration.h"
 #include "eval/SpectrumTargets.h"
 
 namespace {
@@ -50,12 +49,10 @@ bool CCurveIntervals::HatsOfSpectrum(const QClavis& spectrum, const KelSigLimitC
 }
 
 bool CCurveIntervals::process(unsigned pass) {
-  bool produced = false;
   CKelSpecRange range(m_params);
-  for (const auto& [spectrum, curve] : m_valueStore.FinalCurveStore().ValueMap()) {
-    if (spectrum.instrument() != SpectrumInstrument()) continue;
-    if (SourceGeneration::OfCurve(m_valueStore, spectrum) != pass) continue;
-    if (HatsOfSpectrum(spectrum, curve, range, pass)) produced = true;
-  }
-  return produced;
+  return SpectrumTargets::FeedNewSpectra(
+      m_valueStore, SpectrumInstrument(), pass,
+      [&](const QClavis& spectrum, const KelSigLimitCurve& curve) {
+        return HatsOfSpectrum(spectrum, curve, range, pass);
+      });
 }

@@ -8,6 +8,8 @@
 #include <set>
 #include <utility>
 
+#include "eval/SourceGeneration.h"
+#include "store/KelValueStore.h"
 #include "store/Keys.h"
 
 namespace SpectrumTargets {
@@ -22,5 +24,18 @@ std::pair<KeyIterator, KeyIterator> OfChannel(const std::set<QClavis>& keySet, i
 // The key a result of `target` computed from `spectrum` is stored under: `target` with the
 // spectrum's mode.
 QClavis StoredKey(const QClavis& target, const QClavis& spectrum);
+
+// Calls feed(spectrum key, curve) for every final curve of `instrument` whose generation is
+// `pass`, in key order; true when some call returned true (a value was produced).
+template <typename Feed>
+bool FeedNewSpectra(const CKelValueStore& store, int instrument, unsigned pass, Feed feed) {
+  bool produced = false;
+  for (const auto& [spectrum, curve] : store.FinalCurveStore().ValueMap()) {
+    if (spectrum.instrument() != instrument) continue;
+    if (SourceGeneration::OfCurve(store, spectrum) != pass) continue;
+    if (feed(spectrum, curve)) produced = true;
+  }
+  return produced;
+}
 
 }  // namespace SpectrumTargets
