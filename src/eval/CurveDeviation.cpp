@@ -4,6 +4,7 @@
 #include "eval/SpectrumPolygon.h"
 #include "eval/SpectrumTargets.h"
 #include "host/Output.h"
+#include "params/PolygonCurve.h"
 
 namespace {
 
@@ -88,15 +89,15 @@ std::optional<SpectrumStatistic> CCurveDeviation::ExtractSpectralDifference(
     case 4:
     case 10:
     case 11: {
-      const auto polygon =
-          SpectrumPolygon::WithoutNegativeX(SpectrumPolygon::Points(m_params, settings.polygon));
+      const auto polygon = SpectrumPolygon::WithoutNegativeX(
+          Kelva::PolygonPoints(m_params.IpPolygonValues(), settings.polygon));
       const bool above = settings.type == 3 || settings.type == 10;
       const float sum = SpectrumPolygon::SummedDistance(c, n, w, polygon, above);
       return SpectrumStatistic{settings.type <= 4 ? sum : PerXRange(sum, n, w), 0.0f};
     }
     case 8:
     case 9: {
-      const auto polygon = SpectrumPolygon::Points(m_params, settings.polygon);
+      const auto polygon = Kelva::PolygonPoints(m_params.IpPolygonValues(), settings.polygon);
       if (polygon.empty()) return std::nullopt;
       return SpectrumPolygon::ExtremeInRange(c, n, w, polygon.front().x, polygon.back().x,
                                              settings.type == 9);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/Output.h"
+#include "params/PolygonCurve.h"
 
 namespace QSvTrackEval {
 
@@ -24,14 +25,6 @@ struct CSegment {
     return y0 + (interval.CellPosition(cell) - x0) * slope;
   }
 };
-
-// The points of polygon `polygon`, in index order.
-std::vector<CVPoint> PolygonPoints(const polygon_values_t& polygons, int polygon) {
-  std::vector<CVPoint> points;
-  const auto last = polygons.lower_bound({polygon + 1, 0});
-  for (auto it = polygons.lower_bound({polygon, 0}); it != last; ++it) points.push_back(it->second);
-  return points;
-}
 
 // The polygon's segments laid onto the track's cells, in the order of rising cells: on a
 // falling axis (a coast-down, step < 0) a polygon given over rising x runs over falling cells,
@@ -191,7 +184,7 @@ void CPolygonStatistics::Add(float value, float polygonValue, int64_t cell) {
 
 int EvalTrackPolygon(const polygon_values_t& polygons, int polygon, const CSourceTrack& track,
                      CPolygonStatistics& stats, CResult& result) {
-  const std::vector<CVPoint> points = PolygonPoints(polygons, polygon);
+  const std::vector<CVPoint> points = Kelva::PolygonPoints(polygons, polygon);
   if (points.size() < 2) return -1;
   CPolygonSampler sampler(track, stats);
   for (const CSegment& segment : SegmentsInCellOrder(points, track)) sampler.SampleSegment(segment);

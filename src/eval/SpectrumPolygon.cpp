@@ -1,7 +1,6 @@
 #include "eval/SpectrumPolygon.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace SpectrumPolygon {
@@ -15,15 +14,6 @@ size_t StartBin(float x, float w, size_t n) {
 }
 
 }  // namespace
-
-std::vector<CVPoint> Points(const CDtParamInstance& params, int number) {
-  const auto& values = params.IpPolygonValues();
-  std::vector<CVPoint> points;
-  for (auto it = values.lower_bound({number, INT_MIN});
-       it != values.end() && it->first.first == number; ++it)
-    points.push_back(it->second);
-  return points;
-}
 
 std::vector<CVPoint> WithoutNegativeX(const std::vector<CVPoint>& points) {
   std::vector<CVPoint> kept;

@@ -10,12 +10,9 @@
 
 #include "eval/SpectrumStatistic.h"
 #include "host/ParamRecords.h"
-#include "host/Params.h"
 
 namespace SpectrumPolygon {
 
-// The points of polygon `number` of IpPolygonValues() in index order (none when unknown).
-std::vector<CVPoint> Points(const CDtParamInstance& params, int number);
 // The points with x ≥ 0, in their order.
 std::vector<CVPoint> WithoutNegativeX(const std::vector<CVPoint>& points);
 

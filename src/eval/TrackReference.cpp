@@ -2,24 +2,12 @@
 // quantity, or the mean of a track-interval quantity's interval.
 
 #include <algorithm>
-#include <climits>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "eval/TrackTracks.h"
-
-namespace {
-
-// The points of polygon `id` in index order; empty when the polygon is not defined.
-std::vector<CVPoint> PolygonPoints(const std::map<std::pair<int, int>, CVPoint>& values, int id) {
-  std::vector<CVPoint> points;
-  const auto last = values.lower_bound({id + 1, INT_MIN});
-  for (auto it = values.lower_bound({id, INT_MIN}); it != last; ++it) points.push_back(it->second);
-  return points;
-}
-
-}  // namespace
+#include "params/PolygonCurve.h"
 
 bool CTrackTracks::ReferencePolygon(unsigned pass, const QClavis& target, const QClavis& source,
                                     const SourceTrack& track) {
@@ -31,7 +19,7 @@ bool CTrackTracks::ReferencePolygon(unsigned pass, const QClavis& target, const 
   int id = -1;
   std::vector<CVPoint> polygon;
   if (m_referenceReader.Value(target.parameter(), id))
-    polygon = PolygonPoints(m_params.IpPolygonValues(), id);
+    polygon = Kelva::PolygonPoints(m_params.IpPolygonValues(), id);
   if (polygon.empty()) {
     Message("CTrackTracks::ReferencePolygon(): Reference polygon ID not found", target);
     return false;
