@@ -7,6 +7,7 @@
 #include "params/ParamDbArchivator.h"
 #include "sequencer/KelSequencer.h"
 #include "windows/DiggerWindowModule.h"
+#include "windows/OperatorTexts.h"
 #include "windows/TableWindowModule.h"
 
 namespace {
@@ -26,8 +27,14 @@ const CModuleRegister kRegisterTable("CTableWindowModule",
                                      [] { return std::make_unique<CTableWindowModule>(); });
 
 struct LibraryEntry {
-  LibraryEntry() { PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Initializing!\n"); }
-  ~LibraryEntry() { PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Terminating!\n"); }
+  LibraryEntry() {
+    PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Initializing!\n");
+    OperatorText::AddToResourceChain();
+  }
+  ~LibraryEntry() {
+    PrWin::Trace({"lKelva", __LINE__}, "lKelva.DLL Terminating!\n");
+    OperatorText::RemoveFromResourceChain();
+  }
 };
 
 const LibraryEntry kEntry;

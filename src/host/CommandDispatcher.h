@@ -8,13 +8,22 @@
 
 #include "host/Object.h"
 
-// Host message names.
+// Host message names. A message's first argument is the `address` of ProcessCommand (a mode
+// number for mcSetNormalMode, -1 for a refresh that plays no sound, 0 before and 1 after a
+// preferences change, 7 for an abort with a reason in `text`).
 inline constexpr const char mcInsertCandidate[] = "mcInsertCandidate";
 inline constexpr const char mcAddErrorEntry[] = "mcAddErrorEntry";
 inline constexpr const char mcProject[] = "mcProject";
 inline constexpr const char mcRefreshReport[] = "mcRefreshReport";
 inline constexpr const char mcEndOfTest[] = "mcEndOfTest";
 inline constexpr const char mcTransferMeasurementTrain[] = "TransferMeasurementTrain";
+inline constexpr const char mcSetNormalMode[] = "mcSetNormalMode";
+inline constexpr const char mcRemoveCandidate[] = "mcRemoveCandidate";
+inline constexpr const char mcAbortTestRun[] = "mcAbortTestRun";
+inline constexpr const char mcPreferencesChanging[] = "mcPreferencesChanging";
+inline constexpr const char mcDisplayLanguageChanged[] = "mcDisplayLanguageChanged";
+// The host's own shutdown command: the text argument of an abort sent because the host exits.
+inline constexpr const char mcShutdownCommand[] = "Shutdown";
 
 // The error record of the host message mcAddErrorEntry: the key fields, the code and the four
 // values (value, limit, mean, position) in this order.

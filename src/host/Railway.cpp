@@ -127,6 +127,7 @@ void CSimpleParameterPacket::SetInt(int index, int64_t value) {
 struct OutputWireRegistry {
   std::mutex mutex;
   std::map<std::string, std::unique_ptr<CModuleOutputWire>> wires;
+  bool refuseNew = false;
 
   static OutputWireRegistry& Instance() {
     static OutputWireRegistry registry;
@@ -153,7 +154,7 @@ CModuleOutputWire* CModuleOutputWire::FindAndConnectOutWire(CModule* branch,
   OutputWireRegistry& registry = OutputWireRegistry::Instance();
   std::lock_guard<std::mutex> lock(registry.mutex);
   if (CModuleOutputWire* wire = registry.Find(name)) return wire;
-  return create ? registry.Create(branch, name) : nullptr;
+  return create && !registry.refuseNew ? registry.Create(branch, name) : nullptr;
 }
 
 CModuleOutputWire* CModuleOutputWire::Find(const std::string& name) {
@@ -171,4 +172,22 @@ bool CModuleOutputWire::SendData(const CSimpleDataPacket& packet, int /*count*/,
     delivered = true;
   }
   return delivered;
+}
+
+bool CModuleOutputWire::SendData(const wchar_t* text, int length, void* /*reserved*/) {
+  if (text == nullptr || length < 0) return false;
+  const std::wstring sent(text, static_cast<size_t>(length));
+  bool delivered = false;
+  for (const text_listener_t& listener : textListeners_) {
+    if (!listener) continue;
+    listener(sent);
+    delivered = true;
+  }
+  return delivered;
+}
+
+void CModuleOutputWire::RefuseNewWires(bool refuse) {
+  OutputWireRegistry& registry = OutputWireRegistry::Instance();
+  std::lock_guard<std::mutex> lock(registry.mutex);
+  registry.refuseNew = refuse;
 }

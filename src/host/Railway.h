@@ -116,6 +116,8 @@ class CSimpleParameterPacket {
 class CModuleOutputWire {
  public:
   using listener_t = std::function<void(const CSimpleDataPacket&)>;
+  // Receives text sent on the wire (a serial output's commands).
+  using text_listener_t = std::function<void(const std::wstring&)>;
 
   // The wire of that name of the branch module; created when missing and `create` is set.
   static CModuleOutputWire* FindAndConnectOutWire(CModule* branch, const std::string& name,
@@ -124,13 +126,23 @@ class CModuleOutputWire {
   static CModuleOutputWire* Find(const std::string& name);
 
   bool SendData(const CSimpleDataPacket& packet, int count, void* reserved);
+  // Sends `length` wide characters of text. False when nobody listens.
+  bool SendData(const wchar_t* text, int length, void* reserved);
   void Listen(listener_t listener) { listeners_.push_back(std::move(listener)); }
-  void ClearListeners() { listeners_.clear(); }
+  void ListenText(text_listener_t listener) { textListeners_.push_back(std::move(listener)); }
+  void ClearListeners() {
+    listeners_.clear();
+    textListeners_.clear();
+  }
+  // A host configuration without further outputs: from now on FindAndConnectOutWire creates
+  // no wire (existing wires stay).
+  static void RefuseNewWires(bool refuse);
   const std::string& Name() const { return name_; }
 
  private:
   std::string name_;
   const CModule* branch_ = nullptr;
   std::vector<listener_t> listeners_;
+  std::vector<text_listener_t> textListeners_;
   friend struct OutputWireRegistry;
 };
