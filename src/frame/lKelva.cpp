@@ -6,15 +6,16 @@
 #include "host/Output.h"
 #include "params/ParamDbArchivator.h"
 #include "sequencer/KelSequencer.h"
+#include "windows/AmpelModul.h"
 #include "windows/DiggerWindowModule.h"
 #include "windows/OperatorTexts.h"
 #include "windows/TableWindowModule.h"
 
 namespace {
 
-// The signal light, the value-store inspector and the report window register here, in their
-// places of this order, when they are built: before the digger window, after the sequencer and
-// before the table window.
+const CModuleRegister kRegisterAmpel("CAmpelModul", [] { return std::make_unique<CAmpelModul>(); });
+// The value-store inspector and the report window register here, in their places of this
+// order, when they are built: after the sequencer and before the table window.
 const CModuleRegister kRegisterDigger("CDiggerWindowModule",
                                       [] { return std::make_unique<CDiggerWindowModule>(); });
 const CModuleRegister kRegisterArchivator("CParamDbArchivator",

@@ -127,7 +127,6 @@ void CSimpleParameterPacket::SetInt(int index, int64_t value) {
 struct OutputWireRegistry {
   std::mutex mutex;
   std::map<std::string, std::unique_ptr<CModuleOutputWire>> wires;
-  bool refuseNew = false;
 
   static OutputWireRegistry& Instance() {
     static OutputWireRegistry registry;
@@ -154,7 +153,7 @@ CModuleOutputWire* CModuleOutputWire::FindAndConnectOutWire(CModule* branch,
   OutputWireRegistry& registry = OutputWireRegistry::Instance();
   std::lock_guard<std::mutex> lock(registry.mutex);
   if (CModuleOutputWire* wire = registry.Find(name)) return wire;
-  return create && !registry.refuseNew ? registry.Create(branch, name) : nullptr;
+  return create ? registry.Create(branch, name) : nullptr;
 }
 
 CModuleOutputWire* CModuleOutputWire::Find(const std::string& name) {
@@ -184,10 +183,4 @@ bool CModuleOutputWire::SendData(const wchar_t* text, int length, void* /*reserv
     delivered = true;
   }
   return delivered;
-}
-
-void CModuleOutputWire::RefuseNewWires(bool refuse) {
-  OutputWireRegistry& registry = OutputWireRegistry::Instance();
-  std::lock_guard<std::mutex> lock(registry.mutex);
-  registry.refuseNew = refuse;
 }

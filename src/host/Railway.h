@@ -134,9 +134,6 @@ class CModuleOutputWire {
     listeners_.clear();
     textListeners_.clear();
   }
-  // A host configuration without further outputs: from now on FindAndConnectOutWire creates
-  // no wire (existing wires stay).
-  static void RefuseNewWires(bool refuse);
   const std::string& Name() const { return name_; }
 
  private:
