@@ -20,6 +20,7 @@ const QClavis kLevelNotStored(1, 1, 1, 2, 10, 0);
 const QClavis kUnparametrized(1, 1, 1, 1, 11, 0);
 const QClavis kTrack(1, 2001, 1, 1, 30, 0);        // trigger with two dimensions
 const QClavis kTrackOneDim(1, 2001, 1, 1, 31, 0);  // trigger with one dimension
+const QClavis kTrackThreeDims(1, 2001, 1, 1, 32, 0);
 const QClavis kSpectrum(1, 2500, 1, 1, 20, 0);
 const QClavis kSpectrogram(1, 2100, 1, 1, 40, 0);
 
@@ -48,16 +49,22 @@ class ValueInspectorTest : public ::testing::Test {
         .TriggerAxis(1, 1, 1, 1, 800, 10, 321, true)
         .TriggerAxis(1, 1, 2, 1, 0, 1, 10, false)
         .TriggerAxis(1, 2, 1, 1, 0, 1, 100, true)
+        .Trigger(3, "Torque")
+        .TriggerAxis(1, 3, 1, 1, 0, 1, 100, true)
+        .TriggerAxis(1, 3, 2, 1, 0, 1, 100, false)
+        .TriggerAxis(1, 3, 3, 1, 0, 1, 100, false)
         .Parameter(10, 1, "RMS")
         .Parameter(11, 1, "Peak")
         .Parameter(30, 2001, "Order 23", QVInstrumentParam::eval_upper, 1)
         .Parameter(31, 2001, "Order 46", QVInstrumentParam::eval_upper, 2)
+        .Parameter(32, 2001, "Order 69", QVInstrumentParam::eval_upper, 3)
         .Parameter(20, 2500, "Spectrum")
         .Parameter(40, 2100, "Spectrogram", QVInstrumentParam::eval_upper, 1)
         .Quantity(kLevel, -1, 1.0f, 3.0f, 5.0f)
         .Quantity(kLevelNotStored, -1)
         .Quantity(kTrack, -1)
         .Quantity(kTrackOneDim, -1)
+        .Quantity(kTrackThreeDims, -1)
         .Quantity(kSpectrum, -1)
         .Quantity(kSpectrogram, -1)
         .SValueLimit(kLevel, 0, 120);
@@ -166,6 +173,20 @@ TEST_F(ValueInspectorTest, TrackTextsStatusAndPolygons) {
             "dimension(s).");
   EXPECT_TRUE(inspector.Scope().Shown(CnScopeBalloon::itemTrackSecond));
   EXPECT_EQ(inspector.Status(), 4);
+}
+
+TEST_F(ValueInspectorTest, TrackOfMoreThanTwoDimensionsIsShownAsGrid) {
+  InsertTrackPoint(kTrackThreeDims, 1, 2.0f);
+  InsertTrackPoint(kTrackThreeDims, 2, -1.0f);
+  EXPECT_EQ(Inspect(kTrackThreeDims),
+            "Measured value is parametrized.\r\nTrack with 2 points in 3 dimension(s).");
+  const CnScopeBalloon& scope = inspector.Scope();
+  EXPECT_TRUE(scope.Shown(CnScopeBalloon::itemGrid));
+  EXPECT_FALSE(scope.Shown(CnScopeBalloon::itemTrack));
+  EXPECT_EQ(scope.Grid().columns, 2u);
+  EXPECT_EQ(scope.Grid().rows, 1u);
+  EXPECT_DOUBLE_EQ(scope.Scaling().yMin, -1.0);
+  EXPECT_DOUBLE_EQ(scope.Scaling().yMax, 2.0);
 }
 
 TEST_F(ValueInspectorTest, TrackWithLimitShowsStatusTwo) {
