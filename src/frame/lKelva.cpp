@@ -9,13 +9,13 @@
 #include "windows/AmpelModul.h"
 #include "windows/DiggerWindowModule.h"
 #include "windows/OperatorTexts.h"
+#include "windows/ReportWindowModule.h"
 #include "windows/TableWindowModule.h"
+#include "windows/ValueInspector.h"
 
 namespace {
 
 const CModuleRegister kRegisterAmpel("CAmpelModul", [] { return std::make_unique<CAmpelModul>(); });
-// The value-store inspector and the report window register here, in their places of this
-// order, when they are built: after the sequencer and before the table window.
 const CModuleRegister kRegisterDigger("CDiggerWindowModule",
                                       [] { return std::make_unique<CDiggerWindowModule>(); });
 const CModuleRegister kRegisterArchivator("CParamDbArchivator",
@@ -24,6 +24,10 @@ const CModuleRegister kRegisterMainStation("CMainStation",
                                            [] { return std::make_unique<CMainStation>(); });
 const CModuleRegister kRegisterSequencer("CKelSequencer",
                                          [] { return std::make_unique<CKelSequencer>(); });
+const CModuleRegister kRegisterInspector("CKelValueInspector",
+                                         [] { return std::make_unique<CKelValueInspector>(); });
+const CModuleRegister kRegisterReport("CReportWindowModule",
+                                      [] { return std::make_unique<CReportWindowModule>(); });
 const CModuleRegister kRegisterTable("CTableWindowModule",
                                      [] { return std::make_unique<CTableWindowModule>(); });
 

@@ -3,6 +3,7 @@
 
 #include "host/Module.h"
 #include "host/Output.h"
+#include "host/Resources.h"
 
 TEST(PluginLoad, RegistersItsModulesAndTracesEntryAndExit) {
   EXPECT_TRUE(CModuleRegister::RegisteredClasses().empty());
@@ -16,8 +17,12 @@ TEST(PluginLoad, RegistersItsModulesAndTracesEntryAndExit) {
   // The module classes in their order; every registered name creates a module of that class.
   const std::vector<std::string> classes = CModuleRegister::RegisteredClasses();
   EXPECT_EQ(classes,
-            (std::vector<std::string>{"CDiggerWindowModule", "CParamDbArchivator", "CMainStation",
-                                      "CKelSequencer", "CTableWindowModule"}));
+            (std::vector<std::string>{"CAmpelModul", "CDiggerWindowModule", "CParamDbArchivator",
+                                      "CMainStation", "CKelSequencer", "CKelValueInspector",
+                                      "CReportWindowModule", "CTableWindowModule"}));
+  // The operator texts are in the resource chain while the library is loaded.
+  EXPECT_EQ(HostResources::String(10001), "Test Step Result Window");
+  EXPECT_EQ(HostResources::String(10009), "Lum");
   for (const std::string& name : classes) {
     std::unique_ptr<CModule> module = CModuleRegister::CreateModule(name);
     ASSERT_NE(module, nullptr) << name;
@@ -30,4 +35,6 @@ TEST(PluginLoad, RegistersItsModulesAndTracesEntryAndExit) {
   ASSERT_EQ(capture.Lines().size(), 1u);
   EXPECT_EQ(capture.Lines()[0].source, "lKelva");
   EXPECT_TRUE(CModuleRegister::RegisteredClasses().empty());
+  EXPECT_FALSE(HostResources::HasString(10001));
+  EXPECT_FALSE(HostResources::HasString(3000));
 }
