@@ -194,6 +194,8 @@ void CBench::CountNonFinite(const float* values, size_t n) {
 void CBench::RunMode(SimPart& part, int mode) {
   CModeMachine::ModeMachine().SetState(mode);
   plugin_.Event(kBeginMode, mode);
+  CModule::CommandDispatcher().ProcessCommand(mcSetNormalMode, static_cast<unsigned long>(mode),
+                                              nullptr);
   CMeasureMachine::MeasureMachine().SetState(2);
   plugin_.Event(kBeginMeasurement, mode);
   SendTracks(part, mode);
@@ -231,6 +233,7 @@ PartOutcome CBench::RunPart(int number) {
   McSetCandidate(part.serial, params_.BaseType(), params_.BaseType());
   CCandidateMachine::CandidateMachine().SetState(1);
   plugin_.Event(kInsertCandidate, part.serial);
+  CModule::CommandDispatcher().ProcessCommand(mcInsertCandidate, 0, nullptr);
   for (int mode : plan_.sequence) RunMode(part, mode);
   plugin_.Event(kRemoveCandidate);
   outcome.result = plugin_.ResultRequest(-1);
@@ -243,6 +246,8 @@ PartOutcome CBench::RunPart(int number) {
     outcome.errorTexts.push_back(text);
   }
   outcome.nonFiniteValues = nonFinite_;
+  // The measurement is finished: the windows show the final results, then the test ends.
+  CModule::CommandDispatcher().ProcessCommand(mcRefreshReport, 0, nullptr);
   CModule::CommandDispatcher().ProcessCommand(mcEndOfTest, 0, nullptr);
   CCandidateMachine::CandidateMachine().SetState(0);
   outcome.milliseconds =

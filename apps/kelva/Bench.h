@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "PartDisplay.h"
 #include "Plugin.h"
 #include "Simulation.h"
 #include "host/Params.h"
@@ -18,7 +19,8 @@ struct PartOutcome {
   std::vector<KelvaError> errors;
   std::vector<std::string> errorTexts;
   double milliseconds = 0.0;
-  int nonFiniteValues = 0;  // measured values sent as inf or NaN
+  int nonFiniteValues = 0;    // measured values sent as inf or NaN
+  OperatorPart operatorView;  // filled by the run after the part's cycle
 };
 
 class CBench {

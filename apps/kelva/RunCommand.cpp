@@ -8,12 +8,17 @@
 #include <memory>
 
 #include "Bench.h"
+#include "BenchClock.h"
 #include "BenchSettings.h"
 #include "Checkpoints.h"
+#include "Interrupt.h"
+#include "LampPort.h"
+#include "OperatorViews.h"
 #include "Plugin.h"
 #include "RunLog.h"
 #include "Simulation.h"
 #include "Summary.h"
+#include "Terminal.h"
 #include "WorkDir.h"
 #include "host/Candidate.h"
 #include "host/FileIO.h"
@@ -48,9 +53,61 @@ bool KeepDamagedSettings(const std::string& settingsFile) {
   return true;
 }
 
+// The operator windows of the bench, created the way the host creates modules: Create,
+// PostCreate, OnSpecialCreate. Their windows open at start (the run shows them).
+std::vector<std::unique_ptr<CModule>> CreateWindows() {
+  CSeaBase::PreferenceSea()->LookupSetBool("Ampel-BeimStartOffen", true, 0);
+  CSeaBase::PreferenceSea()->LookupSetBool("Report-ViewOffen", true, 0);
+  std::vector<std::unique_ptr<CModule>> windows;
+  for (const auto& [className, name] : {std::pair<const char*, const char*>{"CAmpelModul", "Ampel"},
+                                        {"CReportWindowModule", "Report"}}) {
+    std::unique_ptr<CModule> module = CModuleRegister::CreateModule(className);
+    if (module && module->Create(name, nullptr)) windows.push_back(std::move(module));
+  }
+  for (const auto& window : windows) window->PostCreate();
+  for (const auto& window : windows)
+    if (auto* client = dynamic_cast<CSpecialModeClient*>(window.get())) client->OnSpecialCreate();
+  return windows;
+}
+
+// What the operator saw of the part that just ended.
+OperatorPart TakeOperatorView(const OperatorDisplay& display, CLampPort& lamp,
+                              uint64_t cycleStart) {
+  OperatorPart part;
+  part.modes = display.modes;
+  part.lamp = lamp.Take();
+  part.cycleStart = cycleStart;
+  part.report = display.report;
+  part.reportShown = display.reportShown;
+  return part;
+}
+
+// Says once on stderr what went wrong with the lamp and the printer.
+class CDeviceComplaints {
+ public:
+  void Check(const CLampPort& lamp, const OperatorDisplay& display) {
+    if (!lampSaid_ && !lamp.WriteFailure().empty()) {
+      std::fprintf(stderr, "kelva: %s; the run goes on without it\n", lamp.WriteFailure().c_str());
+      lampSaid_ = true;
+    }
+    for (; printSaid_ < display.printFailures.size(); ++printSaid_)
+      std::fprintf(stderr, "kelva: %s\n", display.printFailures[printSaid_].c_str());
+  }
+
+ private:
+  bool lampSaid_ = false;
+  size_t printSaid_ = 0;
+};
+
 // Drives the parts; the modules exist for exactly this scope.
 int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& simulation,
-             const std::string& settingsFile, int lastIssued) {
+             const std::string& workdir, CLampPort& lamp, int lastIssued) {
+  const std::string settingsFile = workdir + "settings.txt";
+  OperatorDisplay display;
+  const COperatorViews views(display, workdir + "reports/");
+  lamp.Connect();
+  // The bench's clock runs before the modules are made: their timers start on it.
+  CBenchClock clock(options.cycleMs);
   // The host's learn-file module first: the sequencer finds it when it is created, and it
   // outlives the sequencer.
   CQLearnFileDlg learnFile;
@@ -62,35 +119,57 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
     return Refuse("the plug-in does not provide CKelSequencer and CMainStation");
   sequencer->PostCreate();
   station->PostCreate();
+  std::vector<std::unique_ptr<CModule>> windows = CreateWindows();
 
   const CDtParamInstance params;
   CBench bench(plugin, simulation, station->Name(), options.seed);
-  CSummary summary(options.json);
+  CTerminal terminal(options.json, options.parts);
+  CSummary summary(options.json, terminal.Colours());
   CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
+  CDeviceComplaints complaints;
+  const CInterruptGuard interrupt;
   const int lastPart = lastIssued + options.parts;
   checkpoints.Start(lastIssued, lastPart);
-  const bool progress = !options.json && isatty(STDERR_FILENO) && options.parts >= 50;
   const auto started = std::chrono::steady_clock::now();
   bool learned = false;  // once complete, the learn phase stays so for the run
+  int lastDone = lastIssued;
   for (int i = 0; i < options.parts; ++i) {
     const int serial = lastIssued + 1 + i;
+    const bool last = i + 1 == options.parts;
     if (!learned) learned = LearnPhaseComplete(plugin.LearnSummary());
-    summary.Part(bench.RunPart(serial), params.BaseType(), params, learned);
-    std::fflush(stdout);  // a part's line is out when the part is done, even if the run is killed
+    const uint64_t cycleStart = clock.StartCycle();
+    PartOutcome outcome = bench.RunPart(serial);
+    clock.FinishCycle(last);
+    outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
+    terminal.BeforeOutput();
+    summary.Part(outcome, params.BaseType(), params, learned);
+    std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
+    complaints.Check(lamp, display);
     checkpoints.AfterPart(serial);
-    if (progress && (i % 10 == 9 || i + 1 == options.parts)) {
-      std::fprintf(stderr, "\r[%d/%d] %.0f %%", i + 1, options.parts,
-                   100.0 * (i + 1) / options.parts);
-      if (i + 1 == options.parts) std::fprintf(stderr, "\n");
-    }
+    lastDone = serial;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    terminal.Progress(i + 1, summary.Ok(), summary.Nok(), seconds);
+    if (CInterruptGuard::Requested()) break;
   }
+  terminal.Finish();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  checkpoints.Finish(lastPart);
+  CFensterManager::SetNowExit(true);
+  checkpoints.Finish(lastDone);
   client->OnSpecialShutdown();
   summary.Print(seconds, checkpoints, plugin.LearnSummary(), params);
+  if (!options.json && !display.printed.empty())
+    std::printf("  printed reports: %zu in %sreports/\n", display.printed.size(), workdir.c_str());
+  windows.clear();
+  CFensterManager::SetNowExit(false);
   station.reset();
   sequencer.reset();
+  if (CInterruptGuard::Requested()) {
+    std::fprintf(stderr, "kelva: interrupted: stopped after part %d of %d; everything is saved\n",
+                 lastDone - lastIssued, options.parts);
+    return 130;
+  }
   return checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ||
                  checkpoints.LearnFileFailures() > 0
              ? 1
@@ -139,6 +218,10 @@ int RunBench(const RunOptions& options) {
   for (const std::string& key : ApplyBenchSettings())
     if (settingsDamaged)
       std::fprintf(stderr, "kelva: settings entry '%s' set to the bench's values\n", key.c_str());
+  if (options.print) CSeaBase::ApplicationSea()->LookupSetBool("Report-Druckoptionen", true, 1);
+  CLampPort lamp;
+  if (!options.lamp.empty() && !lamp.Open(options.lamp, error))
+    return Refuse(error + "; nothing was run");
   McSetPlatformName(simulation.platform);
-  return RunParts(options, plugin, simulation, settingsFile, lastIssued);
+  return RunParts(options, plugin, simulation, workdir.Path(), lamp, lastIssued);
 }

@@ -17,9 +17,16 @@ struct RunOptions {
   // `saveSeconds` seconds.
   int saveEvery = 100;
   double saveSeconds = 5.0;
+  // The lamp device the signal light's commands are written to ("" for none).
+  std::string lamp;
+  // Bench time of one part's cycle in milliseconds on a simulated clock; < 0: the real clock.
+  int64_t cycleMs = -1;
+  // Switches on the report window's automatic printing of parts that do not pass.
+  bool print = false;
 };
 
 // The process exit code (docs/cli.md): 0 the run completed and everything was saved, 1 the
 // run completed but the settings or the history could not be saved, 2 nothing was run (bad
-// input, work directory in use or unusable, plug-in missing).
+// input, work directory in use or unusable, plug-in missing, lamp device unusable), 130 the
+// run was stopped by Ctrl-C (or SIGTERM) after a part and everything was saved.
 int RunBench(const RunOptions& options);

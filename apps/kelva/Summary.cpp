@@ -63,6 +63,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
            {"limit", e.limit}});
     }
     line["errorList"] = errors;
+    AddOperatorJson(outcome.operatorView, rejected, line);
     std::printf("%s\n",
                 line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -79,7 +80,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   }
   if (!outcome.part.defectText.empty())
     std::printf("  [injected: %s]", outcome.part.defectText.c_str());
-  std::printf("\n");
+  std::printf("\n%s", OperatorLines(outcome.operatorView, rejected, colours_).c_str());
 }
 
 bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning) {

@@ -16,7 +16,8 @@ bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning);
 
 class CSummary {
  public:
-  explicit CSummary(bool json) : json_(json) {}
+  // colours: the operator lines may use ANSI colours (a terminal).
+  CSummary(bool json, bool colours) : json_(json), colours_(colours) {}
 
   // afterLearnPhase: the part came when every quantity had its base learns.
   void Part(const PartOutcome& outcome, const std::string& type, const CDtParamInstance& params,
@@ -26,9 +27,12 @@ class CSummary {
   void Print(double seconds, const CCheckpoints& files,
              const std::vector<KelvaModeLearning>& learning, const CDtParamInstance& params) const;
   int Parts() const { return parts_; }
+  int Ok() const { return ok_; }
+  int Nok() const { return nok_; }
 
  private:
   bool json_;
+  bool colours_;
   int parts_ = 0;
   int ok_ = 0, nok_ = 0, none_ = 0, syserror_ = 0, other_ = 0;
   int defective_ = 0, defectiveCaught_ = 0;

@@ -44,6 +44,14 @@ int main(int argc, char** argv) {
   run->add_option("--save-seconds", options.saveSeconds,
                   "save settings and history at least every S seconds (default 5)")
       ->check(CLI::Range(0.0, 86400.0));
+  run->add_option("--lamp", options.lamp,
+                  "write the signal lamp's commands to this device or file (a serial port)");
+  run->add_option("--cycle-ms", options.cycleMs,
+                  "run on a simulated clock: every part's cycle takes this many milliseconds")
+      ->check(CLI::Range(int64_t{0}, int64_t{86'400'000}));
+  run->add_flag("--print", options.print,
+                "print the report of every part that does not pass (text files in "
+                "<workdir>/reports/)");
   std::string planToCheck;
   CLI::App* check = app.add_subcommand("check", "check a test plan and its simulation section");
   check->add_option("PLAN", planToCheck, "test plan (JSON)")->required();
