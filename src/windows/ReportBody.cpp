@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "host/Output.h"
+#include "windows/FormatText.h"
 #include "windows/OperatorTexts.h"
-#include "windows/ReportText.h"
 
 CReportBodyBuilder::CReportBodyBuilder(const ReportOptions& options, CResultShop* shop)
     : m_options(options), m_shop(shop) {}
@@ -70,7 +70,7 @@ void CReportBodyBuilder::WriteEntry(const CResultShop::error_entry_t& entry) {
   const auto record = table.find(QIdx1(code));
   CBerichtsView::Row row;
   if (record == table.end()) {
-    row.description = ReportText::Format(
+    row.description = Kelva::FormatText(
         "%d: %s", code, OperatorText::Text(OperatorText::kDefectCodeUndefined).c_str());
     row.displayedCode = code;
   } else {
@@ -84,7 +84,7 @@ void CReportBodyBuilder::WriteEntry(const CResultShop::error_entry_t& entry) {
   row.limit = entry.error.limit;
   row.position = entry.error.position;
   row.average = entry.error.mean;
-  m_body->append(ReportText::Format(
+  m_body->append(Kelva::FormatText(
       "%4d %5s %-40s %6.2f/%6.2f @%5.2f [%5.2f] %s %s %s\n", row.displayedCode, row.mode.c_str(),
       row.description.c_str(), row.value, row.limit, row.position, row.average,
       m_params.FormatInstrParamText(entry.instrument, entry.parameter).c_str(),

@@ -2,9 +2,9 @@
 
 #include "host/Candidate.h"
 #include "result/ResultShop.h"
+#include "windows/FormatText.h"
 #include "windows/LongResultNames.h"
 #include "windows/OperatorTexts.h"
-#include "windows/ReportText.h"
 
 ReportHeaderFields ReportHeaderFields::FromCandidate() {
   ReportHeaderFields fields;
@@ -21,7 +21,7 @@ ReportHeaderFields ReportHeaderFields::FromCandidate() {
 
 std::string ReportHeader::TypeText(const ReportHeaderFields& fields) {
   if (fields.baseType.empty() || fields.baseType == fields.type) return fields.type;
-  return ReportText::Format("%s [%s]", fields.type.c_str(), fields.baseType.c_str());
+  return Kelva::FormatText("%s [%s]", fields.type.c_str(), fields.baseType.c_str());
 }
 
 std::string ReportHeader::InsertionTimeText(std::time_t inserted) {
@@ -41,14 +41,14 @@ std::string SerialText(const ReportHeaderFields& fields) {
 }  // namespace
 
 std::string ReportHeader::Preliminary(const ReportHeaderFields& fields) {
-  return ReportText::Format(
+  return Kelva::FormatText(
       "%s %s %s %s\n----------------------------------------------------------\n",
       fields.platform.c_str(), TypeText(fields).c_str(), SerialText(fields).c_str(),
       InsertionTimeText(fields.inserted).c_str());
 }
 
 std::string ReportHeader::Final(const ReportHeaderFields& fields, const std::string& resultText) {
-  return ReportText::Format(
+  return Kelva::FormatText(
       "%s %s %s %s >> %s\n----------------------------------------------------------\n",
       fields.platform.c_str(), TypeText(fields).c_str(), SerialText(fields).c_str(),
       InsertionTimeText(fields.inserted).c_str(), resultText.c_str());
@@ -61,7 +61,7 @@ ReportResult ReportHeader::OverallResult(CResultShop* shop, const CLongResultNam
   if (overall.text.empty() || overall.text == "-") overall.text = names.Name(overall.result);
   if (showSeverity && shop != nullptr) {
     const int severity = shop->GetSeverityForMode(-1);
-    if (severity > 0) overall.text += ReportText::Format("{%d}", severity);
+    if (severity > 0) overall.text += Kelva::FormatText("{%d}", severity);
   }
   return overall;
 }

@@ -8,9 +8,9 @@
 #include "host/Output.h"
 #include "host/Sea.h"
 #include "result/ResultShop.h"
+#include "windows/FormatText.h"
 #include "windows/OperatorTexts.h"
 #include "windows/ReportBody.h"
-#include "windows/ReportText.h"
 
 namespace {
 
@@ -44,8 +44,8 @@ bool CReportWindowModule::Create(const std::string& name, CModule* parent) {
   TitleDialog();
   CSeaBase::MessagesSea()->LookupSetString(
       kReportTextStrings,
-      ReportText::Format("%" PRIxPTR " %" PRIxPTR, reinterpret_cast<uintptr_t>(&m_header),
-                         reinterpret_cast<uintptr_t>(&m_body)),
+      Kelva::FormatText("%" PRIxPTR " %" PRIxPTR, reinterpret_cast<uintptr_t>(&m_header),
+                        reinterpret_cast<uintptr_t>(&m_body)),
       0);
   return true;
 }
