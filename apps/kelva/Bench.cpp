@@ -1,31 +1,14 @@
 #include "Bench.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
-#include "host/Candidate.h"
-#include "host/CommandDispatcher.h"
 #include "host/MeasuringResult.h"
-#include "host/MessageService.h"
-#include "host/Module.h"
 #include "host/Signal.h"
-#include "host/StateMachine.h"
 #include "host/TriggerStore.h"
 
 namespace {
-
-// Event numbers of the test sequence.
-enum : int32_t {
-  kEndShiftlane = 4,
-  kBeginMeasurement = 5,
-  kEndMeasurement = 6,
-  kBeginMode = 8,
-  kEndMode = 9,
-  kInsertCandidate = 13,
-  kRemoveCandidate = 14,
-};
 
 SClavis ToSClavis(const QClavis& key) {
   return SClavis{key.mode(),     key.instrument(), key.channel(),
@@ -34,23 +17,7 @@ SClavis ToSClavis(const QClavis& key) {
 
 }  // namespace
 
-std::string ResultText(int32_t result) {
-  switch (result) {
-    case 0:
-      return "n.O.K.";
-    case 1:
-      return "O.K.";
-    case 2:
-      return "no result";
-    case 3:
-      return "system error";
-    default:
-      return "result " + std::to_string(result);
-  }
-}
-
-CBench::CBench(const CPlugin& plugin, const SimPlan& plan, std::string station, uint64_t seed)
-    : plugin_(plugin), plan_(plan), station_(std::move(station)), seed_(seed) {}
+CBench::CBench(const SimPlan& plan, uint64_t seed) : plan_(plan), seed_(seed) {}
 
 bool CBench::Delivers(const SimPart& part, size_t index) const {
   return !(part.missingSignal && part.defectQuantity == static_cast<int>(index));
@@ -90,8 +57,11 @@ std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool de
   return samples;
 }
 
-void CBench::SendFinals(SimPart& part, int mode) {
-  CTrain train;
+void CBench::AddFinals(SimPart& part, int mode, std::vector<PartStep>& steps) const {
+  PartStep train;
+  train.kind = PartStep::deliver;
+  train.mode = mode;
+  train.input = "FinalInput";
   // The spectra first, then the single values.
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
@@ -99,11 +69,10 @@ void CBench::SendFinals(SimPart& part, int mode) {
     const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
                                    q.unit);
     std::vector<float> samples = Spectrum(part, q, Defective(part, i), 0.0f);
-    CountNonFinite(samples.data(), samples.size());
     auto signal = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
                                                   SignalBase::expire_measurement);
     signal->SetClavis(ToSClavis(q.key));
-    train.AddObject(signal);
+    train.values.push_back(std::move(signal));
   }
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
@@ -114,14 +83,13 @@ void CBench::SendFinals(SimPart& part, int mode) {
     scalar->SetClavis(ToSClavis(q.key));
     scalar->SetTimeslice(22, SignalBase::expire_measurement);
     scalar->value = value;
-    CountNonFinite(&scalar->value, 1);
     scalar->unit = q.unit;
-    train.AddObject(scalar);
+    train.values.push_back(std::move(scalar));
   }
-  if (train.size() > 0) CRailwayStation::DeliverTo(station_, "FinalInput", train);
+  if (!train.values.empty()) steps.push_back(std::move(train));
 }
 
-void CBench::SendTracks(SimPart& part, int mode) {
+void CBench::AddTracks(SimPart& part, int mode, std::vector<PartStep>& steps) const {
   // The levels of this part's tracks, drawn once per track.
   std::vector<float> offsets(plan_.quantities.size(), 0.0f);
   uint32_t cells = 0;
@@ -133,7 +101,11 @@ void CBench::SendTracks(SimPart& part, int mode) {
     cells = std::max(cells, CellsOf(q.key));
   }
   for (uint32_t cell = 0; cell < cells; ++cell) {
-    CTrain train;
+    PartStep train;
+    train.kind = PartStep::deliver;
+    train.mode = mode;
+    train.input = "TriggeredInput";
+    train.synch = true;
     const float along = cells > 1 ? static_cast<float>(cell) / static_cast<float>(cells - 1) : 0.0f;
     for (size_t i = 0; i < plan_.quantities.size(); ++i) {
       const SimQuantity& q = plan_.quantities[i];
@@ -148,23 +120,20 @@ void CBench::SendTracks(SimPart& part, int mode) {
         point->SetTimeslice(22, SignalBase::expire_measurement);
         point->value = q.start + (q.end - q.start) * SpeedShare(q.key, along) + offsets[i] +
                        TrackDefect(part, i, along, inRange);
-        CountNonFinite(&point->value, 1);
         point->unit = q.unit;
-        train.AddObject(point);
+        train.values.push_back(std::move(point));
       } else if (q.kind == SimQuantity::kSpectrogram && cell % 4 == 0) {
         const CDescription description(q.bins, q.binWidth, CMeasuringUnit(CMeasuringUnit::cuOrder),
                                        q.unit);
         std::vector<float> samples = Spectrum(part, q, Defective(part, i) && inRange, offsets[i]);
-        CountNonFinite(samples.data(), samples.size());
         auto row = std::make_shared<CSignalieee32>(description, std::move(samples), 22,
                                                    SignalBase::expire_measurement);
         row->SetClavis(ToSClavis(q.key));
         row->SetTrigger(trigger, cell);
-        train.AddObject(row);
+        train.values.push_back(std::move(row));
       }
     }
-    train.AddObject(std::make_shared<CThreadSynch::Key>(CThreadSynch::CurrentKey(1)));
-    CRailwayStation::DeliverTo(station_, "TriggeredInput", train);
+    steps.push_back(std::move(train));
   }
 }
 
@@ -186,25 +155,13 @@ float CBench::TrackDefect(const SimPart& part, size_t index, float along, bool i
   return part.defectLevel * (SpeedShare(plan_.quantities[index].key, along) - 0.5f);
 }
 
-void CBench::CountNonFinite(const float* values, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (!std::isfinite(values[i])) ++nonFinite_;
-}
-
-void CBench::RunMode(SimPart& part, int mode) {
-  CModeMachine::ModeMachine().SetState(mode);
-  plugin_.Event(kBeginMode, mode);
-  CModule::CommandDispatcher().ProcessCommand(mcSetNormalMode, static_cast<unsigned long>(mode),
-                                              nullptr);
-  CMeasureMachine::MeasureMachine().SetState(2);
-  plugin_.Event(kBeginMeasurement, mode);
-  SendTracks(part, mode);
-  SendFinals(part, mode);
-  CMeasureMachine::MeasureMachine().SetState(0);
-  plugin_.Event(kEndMeasurement, mode);
-  plugin_.Event(kEndMode, mode);
-  CModeMachine::ModeMachine().SetState(0);
-  CCentralMessageService::Service().Dispatch();
+void CBench::AddMode(SimPart& part, int mode, std::vector<PartStep>& steps) const {
+  steps.push_back({PartStep::beginMode, mode, {}, {}, false});
+  steps.push_back({PartStep::beginMeasurement, mode, {}, {}, false});
+  AddTracks(part, mode, steps);
+  AddFinals(part, mode, steps);
+  steps.push_back({PartStep::endMeasurement, mode, {}, {}, false});
+  steps.push_back({PartStep::endMode, mode, {}, {}, false});
 }
 
 std::string CBench::DefectText(const SimPart& part, const SimQuantity& q) const {
@@ -220,37 +177,15 @@ std::string CBench::DefectText(const SimPart& part, const SimQuantity& q) const 
   return text + key;
 }
 
-PartOutcome CBench::RunPart(int number) {
-  const auto started = std::chrono::steady_clock::now();
-  PartOutcome outcome;
-  outcome.part = DrawPart(plan_, seed_, number);
-  SimPart& part = outcome.part;
-  nonFinite_ = 0;
+PartRecord CBench::MakePart(int number) const {
+  PartRecord record;
+  record.part = DrawPart(plan_, seed_, number);
+  record.type = params_.BaseType();
+  SimPart& part = record.part;
   if (part.defectQuantity >= 0) {
     const SimQuantity& q = plan_.quantities[static_cast<size_t>(part.defectQuantity)];
     part.defectText = DefectText(part, q);
   }
-  McSetCandidate(part.serial, params_.BaseType(), params_.BaseType());
-  CCandidateMachine::CandidateMachine().SetState(1);
-  plugin_.Event(kInsertCandidate, part.serial);
-  CModule::CommandDispatcher().ProcessCommand(mcInsertCandidate, 0, nullptr);
-  for (int mode : plan_.sequence) RunMode(part, mode);
-  plugin_.Event(kRemoveCandidate);
-  outcome.result = plugin_.ResultRequest(-1);
-  const int32_t count = plugin_.ErrorCount();
-  for (int32_t i = 0; i < count; ++i) {
-    KelvaError error{};
-    std::string text;
-    if (!plugin_.GetError(i, error, text)) break;
-    outcome.errors.push_back(error);
-    outcome.errorTexts.push_back(text);
-  }
-  outcome.nonFiniteValues = nonFinite_;
-  // The measurement is finished: the windows show the final results, then the test ends.
-  CModule::CommandDispatcher().ProcessCommand(mcRefreshReport, 0, nullptr);
-  CModule::CommandDispatcher().ProcessCommand(mcEndOfTest, 0, nullptr);
-  CCandidateMachine::CandidateMachine().SetState(0);
-  outcome.milliseconds =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  return outcome;
+  for (int mode : plan_.sequence) AddMode(part, mode, record.steps);
+  return record;
 }

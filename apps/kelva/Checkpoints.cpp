@@ -43,7 +43,7 @@ int CCheckpoints::ReservedAfter(int issued) const {
 
 void CCheckpoints::Save(int reservedUpTo) {
   sequencer_.OnSpecialFileSave();  // the sequencer's own settings into the store
-  WritePartCounter(reservedUpTo);
+  if (keepPartCounter_) WritePartCounter(reservedUpTo);
   if (!SeaFile::Save(settingsFile_) && settingsFailures_++ == 0)
     std::fprintf(stderr, "kelva: the settings could not be saved to %s\n", settingsFile_.c_str());
   std::string path;

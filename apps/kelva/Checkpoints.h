@@ -22,6 +22,8 @@ class CCheckpoints {
   // Before the first part: `lastIssued` is the counter read at the start, `lastPart` the
   // serial number of the run's last part.
   void Start(int lastIssued, int lastPart);
+  // Whether checkpoints write the part counter (a replay issues no serials: it does not).
+  void KeepPartCounter(bool keep) { keepPartCounter_ = keep; }
   // After each part; saves when an interval is over.
   void AfterPart(int issued);
   // After the last part: the counter becomes the last serial issued.
@@ -48,6 +50,7 @@ class CCheckpoints {
   std::string historyFile_;
   std::string learnFile_;
   int saveEvery_;
+  bool keepPartCounter_ = true;
   std::chrono::duration<double> saveInterval_;
   int lastPart_ = 0;
   int savedAt_ = 0;  // serial of the last part a checkpoint covered

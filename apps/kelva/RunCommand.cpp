@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -13,7 +14,11 @@
 #include "Checkpoints.h"
 #include "Interrupt.h"
 #include "LampPort.h"
+#include "MeasurementLogReader.h"
+#include "MeasurementLogWriter.h"
 #include "OperatorViews.h"
+#include "PartDriver.h"
+#include "PartSource.h"
 #include "Plugin.h"
 #include "RunLog.h"
 #include "Simulation.h"
@@ -21,6 +26,7 @@
 #include "Terminal.h"
 #include "WorkDir.h"
 #include "host/Candidate.h"
+#include "host/Clock.h"
 #include "host/FileIO.h"
 #include "host/LearnFileDlg.h"
 #include "host/Module.h"
@@ -99,15 +105,53 @@ class CDeviceComplaints {
   size_t printSaid_ = 0;
 };
 
+// The simulated parts of a run: serials after the last one issued.
+class CSimulatedParts : public CPartSource {
+ public:
+  CSimulatedParts(const SimPlan& plan, uint64_t seed, int firstSerial, int count)
+      : bench_(plan, seed),
+        platform_(plan.platform),
+        next_(firstSerial),
+        end_(firstSerial + count) {}
+  bool Next(PartRecord& part, std::string& error) override {
+    error.clear();
+    if (next_ >= end_) return false;
+    part = bench_.MakePart(next_++);
+    return true;
+  }
+  std::string Platform() const override { return platform_; }
+
+ private:
+  CBench bench_;
+  std::string platform_;
+  int next_;
+  int end_;
+};
+
+// What a run drives and keeps besides its results.
+struct RunInput {
+  CPartSource& source;
+  bool replay = false;  // recorded parts: their recorded times, no serials issued
+  int lastIssued = 0;   // the part counter at the start
+  int parts = 0;        // how many parts the run plans, 0 when not known
+  CMeasurementLogWriter* record = nullptr;  // the log the parts are recorded into, if any
+};
+
 // Drives the parts; the modules exist for exactly this scope.
-int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& simulation,
-             const std::string& workdir, CLampPort& lamp, int lastIssued) {
+int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
+             const std::string& workdir, CLampPort& lamp) {
   const std::string settingsFile = workdir + "settings.txt";
   OperatorDisplay display;
   const COperatorViews views(display, workdir + "reports/");
   lamp.Connect();
-  // The bench's clock runs before the modules are made: their timers start on it.
-  CBenchClock clock(options.cycleMs);
+  std::string sourceError, recordError;
+  PartRecord part, next;
+  bool have = input.source.Next(part, sourceError);
+  // The bench's clock runs before the modules are made: their timers start on it. A replay's
+  // clock starts where its first part was recorded.
+  CBenchClock clock(options.cycleMs, input.replay);
+  clock.HoldDuringParts(input.record != nullptr);
+  if (input.replay && have) clock.StartAt(part.tick, part.wallMilliseconds);
   // The host's learn-file module first: the sequencer finds it when it is created, and it
   // outlives the sequencer.
   CQLearnFileDlg learnFile;
@@ -122,35 +166,50 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   std::vector<std::unique_ptr<CModule>> windows = CreateWindows();
 
   const CDtParamInstance params;
-  CBench bench(plugin, simulation, station->Name(), options.seed);
-  CTerminal terminal(options.json, options.parts);
+  CPartDriver driver(plugin, station->Name());
+  CTerminal terminal(options.json, input.parts);
   CSummary summary(options.json, terminal.Colours());
   CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
+  checkpoints.KeepPartCounter(!input.replay);
   CDeviceComplaints complaints;
   const CInterruptGuard interrupt;
-  const int lastPart = lastIssued + options.parts;
-  checkpoints.Start(lastIssued, lastPart);
+  const int lastPart = input.replay ? INT_MAX : input.lastIssued + input.parts;
+  checkpoints.Start(input.lastIssued, lastPart);
   const auto started = std::chrono::steady_clock::now();
   bool learned = false;  // once complete, the learn phase stays so for the run
-  int lastDone = lastIssued;
-  for (int i = 0; i < options.parts; ++i) {
-    const int serial = lastIssued + 1 + i;
-    const bool last = i + 1 == options.parts;
+  int lastDone = input.lastIssued;
+  std::string platform;
+  for (int i = 0; have; ++i) {
+    // The next part is read before this one runs, so the run knows its last part.
+    const bool haveNext = !CInterruptGuard::Requested() && input.source.Next(next, sourceError);
+    const bool last = !haveNext;
+    if (input.source.Platform() != platform) McSetPlatformName(platform = input.source.Platform());
     if (!learned) learned = LearnPhaseComplete(plugin.LearnSummary());
-    const uint64_t cycleStart = clock.StartCycle();
-    PartOutcome outcome = bench.RunPart(serial);
-    clock.FinishCycle(last);
+    const uint64_t cycleStart = input.replay
+                                    ? clock.StartRecordedCycle(part.tick, part.wallMilliseconds)
+                                    : clock.StartCycle();
+    if (!input.replay) {
+      part.tick = cycleStart;
+      part.wallMilliseconds = HostClock::WallMilliseconds();
+    }
+    PartOutcome outcome = driver.Drive(part);
+    clock.FinishCycle(last, part.cycleMs);
+    if (input.record != nullptr && input.record->IsOpen() &&
+        !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError))
+      std::fprintf(stderr, "kelva: %s; the recording stops here\n", recordError.c_str());
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
     terminal.BeforeOutput();
     summary.Part(outcome, params.BaseType(), params, learned);
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
     complaints.Check(lamp, display);
-    checkpoints.AfterPart(serial);
-    lastDone = serial;
+    lastDone = input.lastIssued + i + 1;
+    checkpoints.AfterPart(lastDone);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     terminal.Progress(i + 1, summary.Ok(), summary.Nok(), seconds);
     if (CInterruptGuard::Requested()) break;
+    std::swap(part, next);
+    have = haveNext;
   }
   terminal.Finish();
   const double seconds =
@@ -165,12 +224,29 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   CFensterManager::SetNowExit(false);
   station.reset();
   sequencer.reset();
+  const int done = lastDone - input.lastIssued;
+  bool recorded = true;
+  if (input.record != nullptr && (!input.record->IsOpen() || !input.record->Finish(recordError))) {
+    if (!recordError.empty()) std::fprintf(stderr, "kelva: %s\n", recordError.c_str());
+    recorded = false;
+  }
+  if (!sourceError.empty()) {
+    std::fprintf(stderr,
+                 "kelva: %s; the replay stopped before that part, after %d part(s), which are "
+                 "saved\n",
+                 sourceError.c_str(), done);
+    return 2;
+  }
   if (CInterruptGuard::Requested()) {
-    std::fprintf(stderr, "kelva: interrupted: stopped after part %d of %d; everything is saved\n",
-                 lastDone - lastIssued, options.parts);
+    if (input.replay)
+      std::fprintf(stderr, "kelva: interrupted: stopped after part %d; everything is saved\n",
+                   done);
+    else
+      std::fprintf(stderr, "kelva: interrupted: stopped after part %d of %d; everything is saved\n",
+                   done, input.parts);
     return 130;
   }
-  return checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ||
+  return !recorded || checkpoints.SettingsFailures() > 0 || checkpoints.HistoryFailures() > 0 ||
                  checkpoints.LearnFileFailures() > 0
              ? 1
              : 0;
@@ -199,15 +275,19 @@ int RunBench(const RunOptions& options) {
   CPlugin plugin;
   if (!plugin.Load(options.plugin.empty() ? DefaultPluginPath() : options.plugin, error))
     return Refuse(error);
+  const bool replay = !options.inputs.empty();
   const std::string planPath = options.plan.empty() ? TestPlan::DemoPlanPath() : options.plan;
   SimPlan simulation;
   if (!TestPlan::LoadFile(planPath)) return 2;  // the reader has said why
-  if (ReadSimulation(planPath, simulation, error) != SimulationRead::ok) return Refuse(error);
+  const SimulationRead read = ReadSimulation(planPath, simulation, error);
+  // A replay takes its parts from the logs; the plan needs no simulation section then.
+  if (read == SimulationRead::refused || (read == SimulationRead::missing && !replay))
+    return Refuse(error);
 
   int lastIssued = 0;
-  if (!ReadPartCounter(options.parts, lastIssued, error))
+  if (!replay && !ReadPartCounter(options.parts, lastIssued, error))
     return Refuse(error + " (in " + settingsFile + "); nothing was run");
-  if (settingsDamaged && !CSeaBase::ApplicationSea()->HasEntry(kPartCounterKey))
+  if (settingsDamaged && !replay && !CSeaBase::ApplicationSea()->HasEntry(kPartCounterKey))
     return Refuse("the part counter '" + std::string(kPartCounterKey) +
                   "' was lost from the damaged settings file " + settingsFile +
                   "; serials would repeat. Set it to the last serial number issued (or higher) "
@@ -222,6 +302,16 @@ int RunBench(const RunOptions& options) {
   CLampPort lamp;
   if (!options.lamp.empty() && !lamp.Open(options.lamp, error))
     return Refuse(error + "; nothing was run");
-  McSetPlatformName(simulation.platform);
-  return RunParts(options, plugin, simulation, workdir.Path(), lamp, lastIssued);
+  CMeasurementLogWriter recording;
+  if (!options.record.empty() && !recording.Open(options.record, simulation.platform, error))
+    return Refuse(error + "; nothing was run");
+  if (replay) {
+    CMeasurementLogReader logs(options.inputs);
+    RunInput input{logs, true, 0, 0, nullptr};
+    return RunParts(options, plugin, input, workdir.Path(), lamp);
+  }
+  CSimulatedParts simulated(simulation, options.seed, lastIssued + 1, options.parts);
+  RunInput input{simulated, false, lastIssued, options.parts,
+                 options.record.empty() ? nullptr : &recording};
+  return RunParts(options, plugin, input, workdir.Path(), lamp);
 }

@@ -1,9 +1,11 @@
 #pragma once
 // `kelva run`: loads the plug-in and a test plan, creates the sequencer and the intake
-// station, and drives simulated parts through the test sequence.
+// station, and drives simulated parts through the test sequence. `kelva replay` does the same
+// with the parts of measurement logs.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct RunOptions {
   std::string plan;
@@ -23,6 +25,10 @@ struct RunOptions {
   int64_t cycleMs = -1;
   // Switches on the report window's automatic printing of parts that do not pass.
   bool print = false;
+  // Records every part into this measurement log ("" for none).
+  std::string record;
+  // A replay: the parts come from these measurement logs instead of the simulation.
+  std::vector<std::string> inputs;
 };
 
 // The process exit code (docs/cli.md): 0 the run completed and everything was saved, 1 the

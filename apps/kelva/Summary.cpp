@@ -1,11 +1,14 @@
 #include "Summary.h"
 
+#include <bitset>
+
 #include <nlohmann/json.hpp>
 
 void CSummary::Part(const PartOutcome& outcome, const std::string& type,
                     const CDtParamInstance& params, bool afterLearnPhase) {
   ++parts_;
   partMilliseconds_ += outcome.milliseconds;
+  comparison_.Add(outcome.part.serial, outcome.recordedResult, outcome.result);
   nonFinite_ += outcome.nonFiniteValues;
   const bool rejected = outcome.result != 1;
   switch (outcome.result) {
@@ -171,6 +174,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                                 {"learnPhaseComplete", LearnPhaseComplete(learning)},
                                 {"learnFile", files.LearnFile()},
                                 {"learnFileSaveFailures", files.LearnFileFailures()}}}};
+    if (!comparison_.Empty()) summary["summary"]["comparison"] = comparison_.Json();
     std::printf("%s\n",
                 summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -184,6 +188,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
               defectiveCaught_);
   std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
   std::printf("  good parts rejected: %d\n", goodRejected_);
+  if (!comparison_.Empty()) std::printf("%s", comparison_.Text().c_str());
   PrintAfterLearnPhase();
   PrintLearning(learning, params);
   if (nonFinite_ > 0)

@@ -7,8 +7,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Bench.h"
 #include "Checkpoints.h"
+#include "PartDriver.h"
+#include "RecordedComparison.h"
+#include "host/Params.h"
 
 // The learn phase is complete when every quantity with a learn procedure has learned at least
 // its base learns (there is at least one).
@@ -52,4 +54,5 @@ class CSummary {
   static nlohmann::json KindsJson(const KindCount (&counts)[kDefectKinds]);
   long long nonFinite_ = 0;
   double partMilliseconds_ = 0.0;
+  CRecordedComparison comparison_;
 };

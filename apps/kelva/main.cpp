@@ -1,5 +1,6 @@
 // kelva: the test-bench host. `kelva run` loads the Kelva plug-in and a test plan, creates the
 // sequencer and the intake station, and drives simulated parts through the test sequence;
+// `kelva replay` drives the recorded parts of measurement logs the same way;
 // `kelva check` reads a plan and its simulation section without running anything;
 // `kelva inspect` describes a history or a learn file, or the limits a work folder's learn
 // state gives.
@@ -52,6 +53,32 @@ int main(int argc, char** argv) {
   run->add_flag("--print", options.print,
                 "print the report of every part that does not pass (text files in "
                 "<workdir>/reports/)");
+  run->add_option("--record", options.record,
+                  "record every part the run sends to the library into this measurement log");
+  RunOptions replayOptions;
+  CLI::App* replay =
+      app.add_subcommand("replay", "drive the parts of measurement logs through a test plan");
+  replay->add_option("--plan", replayOptions.plan, "test plan (JSON)")->required();
+  replay->add_option("--input", replayOptions.inputs, "measurement logs, replayed in this order")
+      ->required();
+  replay->add_option("--workdir", replayOptions.workdir, "folder of settings, history and log");
+  replay->add_option("--plugin", replayOptions.plugin, "the Kelva plug-in (libkelva.so)");
+  replay->add_flag("--verbose", replayOptions.verbose, "every output-window line on stderr");
+  replay->add_flag("--json", replayOptions.json,
+                   "one JSON object per part and one for the summary");
+  replay
+      ->add_option("--save-every", replayOptions.saveEvery,
+                   "save settings and history every N parts (default 100)")
+      ->check(CLI::Range(1, 10000000));
+  replay
+      ->add_option("--save-seconds", replayOptions.saveSeconds,
+                   "save settings and history at least every S seconds (default 5)")
+      ->check(CLI::Range(0.0, 86400.0));
+  replay->add_option("--lamp", replayOptions.lamp,
+                     "write the signal lamp's commands to this device or file (a serial port)");
+  replay->add_flag("--print", replayOptions.print,
+                   "print the report of every part that does not pass (text files in "
+                   "<workdir>/reports/)");
   std::string planToCheck;
   CLI::App* check = app.add_subcommand("check", "check a test plan and its simulation section");
   check->add_option("PLAN", planToCheck, "test plan (JSON)")->required();
@@ -82,5 +109,6 @@ int main(int argc, char** argv) {
         inspectHistory->parsed() ? FileDescriber::kindHistory : FileDescriber::kindLearn;
     return InspectFile(inspectOptions);
   }
+  if (replay->parsed()) return RunBench(replayOptions);
   return RunBench(options);
 }

@@ -29,8 +29,18 @@ std::time_t WallTime() {
   return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
 }
 
+uint64_t WallMilliseconds() {
+  if (Current().manual) return Current().wallMilliseconds;
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
 void UseManual(uint64_t ticks, std::time_t wallTime) {
-  Current() = State{true, ticks, static_cast<uint64_t>(wallTime) * 1000};
+  UseManualMilliseconds(ticks, static_cast<uint64_t>(wallTime) * 1000);
+}
+
+void UseManualMilliseconds(uint64_t ticks, uint64_t wallMilliseconds) {
+  Current() = State{true, ticks, wallMilliseconds};
 }
 
 void Advance(uint64_t milliseconds) {

@@ -1,0 +1,289 @@
+#include "MeasurementLogReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "Base64.h"
+#include "LogFields.h"
+#include "MeasurementLogWriter.h"
+#include "host/Signal.h"
+
+namespace {
+
+constexpr int64_t kMaxCell = INT64_MAX;
+
+// Key, time slice, expiry, trigger and set points of a measured value.
+void ReadBase(CLogFields& fields, CMeasuringResultBase& value) {
+  value.SetClavis(fields.Key("key"));
+  const uint64_t slice = fields.Unsigned("slice");
+  const auto expiry =
+      fields.Integer("expiry", SignalBase::expire_measurement, SignalBase::expire_candidate);
+  value.SetTimeslice(slice, static_cast<SignalBase::measuring_expire_t>(expiry));
+  if (fields.Has("trigger")) {
+    const nlohmann::json& trigger = fields.Array("trigger", 2, 2);
+    if (fields.Ok())
+      value.SetTrigger(
+          static_cast<int32_t>(fields.IntegerOf(trigger[0], "trigger[0]", 0, INT32_MAX)),
+          fields.IntegerOf(trigger[1], "trigger[1]", 0, kMaxCell));
+  }
+  if (fields.Has("setPoints")) {
+    const nlohmann::json& points = fields.Array("setPoints", 0, CSetPoint::kSlots);
+    for (size_t i = 0; fields.Ok() && i < points.size(); ++i) {
+      const std::string field = "setPoints[" + std::to_string(i) + "]";
+      if (!points[i].is_array() || points[i].size() != 3) {
+        fields.Fail(field, "expected [slot, id, value]");
+        break;
+      }
+      const auto slot = fields.IntegerOf(points[i][0], field + "[0]", 0, CSetPoint::kSlots - 1);
+      const auto id = fields.IntegerOf(points[i][1], field + "[1]", INT32_MIN, INT32_MAX);
+      const float v = fields.FloatOf(points[i][2], field + "[2]");
+      if (fields.Ok()) value.set_point().Set(static_cast<int>(slot), static_cast<int32_t>(id), v);
+    }
+  }
+}
+
+std::shared_ptr<const CMeasuringResultBase> ReadScalar(CLogFields& fields) {
+  auto scalar = std::make_shared<CMeasuringResultScalar>();
+  ReadBase(fields, *scalar);
+  scalar->value = fields.Float("y");
+  scalar->unit = fields.Unit("unit");
+  return scalar;
+}
+
+bool ReadDimensions(CLogFields& fields, CDescription& description) {
+  const nlohmann::json& x = fields.Array("x", 1, CDescription::kMaxXDims);
+  if (!fields.Ok()) return false;
+  description.SetXDims(static_cast<uint32_t>(x.size()));
+  for (size_t i = 0; i < x.size() && fields.Ok(); ++i) {
+    const std::string field = "x[" + std::to_string(i) + "]";
+    if (!x[i].is_object() || !x[i].contains("size") || !x[i].contains("delta") ||
+        !x[i].contains("start") || !x[i].contains("unit"))
+      return fields.Fail(field, "expected {\"size\", \"delta\", \"start\", \"unit\"}");
+    CXDimension& d = description.X(static_cast<uint32_t>(i));
+    d.size = static_cast<uint32_t>(fields.IntegerOf(x[i]["size"], field + ".size", 0, UINT32_MAX));
+    d.delta = fields.FloatOf(x[i]["delta"], field + ".delta");
+    d.start = fields.FloatOf(x[i]["start"], field + ".start");
+    d.unit = fields.UnitOf(x[i]["unit"], field + ".unit");
+    if (fields.Ok() && !(std::isfinite(d.delta) && std::isfinite(d.start)))
+      return fields.Fail(field, "expected a finite delta and start");
+  }
+  description.SetYUnit(fields.Unit("unit"));
+  if (fields.Has("channels")) {
+    const nlohmann::json& channels = fields.Array("channels", 1, CDescription::kMaxYDims);
+    if (!fields.Ok()) return false;
+    description.SetYDims(static_cast<uint32_t>(channels.size()));
+    for (size_t i = 0; i < channels.size() && fields.Ok(); ++i) {
+      const std::string field = "channels[" + std::to_string(i) + "]";
+      if (!channels[i].is_array() || channels[i].size() != 2)
+        return fields.Fail(field, "expected [flags, signal]");
+      CYChannel& y = description.Y(static_cast<uint32_t>(i));
+      y.flags =
+          static_cast<uint32_t>(fields.IntegerOf(channels[i][0], field + "[0]", 0, UINT32_MAX));
+      y.signal =
+          static_cast<uint32_t>(fields.IntegerOf(channels[i][1], field + "[1]", 0, UINT32_MAX));
+    }
+  }
+  return fields.Ok();
+}
+
+std::shared_ptr<const CMeasuringResultBase> ReadCurve(CLogFields& fields) {
+  CDescription description;
+  ReadDimensions(fields, description);
+  const std::string text = fields.Text("samples", true);
+  std::vector<float> samples;
+  if (fields.Ok() && !Base64::DecodeFloats(text, samples))
+    fields.Fail("samples", "expected base64 of little-endian float32 values");
+  const uint64_t expected = description.TotalSize() * description.YDims();
+  if (fields.Ok() && samples.size() != expected)
+    fields.Fail("samples", "expected " + std::to_string(expected) + " values (the sizes of x" +
+                               (description.YDims() > 1 ? " times the channels" : "") +
+                               "), found " + std::to_string(samples.size()));
+  auto curve = std::make_shared<CSignalieee32>(description, std::move(samples));
+  ReadBase(fields, *curve);
+  return curve;
+}
+
+bool DefectKindFromName(const std::string& name, DefectKind& kind) {
+  for (int k = 1; k < kDefectKinds; ++k)
+    if (name == DefectKindName(static_cast<DefectKind>(k))) {
+      kind = static_cast<DefectKind>(k);
+      return true;
+    }
+  return false;
+}
+
+// The part's identity from its "insert" line.
+void ReadInsert(CLogFields& fields, const nlohmann::json& line, PartRecord& part) {
+  part.part.serial = fields.Text("serial", false);
+  part.type = fields.Text("type", false);
+  part.tick = fields.Unsigned("tick");
+  part.wallMilliseconds = fields.Unsigned("time");
+  part.cycleMs = fields.Has("cycleMs") ? fields.Unsigned("cycleMs") : 0;
+  if (!fields.Has("injected") || !fields.Ok()) return;
+  const nlohmann::json& injected = line["injected"];
+  if (!injected.is_object() || !injected.contains("kind") || !injected["kind"].is_string() ||
+      !DefectKindFromName(injected["kind"].get<std::string>(), part.part.kind)) {
+    fields.Fail("injected", "expected {\"kind\": a defect kind, \"text\": its text}");
+    return;
+  }
+  part.part.defective =
+      part.part.kind != DefectKind::missingSignal && part.part.kind != DefectKind::none;
+  part.part.missingSignal = part.part.kind == DefectKind::missingSignal;
+  if (injected.contains("text") && injected["text"].is_string())
+    part.part.defectText = injected["text"].get<std::string>();
+}
+
+}  // namespace
+
+CMeasurementLogReader::CMeasurementLogReader(std::vector<std::string> files)
+    : files_(std::move(files)) {}
+
+std::string CMeasurementLogReader::Where() const {
+  return file_ + ":" + std::to_string(lineNumber_);
+}
+
+bool CMeasurementLogReader::OpenNextFile(std::string& error) {
+  if (nextFile_ >= files_.size()) return false;
+  file_ = files_[nextFile_++];
+  lineNumber_ = 0;
+  in_ = std::ifstream(file_, std::ios::binary);
+  if (!in_) {
+    error = file_ + ": cannot be read: " + std::strerror(errno);
+    return false;
+  }
+  open_ = true;
+  nlohmann::json header;
+  if (!NextLine(header, error)) {
+    if (error.empty()) error = file_ + ": empty: expected the header line of a measurement log";
+    return false;
+  }
+  CLogFields fields(header, Where(), error);
+  if (fields.Text("log", false) != MeasurementLog::kName && fields.Ok())
+    return fields.Fail("log", std::string("expected \"") + MeasurementLog::kName + "\"");
+  const auto version = fields.Integer("version", 1, INT32_MAX);
+  if (fields.Ok() && version > MeasurementLog::kVersion)
+    return fields.Fail("version", "version " + std::to_string(version) +
+                                      " is newer than this program reads (" +
+                                      std::to_string(MeasurementLog::kVersion) + ")");
+  platform_ = fields.Text("platform", true);
+  return fields.Ok();
+}
+
+bool CMeasurementLogReader::NextLine(nlohmann::json& line, std::string& error) {
+  std::string text;
+  while (std::getline(in_, text)) {
+    ++lineNumber_;
+    if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
+    line = nlohmann::json::parse(text, nullptr, false);
+    if (line.is_discarded() || !line.is_object()) {
+      error = Where() + ": not a JSON object";
+      return false;
+    }
+    return true;
+  }
+  if (in_.bad()) error = file_ + ": cannot be read: " + std::strerror(errno);
+  return false;
+}
+
+bool CMeasurementLogReader::Next(PartRecord& part, std::string& error) {
+  error.clear();
+  nlohmann::json line;
+  for (;;) {
+    if (!open_ && !OpenNextFile(error)) return false;
+    if (NextLine(line, error)) break;
+    if (!error.empty()) return false;
+    open_ = false;  // the end of this file
+  }
+  CLogFields fields(line, Where(), error);
+  if (fields.Text("event", false) != "insert")
+    return fields.Fail("event", "expected \"insert\", the first line of a part");
+  PartRecord read;
+  ReadInsert(fields, line, read);
+  if (!fields.Ok() || !ReadPart(line, read, error)) return false;
+  part = std::move(read);
+  ++partsRead_;
+  return true;
+}
+
+bool CMeasurementLogReader::ReadPart(const nlohmann::json& /*insert*/, PartRecord& part,
+                                     std::string& error) {
+  int openMode = -1;  // the mode begun and not ended, -1 none
+  bool measuring = false;
+  std::vector<std::shared_ptr<const CMeasuringResultBase>> pending;
+  nlohmann::json line;
+  for (;;) {
+    if (!NextLine(line, error)) {
+      if (error.empty())
+        error = Where() + ": the part " + part.part.serial + " ends without \"remove\"";
+      return false;
+    }
+    CLogFields fields(line, Where(), error);
+    if (fields.Has("measured")) {
+      const std::string measured = fields.Text("measured", false);
+      if (fields.Ok() && !measuring)
+        return fields.Fail("measured", "a value outside a measurement");
+      if (measured == "scalar")
+        pending.push_back(ReadScalar(fields));
+      else if (measured == "curve")
+        pending.push_back(ReadCurve(fields));
+      else
+        fields.Fail("measured", "expected \"scalar\" or \"curve\"");
+      if (!fields.Ok()) return false;
+      continue;
+    }
+    const std::string event = fields.Text("event", false);
+    if (!fields.Ok()) return false;
+    if (event == "deliver") {
+      PartStep step;
+      step.kind = PartStep::deliver;
+      step.mode = openMode;
+      step.input = fields.Text("input", false);
+      step.synch = fields.Boolean("synch", false);
+      if (fields.Ok() && !measuring)
+        return fields.Fail("event", "\"deliver\" outside a measurement");
+      if (!fields.Ok()) return false;
+      step.values = std::move(pending);
+      pending.clear();
+      part.steps.push_back(std::move(step));
+      continue;
+    }
+    if (event == "remove") {
+      if (openMode >= 0) return fields.Fail("event", "\"remove\" before \"endMode\"");
+      part.recordedResult =
+          fields.Has("result") ? static_cast<int32_t>(fields.Integer("result", 0, INT32_MAX)) : -1;
+      return fields.Ok();
+    }
+    if (event == "insert")
+      return fields.Fail("event",
+                         "a part begins before the part " + part.part.serial + " was removed");
+    PartStep step;
+    step.mode = static_cast<int>(fields.Integer("mode", 0, INT32_MAX));
+    if (!fields.Ok()) return false;
+    const bool sameMode = step.mode == openMode;
+    if (event == "beginMode") {
+      if (openMode >= 0) return fields.Fail("event", "\"beginMode\" before \"endMode\"");
+      step.kind = PartStep::beginMode;
+      openMode = step.mode;
+    } else if (event == "beginMeasurement") {
+      if (!sameMode || measuring)
+        return fields.Fail("event", "\"beginMeasurement\" outside its mode or in a measurement");
+      step.kind = PartStep::beginMeasurement;
+      measuring = true;
+    } else if (event == "endMeasurement") {
+      if (!sameMode || !measuring)
+        return fields.Fail("event", "\"endMeasurement\" without its \"beginMeasurement\"");
+      if (!pending.empty()) return fields.Fail("event", "measured values were not delivered");
+      step.kind = PartStep::endMeasurement;
+      measuring = false;
+    } else if (event == "endMode") {
+      if (!sameMode || measuring)
+        return fields.Fail("event", "\"endMode\" without its \"beginMode\" or in a measurement");
+      step.kind = PartStep::endMode;
+      openMode = -1;
+    } else {
+      return fields.Fail("event", "unknown event \"" + event + "\"");
+    }
+    part.steps.push_back(std::move(step));
+  }
+}
