@@ -66,27 +66,31 @@ bool Base64::DecodeFloats(std::string_view text, std::vector<float>& samples) {
   if (!text.empty() && text.back() == '=') padding = text[text.size() - 2] == '=' ? 2 : 1;
   const size_t bytes = text.size() / 4 * 3 - padding;
   if (bytes % 4 != 0) return false;
-  std::vector<uint8_t> raw(bytes + 2);
-  size_t out = 0;
-  for (size_t i = 0; i < text.size(); i += 4) {
-    const bool last = i + 4 == text.size();
-    uint32_t v = 0;
-    for (size_t k = 0; k < 4; ++k) {
-      const char c = text[i + k];
-      const bool pad = last && c == '=' && k >= 4 - padding;
-      const uint8_t d = pad ? 0 : kDecode[static_cast<uint8_t>(c)];
-      if (d == 64) return false;
-      v = (v << 6) | d;
-    }
-    raw[out++] = static_cast<uint8_t>(v >> 16);
-    raw[out++] = static_cast<uint8_t>(v >> 8);
-    raw[out++] = static_cast<uint8_t>(v);
-  }
   samples.resize(bytes / 4);
-  for (size_t i = 0; i < samples.size(); ++i) {
-    const uint32_t bits = uint32_t{raw[i * 4]} | (uint32_t{raw[i * 4 + 1]} << 8) |
-                          (uint32_t{raw[i * 4 + 2]} << 16) | (uint32_t{raw[i * 4 + 3]} << 24);
-    std::memcpy(&samples[i], &bits, 4);
+  // The floats' bytes are written in place: the host is little-endian, as the log.
+  auto* out = reinterpret_cast<uint8_t*>(samples.data());
+  const auto* in = reinterpret_cast<const uint8_t*>(text.data());
+  const size_t whole = padding == 0 ? text.size() : text.size() - 4;  // groups without padding
+  uint32_t invalid = 0;
+  size_t o = 0;
+  for (size_t i = 0; i < whole; i += 4, o += 3) {
+    const uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]], c = kDecode[in[i + 2]],
+                   d = kDecode[in[i + 3]];
+    invalid |= (a | b | c | d) & 64;
+    const uint32_t v = (a << 18) | (b << 12) | (c << 6) | d;
+    out[o] = static_cast<uint8_t>(v >> 16);
+    out[o + 1] = static_cast<uint8_t>(v >> 8);
+    out[o + 2] = static_cast<uint8_t>(v);
   }
-  return true;
+  if (padding > 0) {
+    const size_t i = text.size() - 4;
+    const uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]];
+    const uint32_t c = padding == 1 ? kDecode[in[i + 2]] : 0;
+    invalid |= (a | b | c) & 64;
+    if (padding == 2 && in[i + 2] != '=') return false;
+    const uint32_t v = (a << 18) | (b << 12) | (c << 6);
+    out[o++] = static_cast<uint8_t>(v >> 16);
+    if (padding == 1) out[o++] = static_cast<uint8_t>(v >> 8);
+  }
+  return invalid == 0;
 }

@@ -3,122 +3,118 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-
-const nlohmann::json kNull;
-
-}  // namespace
-
-bool CLogFields::Fail(const std::string& field, const std::string& what) {
-  if (ok_) error_ = where_ + ": " + field + ": " + what;
+bool CLogFields::Fail(std::string_view field, const std::string& what, int index) {
+  if (ok_) {
+    error_ = file_ + ":" + std::to_string(line_) + ": " + std::string(field);
+    if (index >= 0) error_ += "[" + std::to_string(index) + "]";
+    error_ += ": " + what;
+  }
   ok_ = false;
   return false;
 }
 
-int64_t CLogFields::IntegerOf(const nlohmann::json& value, const std::string& field, int64_t min,
+int64_t CLogFields::IntegerOf(const Node* value, std::string_view field, int index, int64_t min,
                               int64_t max) {
   if (!ok_) return 0;
-  const std::string range = "an integer from " + std::to_string(min) + " to " + std::to_string(max);
-  if (value.is_number_unsigned()) {
-    const uint64_t v = value.get<uint64_t>();
-    if (v <= static_cast<uint64_t>(max) && static_cast<int64_t>(v) >= min)
-      return static_cast<int64_t>(v);
-  } else if (value.is_number_integer()) {
-    const int64_t v = value.get<int64_t>();
-    if (v >= min && v <= max) return v;
-  }
-  Fail(field, "expected " + range);
+  int64_t v = 0;
+  if (value != nullptr && CJsonLine::ToInt64(*value, v) && v >= min && v <= max) return v;
+  Fail(field, "expected an integer from " + std::to_string(min) + " to " + std::to_string(max),
+       index);
   return 0;
 }
 
-int64_t CLogFields::Integer(const char* name, int64_t min, int64_t max) {
-  return IntegerOf(line_.contains(name) ? line_[name] : kNull, name, min, max);
+int64_t CLogFields::Integer(std::string_view name, int64_t min, int64_t max) {
+  return IntegerOf(Get(name), name, -1, min, max);
 }
 
-uint64_t CLogFields::Unsigned(const char* name) {
+uint64_t CLogFields::Unsigned(std::string_view name) {
   if (!ok_) return 0;
-  if (line_.contains(name) && line_[name].is_number_unsigned()) return line_[name].get<uint64_t>();
-  if (line_.contains(name) && line_[name].is_number_integer() && line_[name].get<int64_t>() >= 0)
-    return static_cast<uint64_t>(line_[name].get<int64_t>());
+  uint64_t value = 0;
+  const Node* node = Get(name);
+  if (node != nullptr && CJsonLine::ToUint64(*node, value)) return value;
   Fail(name, "expected an integer of 0 or more");
   return 0;
 }
 
-bool CLogFields::Boolean(const char* name, bool byDefault) {
-  if (!ok_ || !line_.contains(name)) return byDefault;
-  if (line_[name].is_boolean()) return line_[name].get<bool>();
+bool CLogFields::Boolean(std::string_view name, bool byDefault) {
+  const Node* node = Get(name);
+  if (!ok_ || node == nullptr) return byDefault;
+  if (node->type == CJsonLine::tBool) return node->boolean;
   Fail(name, "expected true or false");
   return byDefault;
 }
 
-std::string CLogFields::Text(const char* name, bool mayBeEmpty) {
+std::string_view CLogFields::Text(std::string_view name, bool mayBeEmpty) {
   if (!ok_) return {};
-  if (line_.contains(name) && line_[name].is_string()) {
-    std::string text = line_[name].get<std::string>();
-    if (mayBeEmpty || !text.empty()) return text;
-  }
+  const Node* node = Get(name);
+  if (node != nullptr && node->type == CJsonLine::tString && (mayBeEmpty || !node->text.empty()))
+    return node->text;
   Fail(name, mayBeEmpty ? "expected a text" : "expected a text that is not empty");
   return {};
 }
 
-float CLogFields::FloatOf(const nlohmann::json& value, const std::string& field) {
+float CLogFields::FloatOf(const Node* value, std::string_view field, int index) {
   if (!ok_) return 0.0f;
-  if (value.is_number()) {
-    const double v = value.get<double>();
-    if (std::fabs(v) <= std::numeric_limits<float>::max()) return static_cast<float>(v);
-  } else if (value.is_string()) {
-    const std::string text = value.get<std::string>();
-    if (text == "nan") return std::numeric_limits<float>::quiet_NaN();
-    if (text == "inf") return std::numeric_limits<float>::infinity();
-    if (text == "-inf") return -std::numeric_limits<float>::infinity();
+  double v = 0.0;
+  if (value != nullptr && CJsonLine::ToDouble(*value, v) &&
+      std::fabs(v) <= std::numeric_limits<float>::max())
+    return static_cast<float>(v);
+  if (value != nullptr && value->type == CJsonLine::tString) {
+    if (value->text == "nan") return std::numeric_limits<float>::quiet_NaN();
+    if (value->text == "inf") return std::numeric_limits<float>::infinity();
+    if (value->text == "-inf") return -std::numeric_limits<float>::infinity();
   }
-  Fail(field, "expected a number of float range, or \"nan\", \"inf\", \"-inf\"");
+  Fail(field, "expected a number of float range, or \"nan\", \"inf\", \"-inf\"", index);
   return 0.0f;
 }
 
-float CLogFields::Float(const char* name) {
-  return FloatOf(line_.contains(name) ? line_[name] : kNull, name);
+float CLogFields::Float(std::string_view name) {
+  return FloatOf(Get(name), name, -1);
 }
 
-const nlohmann::json& CLogFields::Array(const char* name, size_t minSize, size_t maxSize) {
-  if (!ok_) return kNull;
-  if (line_.contains(name) && line_[name].is_array() && line_[name].size() >= minSize &&
-      line_[name].size() <= maxSize)
-    return line_[name];
+const CLogFields::Node* CLogFields::Array(std::string_view name, size_t minSize, size_t maxSize) {
+  if (!ok_) return nullptr;
+  const Node* node = Get(name);
+  if (node != nullptr && node->type == CJsonLine::tArray && node->count >= minSize &&
+      node->count <= maxSize)
+    return node;
   Fail(name, minSize == maxSize ? "expected an array of " + std::to_string(minSize)
                                 : "expected an array of " + std::to_string(minSize) + " to " +
                                       std::to_string(maxSize) + " entries");
-  return kNull;
+  return nullptr;
 }
 
-SClavis CLogFields::Key(const char* name) {
-  const nlohmann::json& key = Array(name, 6, 6);
+SClavis CLogFields::Key(std::string_view name) {
   SClavis clavis;
-  if (!ok_) return clavis;
+  const Node* key = Array(name, 6, 6);
+  if (key == nullptr) return clavis;
   int32_t* fields[] = {&clavis.mode,     &clavis.instrument, &clavis.channel,
                        &clavis.location, &clavis.parameter,  &clavis.sensor};
-  for (size_t i = 0; i < 6; ++i)
-    *fields[i] = static_cast<int32_t>(
-        IntegerOf(key[i], std::string(name) + "[" + std::to_string(i) + "]", INT32_MIN, INT32_MAX));
+  uint32_t at = key->first;
+  for (int i = 0; i < 6; ++i, at = json_.At(at).next)
+    *fields[i] = static_cast<int32_t>(IntegerOf(&json_.At(at), name, i, INT32_MIN, INT32_MAX));
   return clavis;
 }
 
-CMeasuringUnit CLogFields::UnitOf(const nlohmann::json& value, const std::string& field) {
+CMeasuringUnit CLogFields::UnitOf(const Node* value, std::string_view field) {
   if (!ok_) return {};
-  if (!value.is_array() || value.size() != 4) {
+  if (value == nullptr || value->type != CJsonLine::tArray || value->count != 4) {
     Fail(field, "expected [common unit, exponent, factor, flags]");
     return {};
   }
-  const auto common = IntegerOf(value[0], field + "[0]", 0, CMeasuringUnit::cuLastCommonUnit);
-  const auto exponent = IntegerOf(value[1], field + "[1]", INT32_MIN, INT32_MAX);
-  const float factor = FloatOf(value[2], field + "[2]");
-  const auto flags = IntegerOf(value[3], field + "[3]", 0, CMeasuringUnit::flagsKnown);
+  const Node* parts[4];
+  uint32_t at = value->first;
+  for (int i = 0; i < 4; ++i, at = json_.At(at).next) parts[i] = &json_.At(at);
+  const auto common = IntegerOf(parts[0], field, 0, 0, CMeasuringUnit::cuLastCommonUnit);
+  const auto exponent = IntegerOf(parts[1], field, 1, INT32_MIN, INT32_MAX);
+  const float factor = FloatOf(parts[2], field, 2);
+  const auto flags = IntegerOf(parts[3], field, 3, 0, CMeasuringUnit::flagsKnown);
   if (ok_ && !(std::isfinite(factor) && factor > 0.0f))
-    Fail(field + "[2]", "expected a finite factor above 0");
+    Fail(field, "expected a finite factor above 0", 2);
   return CMeasuringUnit(static_cast<int32_t>(common), static_cast<int32_t>(exponent), factor,
                         static_cast<uint32_t>(flags));
 }
 
-CMeasuringUnit CLogFields::Unit(const char* name) {
-  return UnitOf(line_.contains(name) ? line_[name] : kNull, name);
+CMeasuringUnit CLogFields::Unit(std::string_view name) {
+  return UnitOf(Get(name), name);
 }

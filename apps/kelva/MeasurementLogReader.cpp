@@ -1,6 +1,7 @@
 #include "MeasurementLogReader.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -20,25 +21,32 @@ void ReadBase(CLogFields& fields, CMeasuringResultBase& value) {
   const auto expiry =
       fields.Integer("expiry", SignalBase::expire_measurement, SignalBase::expire_candidate);
   value.SetTimeslice(slice, static_cast<SignalBase::measuring_expire_t>(expiry));
+  const CJsonLine& json = fields.Json();
   if (fields.Has("trigger")) {
-    const nlohmann::json& trigger = fields.Array("trigger", 2, 2);
-    if (fields.Ok())
-      value.SetTrigger(
-          static_cast<int32_t>(fields.IntegerOf(trigger[0], "trigger[0]", 0, INT32_MAX)),
-          fields.IntegerOf(trigger[1], "trigger[1]", 0, kMaxCell));
+    const CJsonLine::Node* trigger = fields.Array("trigger", 2, 2);
+    if (trigger != nullptr) {
+      const CJsonLine::Node& id = json.At(trigger->first);
+      const auto trig = fields.IntegerOf(&id, "trigger", 0, 0, INT32_MAX);
+      const auto cell = fields.IntegerOf(&json.At(id.next), "trigger", 1, 0, kMaxCell);
+      value.SetTrigger(static_cast<int32_t>(trig), cell);
+    }
   }
   if (fields.Has("setPoints")) {
-    const nlohmann::json& points = fields.Array("setPoints", 0, CSetPoint::kSlots);
-    for (size_t i = 0; fields.Ok() && i < points.size(); ++i) {
-      const std::string field = "setPoints[" + std::to_string(i) + "]";
-      if (!points[i].is_array() || points[i].size() != 3) {
+    const CJsonLine::Node* points = fields.Array("setPoints", 0, CSetPoint::kSlots);
+    if (points == nullptr) return;
+    int i = 0;
+    for (const CJsonLine::Node* point : json.Children(*points)) {
+      const std::string field = "setPoints[" + std::to_string(i++) + "]";
+      if (point->type != CJsonLine::tArray || point->count != 3) {
         fields.Fail(field, "expected [slot, id, value]");
-        break;
+        return;
       }
-      const auto slot = fields.IntegerOf(points[i][0], field + "[0]", 0, CSetPoint::kSlots - 1);
-      const auto id = fields.IntegerOf(points[i][1], field + "[1]", INT32_MIN, INT32_MAX);
-      const float v = fields.FloatOf(points[i][2], field + "[2]");
-      if (fields.Ok()) value.set_point().Set(static_cast<int>(slot), static_cast<int32_t>(id), v);
+      const std::vector<const CJsonLine::Node*> p = json.Children(*point);
+      const auto slot = fields.IntegerOf(p[0], field, 0, 0, CSetPoint::kSlots - 1);
+      const auto id = fields.IntegerOf(p[1], field, 1, INT32_MIN, INT32_MAX);
+      const float v = fields.FloatOf(p[2], field, 2);
+      if (!fields.Ok()) return;
+      value.set_point().Set(static_cast<int>(slot), static_cast<int32_t>(id), v);
     }
   }
 }
@@ -51,38 +59,52 @@ std::shared_ptr<const CMeasuringResultBase> ReadScalar(CLogFields& fields) {
   return scalar;
 }
 
+bool ReadXDimension(CLogFields& fields, const CJsonLine::Node& x, size_t i, CXDimension& d) {
+  const CJsonLine& json = fields.Json();
+  const std::string field = "x[" + std::to_string(i) + "]";
+  const CJsonLine::Node* size = json.Member(x, "size");
+  const CJsonLine::Node* delta = json.Member(x, "delta");
+  const CJsonLine::Node* start = json.Member(x, "start");
+  const CJsonLine::Node* unit = json.Member(x, "unit");
+  if (size == nullptr || delta == nullptr || start == nullptr || unit == nullptr)
+    return fields.Fail(field, "expected {\"size\", \"delta\", \"start\", \"unit\"}");
+  d.size = static_cast<uint32_t>(fields.IntegerOf(size, field + ".size", -1, 0, UINT32_MAX));
+  d.delta = fields.FloatOf(delta, field + ".delta", -1);
+  d.start = fields.FloatOf(start, field + ".start", -1);
+  d.unit = fields.UnitOf(unit, field + ".unit");
+  if (fields.Ok() && !(std::isfinite(d.delta) && std::isfinite(d.start)))
+    return fields.Fail(field, "expected a finite delta and start");
+  return fields.Ok();
+}
+
 bool ReadDimensions(CLogFields& fields, CDescription& description) {
-  const nlohmann::json& x = fields.Array("x", 1, CDescription::kMaxXDims);
-  if (!fields.Ok()) return false;
-  description.SetXDims(static_cast<uint32_t>(x.size()));
-  for (size_t i = 0; i < x.size() && fields.Ok(); ++i) {
-    const std::string field = "x[" + std::to_string(i) + "]";
-    if (!x[i].is_object() || !x[i].contains("size") || !x[i].contains("delta") ||
-        !x[i].contains("start") || !x[i].contains("unit"))
-      return fields.Fail(field, "expected {\"size\", \"delta\", \"start\", \"unit\"}");
-    CXDimension& d = description.X(static_cast<uint32_t>(i));
-    d.size = static_cast<uint32_t>(fields.IntegerOf(x[i]["size"], field + ".size", 0, UINT32_MAX));
-    d.delta = fields.FloatOf(x[i]["delta"], field + ".delta");
-    d.start = fields.FloatOf(x[i]["start"], field + ".start");
-    d.unit = fields.UnitOf(x[i]["unit"], field + ".unit");
-    if (fields.Ok() && !(std::isfinite(d.delta) && std::isfinite(d.start)))
-      return fields.Fail(field, "expected a finite delta and start");
+  const CJsonLine& json = fields.Json();
+  const CJsonLine::Node* x = fields.Array("x", 1, CDescription::kMaxXDims);
+  if (x == nullptr) return false;
+  description.SetXDims(x->count);
+  size_t i = 0;
+  for (const CJsonLine::Node* dimension : json.Children(*x)) {
+    if (dimension->type != CJsonLine::tObject)
+      return fields.Fail("x", "expected {\"size\", \"delta\", \"start\", \"unit\"}",
+                         static_cast<int>(i));
+    if (!ReadXDimension(fields, *dimension, i, description.X(static_cast<uint32_t>(i))))
+      return false;
+    ++i;
   }
   description.SetYUnit(fields.Unit("unit"));
-  if (fields.Has("channels")) {
-    const nlohmann::json& channels = fields.Array("channels", 1, CDescription::kMaxYDims);
-    if (!fields.Ok()) return false;
-    description.SetYDims(static_cast<uint32_t>(channels.size()));
-    for (size_t i = 0; i < channels.size() && fields.Ok(); ++i) {
-      const std::string field = "channels[" + std::to_string(i) + "]";
-      if (!channels[i].is_array() || channels[i].size() != 2)
-        return fields.Fail(field, "expected [flags, signal]");
-      CYChannel& y = description.Y(static_cast<uint32_t>(i));
-      y.flags =
-          static_cast<uint32_t>(fields.IntegerOf(channels[i][0], field + "[0]", 0, UINT32_MAX));
-      y.signal =
-          static_cast<uint32_t>(fields.IntegerOf(channels[i][1], field + "[1]", 0, UINT32_MAX));
-    }
+  if (!fields.Has("channels")) return fields.Ok();
+  const CJsonLine::Node* channels = fields.Array("channels", 1, CDescription::kMaxYDims);
+  if (channels == nullptr) return false;
+  description.SetYDims(channels->count);
+  i = 0;
+  for (const CJsonLine::Node* channel : json.Children(*channels)) {
+    const std::string field = "channels[" + std::to_string(i) + "]";
+    if (channel->type != CJsonLine::tArray || channel->count != 2)
+      return fields.Fail(field, "expected [flags, signal]");
+    CYChannel& y = description.Y(static_cast<uint32_t>(i++));
+    const std::vector<const CJsonLine::Node*> p = json.Children(*channel);
+    y.flags = static_cast<uint32_t>(fields.IntegerOf(p[0], field, 0, 0, UINT32_MAX));
+    y.signal = static_cast<uint32_t>(fields.IntegerOf(p[1], field, 1, 0, UINT32_MAX));
   }
   return fields.Ok();
 }
@@ -90,7 +112,7 @@ bool ReadDimensions(CLogFields& fields, CDescription& description) {
 std::shared_ptr<const CMeasuringResultBase> ReadCurve(CLogFields& fields) {
   CDescription description;
   ReadDimensions(fields, description);
-  const std::string text = fields.Text("samples", true);
+  const std::string_view text = fields.Text("samples", true);
   std::vector<float> samples;
   if (fields.Ok() && !Base64::DecodeFloats(text, samples))
     fields.Fail("samples", "expected base64 of little-endian float32 values");
@@ -104,7 +126,7 @@ std::shared_ptr<const CMeasuringResultBase> ReadCurve(CLogFields& fields) {
   return curve;
 }
 
-bool DefectKindFromName(const std::string& name, DefectKind& kind) {
+bool DefectKindFromName(std::string_view name, DefectKind& kind) {
   for (int k = 1; k < kDefectKinds; ++k)
     if (name == DefectKindName(static_cast<DefectKind>(k))) {
       kind = static_cast<DefectKind>(k);
@@ -114,24 +136,27 @@ bool DefectKindFromName(const std::string& name, DefectKind& kind) {
 }
 
 // The part's identity from its "insert" line.
-void ReadInsert(CLogFields& fields, const nlohmann::json& line, PartRecord& part) {
-  part.part.serial = fields.Text("serial", false);
-  part.type = fields.Text("type", false);
+void ReadInsert(CLogFields& fields, PartRecord& part) {
+  part.part.serial = std::string(fields.Text("serial", false));
+  part.type = std::string(fields.Text("type", false));
   part.tick = fields.Unsigned("tick");
   part.wallMilliseconds = fields.Unsigned("time");
   part.cycleMs = fields.Has("cycleMs") ? fields.Unsigned("cycleMs") : 0;
-  if (!fields.Has("injected") || !fields.Ok()) return;
-  const nlohmann::json& injected = line["injected"];
-  if (!injected.is_object() || !injected.contains("kind") || !injected["kind"].is_string() ||
-      !DefectKindFromName(injected["kind"].get<std::string>(), part.part.kind)) {
+  const CJsonLine::Node* injected = fields.Get("injected");
+  if (injected == nullptr || !fields.Ok()) return;
+  const CJsonLine& json = fields.Json();
+  const CJsonLine::Node* kind = json.Member(*injected, "kind");
+  const CJsonLine::Node* text = json.Member(*injected, "text");
+  if (kind == nullptr || kind->type != CJsonLine::tString ||
+      !DefectKindFromName(kind->text, part.part.kind) ||
+      (text != nullptr && text->type != CJsonLine::tString)) {
     fields.Fail("injected", "expected {\"kind\": a defect kind, \"text\": its text}");
     return;
   }
   part.part.defective =
       part.part.kind != DefectKind::missingSignal && part.part.kind != DefectKind::none;
   part.part.missingSignal = part.part.kind == DefectKind::missingSignal;
-  if (injected.contains("text") && injected["text"].is_string())
-    part.part.defectText = injected["text"].get<std::string>();
+  if (text != nullptr) part.part.defectText = std::string(text->text);
 }
 
 }  // namespace
@@ -153,12 +178,11 @@ bool CMeasurementLogReader::OpenNextFile(std::string& error) {
     return false;
   }
   open_ = true;
-  nlohmann::json header;
-  if (!NextLine(header, error)) {
+  if (!NextLine(error)) {
     if (error.empty()) error = file_ + ": empty: expected the header line of a measurement log";
     return false;
   }
-  CLogFields fields(header, Where(), error);
+  CLogFields fields(json_, file_, lineNumber_, error);
   if (fields.Text("log", false) != MeasurementLog::kName && fields.Ok())
     return fields.Fail("log", std::string("expected \"") + MeasurementLog::kName + "\"");
   const auto version = fields.Integer("version", 1, INT32_MAX);
@@ -166,17 +190,15 @@ bool CMeasurementLogReader::OpenNextFile(std::string& error) {
     return fields.Fail("version", "version " + std::to_string(version) +
                                       " is newer than this program reads (" +
                                       std::to_string(MeasurementLog::kVersion) + ")");
-  platform_ = fields.Text("platform", true);
+  platform_ = std::string(fields.Text("platform", true));
   return fields.Ok();
 }
 
-bool CMeasurementLogReader::NextLine(nlohmann::json& line, std::string& error) {
-  std::string text;
-  while (std::getline(in_, text)) {
+bool CMeasurementLogReader::NextLine(std::string& error) {
+  while (std::getline(in_, text_)) {
     ++lineNumber_;
-    if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
-    line = nlohmann::json::parse(text, nullptr, false);
-    if (line.is_discarded() || !line.is_object()) {
+    if (text_.find_first_not_of(" \t\r") == std::string::npos) continue;
+    if (!json_.Parse(text_)) {
       error = Where() + ": not a JSON object";
       return false;
     }
@@ -188,39 +210,36 @@ bool CMeasurementLogReader::NextLine(nlohmann::json& line, std::string& error) {
 
 bool CMeasurementLogReader::Next(PartRecord& part, std::string& error) {
   error.clear();
-  nlohmann::json line;
   for (;;) {
     if (!open_ && !OpenNextFile(error)) return false;
-    if (NextLine(line, error)) break;
+    if (NextLine(error)) break;
     if (!error.empty()) return false;
     open_ = false;  // the end of this file
   }
-  CLogFields fields(line, Where(), error);
+  CLogFields fields(json_, file_, lineNumber_, error);
   if (fields.Text("event", false) != "insert")
     return fields.Fail("event", "expected \"insert\", the first line of a part");
   PartRecord read;
-  ReadInsert(fields, line, read);
-  if (!fields.Ok() || !ReadPart(line, read, error)) return false;
+  ReadInsert(fields, read);
+  if (!fields.Ok() || !ReadPart(read, error)) return false;
   part = std::move(read);
   ++partsRead_;
   return true;
 }
 
-bool CMeasurementLogReader::ReadPart(const nlohmann::json& /*insert*/, PartRecord& part,
-                                     std::string& error) {
+bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
   int openMode = -1;  // the mode begun and not ended, -1 none
   bool measuring = false;
   std::vector<std::shared_ptr<const CMeasuringResultBase>> pending;
-  nlohmann::json line;
   for (;;) {
-    if (!NextLine(line, error)) {
+    if (!NextLine(error)) {
       if (error.empty())
         error = Where() + ": the part " + part.part.serial + " ends without \"remove\"";
       return false;
     }
-    CLogFields fields(line, Where(), error);
+    CLogFields fields(json_, file_, lineNumber_, error);
     if (fields.Has("measured")) {
-      const std::string measured = fields.Text("measured", false);
+      const std::string_view measured = fields.Text("measured", false);
       if (fields.Ok() && !measuring)
         return fields.Fail("measured", "a value outside a measurement");
       if (measured == "scalar")
@@ -232,13 +251,13 @@ bool CMeasurementLogReader::ReadPart(const nlohmann::json& /*insert*/, PartRecor
       if (!fields.Ok()) return false;
       continue;
     }
-    const std::string event = fields.Text("event", false);
+    const std::string_view event = fields.Text("event", false);
     if (!fields.Ok()) return false;
     if (event == "deliver") {
       PartStep step;
       step.kind = PartStep::deliver;
       step.mode = openMode;
-      step.input = fields.Text("input", false);
+      step.input = std::string(fields.Text("input", false));
       step.synch = fields.Boolean("synch", false);
       if (fields.Ok() && !measuring)
         return fields.Fail("event", "\"deliver\" outside a measurement");
@@ -282,7 +301,7 @@ bool CMeasurementLogReader::ReadPart(const nlohmann::json& /*insert*/, PartRecor
       step.kind = PartStep::endMode;
       openMode = -1;
     } else {
-      return fields.Fail("event", "unknown event \"" + event + "\"");
+      return fields.Fail("event", "unknown event \"" + std::string(event) + "\"");
     }
     part.steps.push_back(std::move(step));
   }

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
+#include "JsonLine.h"
 #include "PartSource.h"
 
 class CMeasurementLogReader : public CPartSource {
@@ -26,10 +25,11 @@ class CMeasurementLogReader : public CPartSource {
   // Opens the next file and reads its header; false at the end of the files (error empty) or
   // when the file or its header is refused.
   bool OpenNextFile(std::string& error);
-  // The next non-empty line as JSON; false at the end of the file (error empty) or when the
-  // line is not a JSON object.
-  bool NextLine(nlohmann::json& line, std::string& error);
-  bool ReadPart(const nlohmann::json& insert, PartRecord& part, std::string& error);
+  // Parses the next non-empty line into json_; false at the end of the file (error empty) or
+  // when the line is not a JSON object.
+  bool NextLine(std::string& error);
+  // The lines after the part's "insert" up to its "remove".
+  bool ReadPart(PartRecord& part, std::string& error);
   std::string Where() const;
 
   std::vector<std::string> files_;
@@ -38,6 +38,8 @@ class CMeasurementLogReader : public CPartSource {
   bool open_ = false;
   std::string file_;
   uint64_t lineNumber_ = 0;
+  std::string text_;  // the current line
+  CJsonLine json_;    // and its values
   std::string platform_;
   int partsRead_ = 0;
 };

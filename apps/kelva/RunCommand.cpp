@@ -146,7 +146,16 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   lamp.Connect();
   std::string sourceError, recordError;
   PartRecord part, next;
-  bool have = input.source.Next(part, sourceError);
+  // How long the source takes for a part: the simulation or reading the log.
+  double sourceMilliseconds = 0.0;
+  const auto nextPart = [&](PartRecord& record) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool got = input.source.Next(record, sourceError);
+    sourceMilliseconds +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return got;
+  };
+  bool have = nextPart(part);
   // The bench's clock runs before the modules are made: their timers start on it. A replay's
   // clock starts where its first part was recorded.
   CBenchClock clock(options.cycleMs, input.replay);
@@ -169,6 +178,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   CPartDriver driver(plugin, station->Name());
   CTerminal terminal(options.json, input.parts);
   CSummary summary(options.json, terminal.Colours());
+  summary.SetReplay(input.replay);
   CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
   checkpoints.KeepPartCounter(!input.replay);
   CDeviceComplaints complaints;
@@ -181,7 +191,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   std::string platform;
   for (int i = 0; have; ++i) {
     // The next part is read before this one runs, so the run knows its last part.
-    const bool haveNext = !CInterruptGuard::Requested() && input.source.Next(next, sourceError);
+    const bool haveNext = !CInterruptGuard::Requested() && nextPart(next);
     const bool last = !haveNext;
     if (input.source.Platform() != platform) McSetPlatformName(platform = input.source.Platform());
     if (!learned) learned = LearnPhaseComplete(plugin.LearnSummary());
@@ -199,6 +209,8 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
       std::fprintf(stderr, "kelva: %s; the recording stops here\n", recordError.c_str());
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
     terminal.BeforeOutput();
+    summary.AddSourceTime(sourceMilliseconds);
+    sourceMilliseconds = 0.0;
     summary.Part(outcome, params.BaseType(), params, learned);
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
     complaints.Check(lamp, display);

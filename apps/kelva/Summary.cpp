@@ -145,6 +145,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                      const std::vector<KelvaModeLearning>& learning,
                      const CDtParamInstance& params) const {
   const double perPart = parts_ > 0 ? partMilliseconds_ / parts_ : 0.0;
+  const double perPartSource = parts_ > 0 ? sourceMilliseconds_ / parts_ : 0.0;
   if (json_) {
     nlohmann::json summary = {{"summary",
                                {{"parts", parts_},
@@ -164,6 +165,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                                   {"goodParts", goodLearned_},
                                   {"goodPartsRejected", goodLearnedRejected_}}},
                                 {"millisecondsPerPart", perPart},
+                                {"sourceMillisecondsPerPart", perPartSource},
                                 {"seconds", seconds},
                                 {"nonFiniteValues", nonFinite_},
                                 {"historyFile", files.HistoryFile()},
@@ -179,7 +181,8 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                 summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
   }
-  std::printf("\nSummary: %d parts in %.2f s (%.2f ms per part)\n", parts_, seconds, perPart);
+  std::printf("\nSummary: %d parts in %.2f s (%.2f ms per part in the library, %.2f ms %s)\n",
+              parts_, seconds, perPart, perPartSource, replay_ ? "reading the logs" : "simulating");
   std::printf("  O.K. %d   n.O.K. %d   no result %d   system error %d", ok_, nok_, none_,
               syserror_);
   if (other_ > 0) std::printf("   other %d", other_);

@@ -28,6 +28,9 @@ class CSummary {
   // could not be saved.
   void Print(double seconds, const CCheckpoints& files,
              const std::vector<KelvaModeLearning>& learning, const CDtParamInstance& params) const;
+  // Time spent making or reading the parts (not the library's), and where they came from.
+  void AddSourceTime(double milliseconds) { sourceMilliseconds_ += milliseconds; }
+  void SetReplay(bool replay) { replay_ = replay; }
   int Parts() const { return parts_; }
   int Ok() const { return ok_; }
   int Nok() const { return nok_; }
@@ -54,5 +57,7 @@ class CSummary {
   static nlohmann::json KindsJson(const KindCount (&counts)[kDefectKinds]);
   long long nonFinite_ = 0;
   double partMilliseconds_ = 0.0;
+  double sourceMilliseconds_ = 0.0;
+  bool replay_ = false;
   CRecordedComparison comparison_;
 };
