@@ -1,5 +1,7 @@
 #include "LampPort.h"
 
+#include "WriteAll.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -48,16 +50,6 @@ void CLampPort::Sent(const std::wstring& command) {
   for (wchar_t c : command) text.push_back(c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?');
   sent_.push_back({text, HostClock::TickCount()});
   if (fd_ < 0 || !writeFailure_.empty()) return;
-  const std::string bytes = text + "\n";
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      writeFailure_ = "the lamp " + path_ + " cannot be written: " +
-                      (n < 0 ? std::strerror(errno) : std::string("nothing was taken"));
-      return;
-    }
-    written += static_cast<size_t>(n);
-  }
+  const std::string why = WriteAll(fd_, text + "\n");
+  if (!why.empty()) writeFailure_ = "the lamp " + path_ + " cannot be written: " + why;
 }

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Base64.h"
+#include "WriteAll.h"
 #include "host/Signal.h"
 
 namespace {
@@ -135,30 +136,22 @@ bool CMeasurementLogWriter::Open(const std::string& path, const std::string& pla
   AddLine(header, {{"log", MeasurementLog::kName},
                    {"version", MeasurementLog::kVersion},
                    {"platform", platform}});
-  return WriteAll(header, error);
+  return Append(header, error);
 }
 
 bool CMeasurementLogWriter::Write(const PartRecord& record, int32_t result, uint64_t cycleMs,
                                   std::string& error) {
-  return WriteAll(PartLines(record, result, cycleMs), error);
+  return Append(PartLines(record, result, cycleMs), error);
 }
 
-bool CMeasurementLogWriter::WriteAll(const std::string& bytes, std::string& error) {
+bool CMeasurementLogWriter::Append(const std::string& bytes, std::string& error) {
   if (fd_ < 0) return false;
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = "the measurement log " + temporary_ + " cannot be written: " +
-              (n < 0 ? std::strerror(errno) : std::string("nothing was taken"));
-      ::close(fd_);
-      fd_ = -1;
-      return false;
-    }
-    written += static_cast<size_t>(n);
-  }
-  return true;
+  const std::string why = WriteAll(fd_, bytes);
+  if (why.empty()) return true;
+  error = "the measurement log " + temporary_ + " cannot be written: " + why;
+  ::close(fd_);
+  fd_ = -1;
+  return false;
 }
 
 bool CMeasurementLogWriter::Finish(std::string& error) {

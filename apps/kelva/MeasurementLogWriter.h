@@ -36,7 +36,7 @@ class CMeasurementLogWriter {
   static std::string PartLines(const PartRecord& record, int32_t result, uint64_t cycleMs);
 
  private:
-  bool WriteAll(const std::string& bytes, std::string& error);
+  bool Append(const std::string& bytes, std::string& error);
 
   int fd_ = -1;
   std::string path_;

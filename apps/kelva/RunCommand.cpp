@@ -108,15 +108,15 @@ class CDeviceComplaints {
 // The simulated parts of a run: serials after the last one issued.
 class CSimulatedParts : public CPartSource {
  public:
+  // The serials firstSerial … firstSerial + count - 1 (which the part counter keeps in range).
   CSimulatedParts(const SimPlan& plan, uint64_t seed, int firstSerial, int count)
-      : bench_(plan, seed),
-        platform_(plan.platform),
-        next_(firstSerial),
-        end_(firstSerial + count) {}
+      : bench_(plan, seed), platform_(plan.platform), next_(firstSerial), left_(count) {}
   bool Next(PartRecord& part, std::string& error) override {
     error.clear();
-    if (next_ >= end_) return false;
-    part = bench_.MakePart(next_++);
+    if (left_ <= 0) return false;
+    --left_;
+    part = bench_.MakePart(next_);
+    if (left_ > 0) ++next_;  // the last serial may be the largest int
     return true;
   }
   std::string Platform() const override { return platform_; }
@@ -125,7 +125,7 @@ class CSimulatedParts : public CPartSource {
   CBench bench_;
   std::string platform_;
   int next_;
-  int end_;
+  int left_;
 };
 
 // What a run drives and keeps besides its results.

@@ -1,5 +1,7 @@
 #include "RunLog.h"
 
+#include "WriteAll.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,13 +51,6 @@ void CRunLog::Append(const std::string& tag, std::string_view text) {
   std::string line = "[" + tag + "] ";
   line.append(text);
   if (line.back() != '\n') line += '\n';
-  // One write per line with O_APPEND; a short write of a log line is not worth a retry loop
-  // beyond what the kernel gives, but an interrupted one is retried.
-  size_t written = 0;
-  while (written < line.size()) {
-    const ssize_t n = ::write(fd_, line.data() + written, line.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    written += static_cast<size_t>(n);
-  }
+  // One write per line with O_APPEND; a line that cannot be logged is not the run's concern.
+  WriteAll(fd_, line);
 }

@@ -1,5 +1,7 @@
 #include "app/KelvaProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -90,4 +92,15 @@ std::vector<std::string> NamesStartingWith(const std::string& folder, const std:
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// Every line of `text` parsed as one JSON document; a line that is not valid JSON fails.
+std::vector<nlohmann::json> JsonLines(const std::string& text) {
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
+    if (nlohmann::json::accept(line)) lines.push_back(nlohmann::json::parse(line));
+  }
+  return lines;
 }

@@ -10,14 +10,6 @@
 
 namespace {
 
-std::vector<nlohmann::json> JsonLines(const std::string& text) {
-  std::vector<nlohmann::json> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (nlohmann::json::accept(line)) lines.push_back(nlohmann::json::parse(line));
-  return lines;
-}
-
 // The part objects of a --json run without the time each took (the summary is dropped).
 std::vector<nlohmann::json> PartsWithoutTimes(const std::string& out) {
   std::vector<nlohmann::json> parts = JsonLines(out);

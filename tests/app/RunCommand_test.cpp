@@ -15,17 +15,6 @@
 
 namespace {
 
-// Every line of `text` parsed as one JSON document; a line that is not valid JSON fails.
-std::vector<nlohmann::json> JsonLines(const std::string& text) {
-  std::vector<nlohmann::json> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    EXPECT_TRUE(nlohmann::json::accept(line)) << line;
-    if (nlohmann::json::accept(line)) lines.push_back(nlohmann::json::parse(line));
-  }
-  return lines;
-}
-
 nlohmann::json& ErrorCode(nlohmann::json& plan, int code) {
   for (nlohmann::json& entry : plan["errorCodes"])
     if (entry["code"] == code) return entry;
