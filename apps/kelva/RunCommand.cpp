@@ -15,6 +15,7 @@
 #include "LampPort.h"
 #include "OperatorViews.h"
 #include "Plugin.h"
+#include "ReportData.h"
 #include "RunLog.h"
 #include "Simulation.h"
 #include "Summary.h"
@@ -127,6 +128,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
   CSummary summary(options.json, terminal.Colours());
   CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
   CDeviceComplaints complaints;
+  CReportData reportData(workdir);
   const CInterruptGuard interrupt;
   const int lastPart = lastIssued + options.parts;
   checkpoints.Start(lastIssued, lastPart);
@@ -143,6 +145,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, const SimPlan& si
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
     terminal.BeforeOutput();
     summary.Part(outcome, params.BaseType(), params, learned);
+    reportData.AddPart(outcome, params.BaseType(), plugin);  // what `kelva report` shows
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
     complaints.Check(lamp, display);
     checkpoints.AfterPart(serial);
