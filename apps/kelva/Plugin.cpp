@@ -32,7 +32,8 @@ bool CPlugin::Load(const std::string& path, std::string& error) {
          Find(handle_, "KelvaSaveHistory", saveHistory_, error) &&
          Find(handle_, "KelvaSaveLearnFile", saveLearnFile_, error) &&
          Find(handle_, "KelvaLearnSummary", learnSummary_, error) &&
-         Find(handle_, "KelvaDescribeFile", describeFile_, error);
+         Find(handle_, "KelvaDescribeFile", describeFile_, error) &&
+         Find(handle_, "KelvaDescribePart", describePart_, error);
 }
 
 void CPlugin::Unload() {
@@ -75,6 +76,14 @@ bool CPlugin::DescribeFile(int32_t kind, const std::string& path, bool json,
     *static_cast<std::string*>(context) += part;
   };
   return describeFile_(kind, path.c_str(), json ? 1 : 0, append, &text);
+}
+
+bool CPlugin::DescribePart(std::string& text) const {
+  text.clear();
+  const auto append = [](const char* part, void* context) {
+    *static_cast<std::string*>(context) += part;
+  };
+  return describePart_(append, &text);
 }
 
 std::string DefaultPluginPath() {

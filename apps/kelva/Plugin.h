@@ -31,6 +31,9 @@ class CPlugin {
   // KelvaDescribeFile: true with the description in `text`; false with `text` saying which
   // file and what is wrong.
   bool DescribeFile(int32_t kind, const std::string& path, bool json, std::string& text) const;
+  // KelvaDescribePart: true with the current part's JSON in `text`; false with `text` saying
+  // why there is none.
+  bool DescribePart(std::string& text) const;
 
  private:
   void* handle_ = nullptr;
@@ -42,6 +45,7 @@ class CPlugin {
   decltype(&KelvaSaveLearnFile) saveLearnFile_ = nullptr;
   decltype(&KelvaLearnSummary) learnSummary_ = nullptr;
   decltype(&KelvaDescribeFile) describeFile_ = nullptr;
+  decltype(&KelvaDescribePart) describePart_ = nullptr;
 };
 
 // The plug-in next to this program's build, or $KELVA_PLUGIN.

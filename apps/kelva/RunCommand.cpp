@@ -20,6 +20,7 @@
 #include "PartDriver.h"
 #include "PartSource.h"
 #include "Plugin.h"
+#include "ReportData.h"
 #include "RunLog.h"
 #include "Simulation.h"
 #include "Summary.h"
@@ -182,6 +183,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   CCheckpoints checkpoints(plugin, *client, settingsFile, options.saveEvery, options.saveSeconds);
   checkpoints.KeepPartCounter(!input.replay);
   CDeviceComplaints complaints;
+  CReportData reportData(workdir);
   const CInterruptGuard interrupt;
   const int lastPart = input.replay ? INT_MAX : input.lastIssued + input.parts;
   checkpoints.Start(input.lastIssued, lastPart);
@@ -212,6 +214,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     summary.AddSourceTime(sourceMilliseconds);
     sourceMilliseconds = 0.0;
     summary.Part(outcome, params.BaseType(), params, learned);
+    reportData.AddPart(outcome, params.BaseType(), plugin);  // what `kelva report` shows
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
     complaints.Check(lamp, display);
     lastDone = input.lastIssued + i + 1;

@@ -3,12 +3,13 @@
 // `kelva replay` drives the recorded parts of measurement logs the same way;
 // `kelva check` reads a plan and its simulation section without running anything;
 // `kelva inspect` describes a history or a learn file, or the limits a work folder's learn
-// state gives.
+// state gives; `kelva report --html` writes an HTML page of the recorded runs.
 #include <CLI/CLI.hpp>
 
 #include "CheckCommand.h"
 #include "InspectCommand.h"
 #include "InspectLimitsCommand.h"
+#include "ReportCommand.h"
 #include "RunCommand.h"
 #include "frame/FileDescriber.h"
 
@@ -96,6 +97,10 @@ int main(int argc, char** argv) {
       ->required();
   inspectLimits->add_flag("--json", inspectOptions.json, "one JSON object instead of text");
   inspectLimits->add_option("--plugin", inspectOptions.plugin, "the Kelva plug-in (libkelva.so)");
+  ReportOptions reportOptions;
+  CLI::App* report = app.add_subcommand("report", "write a report of the runs in a work folder");
+  report->add_option("--html", reportOptions.html, "the HTML file to write")->required();
+  report->add_option("WORKDIR", reportOptions.workdir, "the work folder (default kelva-work)");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -103,6 +108,7 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   if (check->parsed()) return CheckPlan(planToCheck);
+  if (report->parsed()) return WriteReport(reportOptions);
   if (inspectLimits->parsed()) return InspectLimits(inspectOptions);
   if (inspectHistory->parsed() || inspectLearn->parsed()) {
     inspectOptions.kind =

@@ -11,6 +11,7 @@
 #include "result/ResultShop.h"
 #include "sequencer/CommandCenter.h"
 #include "sequencer/KelSequencer.h"
+#include "windows/PartExport.h"
 
 extern "C" {
 
@@ -92,6 +93,14 @@ bool KelvaDescribeFile(int32_t kind, const char* path, int32_t json,
   std::string text;
   const bool described = FileDescriber::Describe(kind, path, json != 0, text);
   sink(text.c_str(), context);
+  return described;
+}
+
+bool KelvaDescribePart(void (*sink)(const char* text, void* context), void* context) {
+  if (sink == nullptr) return false;
+  std::string json;
+  const bool described = PartExport::DefaultStoreJson(json);
+  sink(json.c_str(), context);
   return described;
 }
 

@@ -52,12 +52,18 @@ struct KelvaModeLearning {
 int32_t KelvaLearnSummary(KelvaModeLearning* modes, int32_t capacity);
 
 // Describes a file the program keeps (src/frame/FileDescriber.h): `kind` 1 a history file
-// (".dhf"), 2 a learn file (".learn"), 3 the limits a learn file gives; `json` non-zero for one JSON object instead of text for a
-// person. Names of ids come from the installed plan, when there is one. The file is only read,
-// whatever its state. True: `sink` gets the whole description in one call. False: `sink` gets one
-// line (no line feed) naming the file and what is wrong, or nothing when `path` or `sink` is null.
-// The text passed to `sink` lives only for the call.
+// (".dhf"), 2 a learn file (".learn"), 3 the limits a learn file gives; `json` non-zero for one
+// JSON object instead of text for a person. Names of ids come from the installed plan, when there
+// is one. The file is only read, whatever its state. True: `sink` gets the whole description in one
+// call. False: `sink` gets one line (no line feed) naming the file and what is wrong, or nothing
+// when `path` or `sink` is null. The text passed to `sink` lives only for the call.
 bool KelvaDescribeFile(int32_t kind, const char* path, int32_t json,
                        void (*sink)(const char* text, void* context), void* context);
+
+// Describes the part the default value store holds now (src/windows/PartExport.h): one JSON
+// object with every stored single value, spectrum and track and their limits. True: `sink` gets
+// the whole description in one call. False: `sink` gets one line (no line feed) saying why there
+// is none, or nothing when `sink` is null. The text passed to `sink` lives only for the call.
+bool KelvaDescribePart(void (*sink)(const char* text, void* context), void* context);
 
 }  // extern "C"

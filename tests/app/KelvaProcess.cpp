@@ -95,7 +95,7 @@ std::vector<std::string> NamesStartingWith(const std::string& folder, const std:
 }
 
 // Every line of `text` parsed as one JSON document; a line that is not valid JSON fails.
-std::vector<nlohmann::json> JsonLines(const std::string& text) {
+std::vector<nlohmann::json> ParseJsonLines(const std::string& text) {
   std::vector<nlohmann::json> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {

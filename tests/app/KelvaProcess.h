@@ -41,7 +41,7 @@ class TempFolder {
 
 nlohmann::json DemoPlan();
 // Every line of `text` parsed as one JSON document; a line that is not valid JSON fails.
-std::vector<nlohmann::json> JsonLines(const std::string& text);
+std::vector<nlohmann::json> ParseJsonLines(const std::string& text);
 void WriteText(const std::string& path, const std::string& text);
 std::string ReadText(const std::string& path);
 // Names in `folder` that start with `prefix`, sorted.

@@ -77,7 +77,7 @@ TEST(OperatorBenchTest, LampCommandsReachTheDeviceWithTheirTimesOnTheSimulatedCl
       RunKelva({"run", "--plan", DefectivePlan(folder), "--parts", "12", "--seed", "3", "--json",
                 "--cycle-ms", "4000", "--lamp", lamp.slaveName, "--workdir", folder / "work"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  std::vector<nlohmann::json> parts = JsonLines(run.out);
+  std::vector<nlohmann::json> parts = ParseJsonLines(run.out);
   ASSERT_EQ(parts.size(), 13u);
   parts.pop_back();  // the summary
 
@@ -116,7 +116,7 @@ TEST(OperatorBenchTest, RejectedPartsAreReportedAndPrintedAsText) {
                 "--print", "--cycle-ms", "4000", "--workdir", folder / "work"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out.find('\033'), std::string::npos);  // no colours in JSON
-  std::vector<nlohmann::json> parts = JsonLines(run.out);
+  std::vector<nlohmann::json> parts = ParseJsonLines(run.out);
   ASSERT_EQ(parts.size(), 9u);
   parts.pop_back();
   int printed = 0;
@@ -173,7 +173,7 @@ TEST(OperatorBenchTest, CtrlCEndsTheRunAfterThePartWithEverythingSaved) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   kill(pid, SIGINT);
   EXPECT_EQ(WaitForKelva(pid), 130);
-  const std::vector<nlohmann::json> lines = JsonLines(ReadText(out));
+  const std::vector<nlohmann::json> lines = ParseJsonLines(ReadText(out));
   ASSERT_GE(lines.size(), 6u);
   const size_t done = lines.size() - 1;  // the last line is the summary
   EXPECT_EQ(lines.back()["summary"]["parts"].get<size_t>(), done) << lines.back().dump();

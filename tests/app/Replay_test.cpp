@@ -12,7 +12,7 @@ namespace {
 
 // The part objects of a --json run without the time each took (the summary is dropped).
 std::vector<nlohmann::json> PartsWithoutTimes(const std::string& out) {
-  std::vector<nlohmann::json> parts = JsonLines(out);
+  std::vector<nlohmann::json> parts = ParseJsonLines(out);
   if (!parts.empty()) parts.pop_back();
   for (nlohmann::json& part : parts) part.erase("milliseconds");
   return parts;
@@ -65,7 +65,7 @@ TEST(ReplayTest, ARecordedRunReplaysToTheSameResultsReportsAndFiles) {
   for (const nlohmann::json& part : liveParts) rejected += part["resultCode"] != 1 ? 1 : 0;
   EXPECT_GT(rejected, 0);
   // The replay's summary compares every part with its recorded result: none changed.
-  const nlohmann::json comparison = JsonLines(replay.out).back()["summary"]["comparison"];
+  const nlohmann::json comparison = ParseJsonLines(replay.out).back()["summary"]["comparison"];
   EXPECT_EQ(comparison["parts"], 40);
   EXPECT_EQ(comparison["changed"], 0);
 
@@ -149,7 +149,7 @@ TEST(ReplayTest, AMalformedPartIsRefusedWholeWithFileLineAndField) {
     EXPECT_NE(run.err.find("the replay stopped before that part, after 1 part(s), which are saved"),
               std::string::npos)
         << run.err;
-    EXPECT_EQ(JsonLines(run.out).size(), 2u) << run.out;  // one part and the summary
+    EXPECT_EQ(ParseJsonLines(run.out).size(), 2u) << run.out;  // one part and the summary
     EXPECT_EQ(ReadText(folder / "damaged/History/EOL-3_GT2-A.dhf"), firstHistory);
   };
   nlohmann::json line = nlohmann::json::parse(lines[value]);
@@ -227,7 +227,7 @@ TEST(ReplayTest, AnotherPlanOverARecordingListsThePartsWhoseResultChanged) {
     okToNok += before[i]["resultCode"] == 1 && after[i]["resultCode"] == 0 ? 1 : 0;
   }
   ASSERT_GT(okToNok, 0);
-  const nlohmann::json comparison = JsonLines(replay.out).back()["summary"]["comparison"];
+  const nlohmann::json comparison = ParseJsonLines(replay.out).back()["summary"]["comparison"];
   EXPECT_EQ(comparison["parts"], 45);
   EXPECT_EQ(comparison["changed"], changes.size());
   EXPECT_EQ(comparison["okToNok"], okToNok);

@@ -36,7 +36,7 @@ TEST(RunCommandTest, LongErrorTextsAreCutBetweenCharacters) {
   const ProcessResult run = RunKelva({"run", "--plan", folder / "plan.json", "--parts", "1",
                                       "--json", "--workdir", folder / "work"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::vector<nlohmann::json> lines = JsonLines(run.out);
+  const std::vector<nlohmann::json> lines = ParseJsonLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   bool found = false;
   for (const nlohmann::json& error : lines[0]["errorList"]) {
@@ -93,7 +93,7 @@ TEST(RunCommandTest, ExitCodesTellSuccessFailedSavesAndRefusals) {
   json.push_back("--json");
   const ProcessResult jsonRun = RunKelva(json);
   EXPECT_EQ(jsonRun.exitCode, 1);
-  const std::vector<nlohmann::json> lines = JsonLines(jsonRun.out);
+  const std::vector<nlohmann::json> lines = ParseJsonLines(jsonRun.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1]["summary"]["historySaveFailures"], 1);  // the end: no part type at the start
   EXPECT_EQ(lines[1]["summary"]["settingsSaveFailures"], 0);
@@ -201,7 +201,7 @@ TEST(RunCommandTest, DamagedSettingsAreKeptAndOnlyTheDamagedEntryTakesTheBenchVa
   EXPECT_EQ(ReadText(folder / "work/" + kept[0]), damaged);
 
   // The part misses its signals and is told so by the bench's own error code.
-  const std::vector<nlohmann::json> lines = JsonLines(run.out);
+  const std::vector<nlohmann::json> lines = ParseJsonLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0]["serial"], "GT2A-000002");
   ASSERT_FALSE(lines[0]["errorList"].empty()) << lines[0];
@@ -278,7 +278,7 @@ TEST(RunCommandTest, MeasuredValuesThatAreNotFiniteAreCounted) {
   arguments.push_back("--json");
   const ProcessResult json = RunKelva(arguments);
   ASSERT_EQ(json.exitCode, 0) << json.err;
-  const std::vector<nlohmann::json> lines = JsonLines(json.out);
+  const std::vector<nlohmann::json> lines = ParseJsonLines(json.out);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0]["nonFiniteValues"], 1);
   EXPECT_EQ(lines[3]["summary"]["nonFiniteValues"], 3);

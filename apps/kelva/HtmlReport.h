@@ -1,0 +1,26 @@
+#pragma once
+// HtmlReport: one self-contained HTML page of a run (inline CSS, SVG and script only; nothing
+// is fetched): a summary, the result of every part per mode with the report text of each part
+// that did not pass, a table of the stored single values of the detailed parts with their
+// limits (filtered by a text box), and plots of every spectrum and track of those parts against
+// their limits. The footer states which parts are detailed (DetailRule).
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+struct ReportInput {
+  std::string workdir;
+  std::vector<nlohmann::json> parts;    // lines of Report/parts.jsonl, in order
+  std::vector<nlohmann::json> details;  // the lines of Report/detail.jsonl the report shows
+  size_t recordedDetails = 0;           // lines in Report/detail.jsonl
+};
+
+namespace HtmlReport {
+
+// The page. Every text from the input is HTML-escaped; members of an unexpected type are taken
+// as missing.
+std::string Render(const ReportInput& input);
+
+}  // namespace HtmlReport

@@ -1,0 +1,126 @@
+#include "JsonLines.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace JsonLines {
+
+namespace {
+
+std::string SystemError(const std::string& what, const std::string& path) {
+  return what + " " + path + ": " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The whole file; false when it cannot be opened as a regular file.
+bool Slurp(const std::string& path, std::string& text, std::string& error) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = path + " is not a regular file";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = SystemError("cannot read", path);
+    return false;
+  }
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text = buffer.str();
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
+                std::string& error) {
+  lines.clear();
+  warning.clear();
+  if (!Exists(path)) return ReadResult::missing;
+  std::string text;
+  if (!Slurp(path, text, error)) return ReadResult::damaged;
+  size_t start = 0;
+  for (size_t number = 1; start < text.size(); ++number) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      warning = path + ":" + std::to_string(number) +
+                ": the last line is cut short (an interrupted run); it is skipped";
+      break;
+    }
+    Line line{number, nlohmann::json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
+                                            text.begin() + static_cast<std::ptrdiff_t>(end),
+                                            nullptr, false)};
+    if (!line.value.is_object()) {
+      error = path + ":" + std::to_string(number) + ": not a JSON object";
+      return ReadResult::damaged;
+    }
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return ReadResult::ok;
+}
+
+bool CutTornLine(const std::string& path, std::string& error) {
+  if (!Exists(path)) return true;
+  std::string text;
+  if (!Slurp(path, text, error)) return false;
+  if (text.empty() || text.back() == '\n') return true;
+  const size_t keep = text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1;
+  if (truncate(path.c_str(), static_cast<off_t>(keep)) != 0) {
+    error = SystemError("cannot cut the torn last line of", path);
+    return false;
+  }
+  return true;
+}
+
+bool Append(const std::string& path, const std::string& line, std::string& error) {
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = SystemError("cannot open", path);
+    return false;
+  }
+  const bool written = WriteAll(fd, line + "\n");
+  if (!written) error = SystemError("cannot append to", path);
+  close(fd);
+  return written;
+}
+
+bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
+  const std::string temporary = path + ".tmp-" + std::to_string(getpid()) + "-0";
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = SystemError("cannot create", temporary);
+    return false;
+  }
+  const bool written = WriteAll(fd, text) && fsync(fd) == 0;
+  if (!written) error = SystemError("cannot write", temporary);
+  close(fd);
+  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  if (written) error = SystemError("cannot rename " + temporary + " to", path);
+  std::remove(temporary.c_str());
+  return false;
+}
+
+}  // namespace JsonLines

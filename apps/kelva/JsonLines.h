@@ -1,0 +1,41 @@
+#pragma once
+// Files of one JSON object per line, as the run keeps them for the report: appended a whole line
+// at a time, read back line by line, and rewritten whole through a temporary file.
+//
+// A run killed while appending can leave a last line without its line feed. Readers skip such
+// a torn last line and say so; writers cut it off before they append, so it never runs into the
+// next line.
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace JsonLines {
+
+struct Line {
+  size_t number = 0;  // 1-based line number in the file
+  nlohmann::json value;
+};
+
+enum class ReadResult { ok, missing, damaged };
+
+// Reads every line of `path`. ok: `lines` holds them and `warning` says when a torn last line
+// was skipped ("" otherwise). missing: the file does not exist. damaged: `error` names the file
+// and the line that is not a JSON object, or why the file cannot be read.
+ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
+                std::string& error);
+
+// Cuts a torn last line off `path` (a missing file is fine). False with `error` set when the
+// file cannot be read or cut.
+bool CutTornLine(const std::string& path, std::string& error);
+
+// Appends `line` (one JSON text without line feed) and a line feed in one write to `path`,
+// creating it when missing. False with `error` set.
+bool Append(const std::string& path, const std::string& line, std::string& error);
+
+// Writes `text` to a temporary name beside `path`, syncs it and renames it into place. False with
+// `error` set (the temporary file is removed and `path` left as it was).
+bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
+
+}  // namespace JsonLines
