@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "MarginalBand.h"
 #include "PartDisplay.h"
 #include "PartRecord.h"
 #include "Plugin.h"
@@ -19,8 +20,9 @@ struct PartOutcome {
   std::vector<KelvaError> errors;
   std::vector<std::string> errorTexts;
   double milliseconds = 0.0;
-  int nonFiniteValues = 0;    // measured values sent as inf or NaN
-  OperatorPart operatorView;  // filled by the run after the part's cycle
+  int nonFiniteValues = 0;              // measured values sent as inf or NaN
+  OperatorPart operatorView;            // filled by the run after the part's cycle
+  std::vector<MarginalValue> marginal;  // values in their marginal band (filled by the run)
 };
 
 class CPartDriver {

@@ -14,6 +14,7 @@
 #include "Checkpoints.h"
 #include "Interrupt.h"
 #include "LampPort.h"
+#include "MarginalBand.h"
 #include "MeasurementLogReader.h"
 #include "MeasurementLogWriter.h"
 #include "OperatorViews.h"
@@ -136,7 +137,16 @@ struct RunInput {
   int lastIssued = 0;   // the part counter at the start
   int parts = 0;        // how many parts the run plans, 0 when not known
   CMeasurementLogWriter* record = nullptr;  // the log the parts are recorded into, if any
+  const CMarginalBands& marginal;           // the plan's marginal bands
 };
+
+// The part's values in their marginal band (none when the plan has no bands).
+std::vector<MarginalValue> FindMarginal(const CMarginalBands& bands, const CPlugin& plugin) {
+  std::string text;
+  if (bands.Empty() || !plugin.DescribePart(text)) return {};
+  const nlohmann::json part = nlohmann::json::parse(text, nullptr, false);
+  return part.is_discarded() ? std::vector<MarginalValue>{} : bands.Find(part);
+}
 
 // Drives the parts; the modules exist for exactly this scope.
 int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
@@ -210,6 +220,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
         !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError))
       std::fprintf(stderr, "kelva: %s; the recording stops here\n", recordError.c_str());
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
+    outcome.marginal = FindMarginal(input.marginal, plugin);
     terminal.BeforeOutput();
     summary.AddSourceTime(sourceMilliseconds);
     sourceMilliseconds = 0.0;
@@ -317,16 +328,19 @@ int RunBench(const RunOptions& options) {
   CLampPort lamp;
   if (!options.lamp.empty() && !lamp.Open(options.lamp, error))
     return Refuse(error + "; nothing was run");
+  CMarginalBands bands;
+  if (!bands.Load(planPath, error)) return Refuse(error);
   CMeasurementLogWriter recording;
   if (!options.record.empty() && !recording.Open(options.record, simulation.platform, error))
     return Refuse(error + "; nothing was run");
   if (replay) {
     CMeasurementLogReader logs(options.inputs);
-    RunInput input{logs, true, 0, 0, nullptr};
+    RunInput input{logs, true, 0, 0, nullptr, bands};
     return RunParts(options, plugin, input, workdir.Path(), lamp);
   }
   CSimulatedParts simulated(simulation, options.seed, lastIssued + 1, options.parts);
-  RunInput input{simulated, false, lastIssued, options.parts,
-                 options.record.empty() ? nullptr : &recording};
+  RunInput input{
+      simulated, false, lastIssued, options.parts, options.record.empty() ? nullptr : &recording,
+      bands};
   return RunParts(options, plugin, input, workdir.Path(), lamp);
 }

@@ -9,6 +9,10 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   ++parts_;
   partMilliseconds_ += outcome.milliseconds;
   comparison_.Add(outcome.part.serial, outcome.recordedResult, outcome.result);
+  if (!outcome.marginal.empty()) {
+    ++marginalParts_;
+    for (const MarginalValue& m : outcome.marginal) marginalValues_ += m.values;
+  }
   nonFinite_ += outcome.nonFiniteValues;
   const bool rejected = outcome.result != 1;
   switch (outcome.result) {
@@ -67,6 +71,7 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
     }
     line["errorList"] = errors;
     AddOperatorJson(outcome.operatorView, rejected, line);
+    if (!outcome.marginal.empty()) line["marginal"] = MarginalJson(outcome.marginal, params);
     std::printf("%s\n",
                 line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -83,7 +88,8 @@ void CSummary::Part(const PartOutcome& outcome, const std::string& type,
   }
   if (!outcome.part.defectText.empty())
     std::printf("  [injected: %s]", outcome.part.defectText.c_str());
-  std::printf("\n%s", OperatorLines(outcome.operatorView, rejected, colours_).c_str());
+  std::printf("\n%s%s", OperatorLines(outcome.operatorView, rejected, colours_).c_str(),
+              MarginalLines(outcome.marginal, params).c_str());
 }
 
 bool LearnPhaseComplete(const std::vector<KelvaModeLearning>& learning) {
@@ -177,6 +183,7 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
                                 {"learnFile", files.LearnFile()},
                                 {"learnFileSaveFailures", files.LearnFileFailures()}}}};
     if (!comparison_.Empty()) summary["summary"]["comparison"] = comparison_.Json();
+    summary["summary"]["marginal"] = {{"parts", marginalParts_}, {"values", marginalValues_}};
     std::printf("%s\n",
                 summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
     return;
@@ -191,6 +198,9 @@ void CSummary::Print(double seconds, const CCheckpoints& files,
               defectiveCaught_);
   std::printf("  parts with a missing signal: %d, rejected %d\n", missing_, missingCaught_);
   std::printf("  good parts rejected: %d\n", goodRejected_);
+  if (marginalParts_ > 0)
+    std::printf("  values in their marginal band: %d in %d part(s)\n", marginalValues_,
+                marginalParts_);
   if (!comparison_.Empty()) std::printf("%s", comparison_.Text().c_str());
   PrintAfterLearnPhase();
   PrintLearning(learning, params);

@@ -60,4 +60,5 @@ class CSummary {
   double sourceMilliseconds_ = 0.0;
   bool replay_ = false;
   CRecordedComparison comparison_;
+  int marginalParts_ = 0, marginalValues_ = 0;
 };

@@ -212,8 +212,8 @@ void ReadParameters(const JsonNode& plan, CParamSet& set) {
 void ReadQuantities(const JsonNode& plan, CParamSet& set) {
   JsonUnique<QClavis> keys("a key");
   for (const JsonNode& item : plan.Field("quantities").Items()) {
-    item.ExpectObject(
-        {"key", "store", "limit", "curveLimit", "area", "learn", "relative", "trackPolygon"});
+    item.ExpectObject({"key", "store", "limit", "curveLimit", "area", "learn", "relative",
+                       "trackPolygon", "marginal"});
     const JsonNode keyNode = item.Field("key");
     const QClavis key = ReadPlanKey(keyNode);
     keys.Add(key, keyNode);
@@ -254,6 +254,12 @@ void ReadQuantities(const JsonNode& plan, CParamSet& set) {
       relative.ExpectObject({"percent", "offset"});
       set.relativeLimit[key] =
           QVRelativeLimit{relative.Float("percent", 0.0f), relative.Float("offset", 0.0f)};
+    }
+    // The bench's warning band inside the limits; the library does not evaluate it.
+    if (item.Has("marginal")) {
+      const JsonNode marginal = item.Field("marginal");
+      const float share = marginal.Float();
+      if (!(share > 0.0f && share < 1.0f)) marginal.Fail("a share above 0 and below 1");
     }
     if (item.Has("trackPolygon")) {
       const JsonNode polygon = item.Field("trackPolygon");
