@@ -115,7 +115,10 @@ std::string CMeasurementLogWriter::PartLines(const PartRecord& record, int32_t r
     for (const auto& value : step.values) AddLine(out, ValueJson(*value));
     AddLine(out, {{"event", "deliver"}, {"input", step.input}, {"synch", step.synch}});
   }
-  AddLine(out, {{"event", "remove"}, {"result", result}});
+  // A result below 0 is not known: the line does not claim one.
+  nlohmann::json remove = {{"event", "remove"}};
+  if (result >= 0) remove["result"] = result;
+  AddLine(out, remove);
   return out;
 }
 

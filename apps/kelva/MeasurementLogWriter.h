@@ -25,8 +25,8 @@ class CMeasurementLogWriter {
   // Creates the temporary file and writes the header. False with `error` set when it cannot.
   bool Open(const std::string& path, const std::string& platform, std::string& error);
   bool IsOpen() const { return fd_ >= 0; }
-  // The part's lines, ending with its result (NorviDefs::result_t) and the bench time its
-  // cycle took. False with `error` set when the write fails (the log then stops).
+  // The part's lines, ending with its result (NorviDefs::result_t; below 0: not known) and the
+  // bench time its cycle took. False with `error` set when the write fails (the log then stops).
   bool Write(const PartRecord& record, int32_t result, uint64_t cycleMs, std::string& error);
   // Flushes and renames the log into place. False with `error` set when that fails (the
   // temporary file is kept then, and named in the error).
