@@ -276,6 +276,9 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
     if (event == "insert")
       return fields.Fail("event",
                          "a part begins before the part " + part.part.serial + " was removed");
+    if (event != "beginMode" && event != "beginMeasurement" && event != "endMeasurement" &&
+        event != "endMode")
+      return fields.Fail("event", "unknown event \"" + std::string(event) + "\"");
     PartStep step;
     step.mode = static_cast<int>(fields.Integer("mode", 0, INT32_MAX));
     if (!fields.Ok()) return false;
@@ -295,13 +298,11 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
       if (!pending.empty()) return fields.Fail("event", "measured values were not delivered");
       step.kind = PartStep::endMeasurement;
       measuring = false;
-    } else if (event == "endMode") {
+    } else {
+      step.kind = PartStep::endMode;
       if (!sameMode || measuring)
         return fields.Fail("event", "\"endMode\" without its \"beginMode\" or in a measurement");
-      step.kind = PartStep::endMode;
       openMode = -1;
-    } else {
-      return fields.Fail("event", "unknown event \"" + std::string(event) + "\"");
     }
     part.steps.push_back(std::move(step));
   }

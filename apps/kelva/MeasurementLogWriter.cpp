@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +15,13 @@
 #include "host/Signal.h"
 
 namespace {
+
+// A float as a JSON number, or as "nan", "inf", "-inf" (JSON has no such numbers).
+nlohmann::json FloatJson(float value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  return value;
+}
 
 nlohmann::json UnitJson(const CMeasuringUnit& unit) {
   return {unit.CommonUnit(), unit.Exponent(), unit.Factor(), unit.Flags()};
@@ -33,7 +41,8 @@ nlohmann::json BaseJson(const char* measured, const CMeasuringResultBase& value)
   nlohmann::json setPoints = nlohmann::json::array();
   for (int slot = 0; slot < CSetPoint::kSlots; ++slot)
     if (value.set_point().Defined(slot))
-      setPoints.push_back({slot, value.set_point().Id(slot), value.set_point().Value(slot)});
+      setPoints.push_back(
+          {slot, value.set_point().Id(slot), FloatJson(value.set_point().Value(slot))});
   if (!setPoints.empty()) line["setPoints"] = setPoints;
   return line;
 }
@@ -65,7 +74,7 @@ nlohmann::json ValueJson(const CMeasuringResultBase& value) {
   if (const auto* curve = dynamic_cast<const CSignalieee32*>(&value)) return CurveJson(*curve);
   const auto& scalar = dynamic_cast<const CMeasuringResultScalar&>(value);
   nlohmann::json line = BaseJson("scalar", scalar);
-  line["y"] = scalar.value;
+  line["y"] = FloatJson(scalar.value);
   line["unit"] = UnitJson(scalar.unit);
   return line;
 }
