@@ -2,8 +2,8 @@
 
 namespace DetailRule {
 
-bool Records(int resultCode, size_t okOrdinal) {
-  return resultCode != 1 || okOrdinal % kOkEvery == 1;
+bool Records(int resultCode, int partNumber) {
+  return resultCode != 1 || partNumber % static_cast<int>(kOkEvery) == 1;
 }
 
 std::vector<size_t> Shown(const std::vector<int>& resultCodes) {
@@ -25,9 +25,9 @@ std::vector<size_t> Shown(const std::vector<int>& resultCodes) {
 std::string Text() {
   return "Detail (stored values, spectra, tracks) is shown for the latest " +
          std::to_string(kLatestNotOk) + " parts that did not pass and for a sample of the O.K. " +
-         "parts: every " + std::to_string(kOkEvery) + "th O.K. part (the 1st, " +
-         std::to_string(kOkEvery + 1) + "st, ...), the latest " + std::to_string(kOkSamples) +
-         " of them.";
+         "parts: every " + std::to_string(kOkEvery) + "th part (numbers 1, " +
+         std::to_string(kOkEvery + 1) + ", " + std::to_string(2 * kOkEvery + 1) +
+         ", ...) when it passed, the latest " + std::to_string(kOkSamples) + " of them.";
 }
 
 }  // namespace DetailRule

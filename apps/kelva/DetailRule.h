@@ -1,10 +1,11 @@
 #pragma once
 // Which parts the report shows in detail (stored values, spectra and tracks with their limits).
 // A long run must still give a report a browser opens, so detail is bounded: every part that
-// did not pass is recorded, and of the parts that passed every 100th (the 1st, 101st, 201st …
-// O.K. part of the work directory) as a sample. The report then shows the latest 100 recorded
-// parts that did not pass and the latest 50 recorded O.K. samples; the run keeps the detail
-// file from growing beyond twice that.
+// did not pass is recorded, and of the parts that passed a sample: every 100th part (numbers 1,
+// 101, 201, …) when it passed. The rule needs no count kept between runs, since part numbers
+// never repeat in a work directory. The report then shows the latest 100 recorded parts that
+// did not pass and the latest 50 recorded O.K. samples; the run keeps the detail file from
+// growing beyond twice that.
 
 #include <cstddef>
 #include <string>
@@ -16,9 +17,9 @@ constexpr size_t kLatestNotOk = 100;
 constexpr size_t kOkEvery = 100;
 constexpr size_t kOkSamples = 50;
 
-// Whether the run records a part in detail: not O.K. (result code other than 1), or the
-// `okOrdinal`-th O.K. part (1-based) with okOrdinal % kOkEvery == 1.
-bool Records(int resultCode, size_t okOrdinal);
+// Whether the run records a part in detail: not O.K. (result code other than 1), or O.K. with
+// partNumber % kOkEvery == 1.
+bool Records(int resultCode, int partNumber);
 
 // Of recorded parts in file order (their result codes), the indices the report shows: the
 // latest kLatestNotOk not O.K. and the latest kOkSamples O.K., in file order.

@@ -1,5 +1,6 @@
 #include "HtmlReport.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -33,7 +34,8 @@ svg .value{fill:none;stroke:#1f5fbf;stroke-width:1.2}
 svg .limit{fill:none;stroke:#d08000;stroke-width:1.2;stroke-dasharray:5 3}
 svg .violation{fill:#e00}svg .plot-title{font-weight:bold}
 figure{display:inline-block;width:600px;margin:4px}figcaption{font-size:12px}
-svg.plot{width:100%;height:auto}td:first-child{white-space:nowrap}
+svg.plot{width:100%;height:auto}#part-table td{white-space:nowrap}
+summary{cursor:pointer;font-weight:bold;margin:8px 0}
 footer{margin-top:32px;font-size:12px;color:#555;border-top:1px solid #ccc;padding-top:8px}
 </style>
 )";
@@ -59,6 +61,12 @@ constexpr const char kFilterScript[] = R"(<script>
 })();
 </script>
 )";
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
 
 // The modes of the run in order of first appearance, with their names.
 std::vector<std::pair<int, std::string>> Modes(const std::vector<nlohmann::json>& parts) {
@@ -149,20 +157,24 @@ std::string ValuesTable(const ReportInput& input, const std::vector<std::string>
   return html + "</tbody></table>\n";
 }
 
+std::string ResultName(int code) {
+  return code == 1 ? "O.K." : code == 0 ? "n.O.K." : code == 3 ? "system error" : "no result";
+}
+
+// One folded section per detailed part; only the first is open, so that a page of many parts
+// draws quickly and the plots of the part that matters most are in view.
 std::string PlotSections(const ReportInput& input, const std::vector<std::string>& anchors) {
   std::string html = "<h2 id=\"plots\">Spectra and tracks of the detailed parts</h2>\n";
   for (size_t i = 0; i < input.details.size(); ++i) {
     const nlohmann::json& detail = input.details[i];
-    const int code = Int(detail, "resultCode");
     const std::string plots = PartDetail::Plots(detail);
-    html += "<section class=\"detail\" id=\"" + anchors[i] + "\"><h3>Part " +
-            HtmlEscape(Text(detail, "serial")) + " — " +
-            HtmlEscape(code == 1   ? "O.K."
-                       : code == 0 ? "n.O.K."
-                       : code == 3 ? "system error"
-                                   : "no result") +
-            "</h3>\n" + (plots.empty() ? "<p>No spectra or tracks stored.</p>" : plots) +
-            "\n</section>\n";
+    html += "<details class=\"detail\" id=\"" + anchors[i] + "\"" + (i == 0 ? " open" : "") +
+            "><summary>Part " + HtmlEscape(Text(detail, "serial")) + " — " +
+            ResultName(Int(detail, "resultCode")) + ": " +
+            std::to_string(Count(plots, "<figure ")) + " plots, " +
+            std::to_string(Count(plots, " violated\">")) + " with values beyond the limit" +
+            "</summary>\n" + (plots.empty() ? "<p>No spectra or tracks stored.</p>" : plots) +
+            "\n</details>\n";
   }
   return html;
 }
@@ -178,7 +190,11 @@ std::string Footer(const ReportInput& input) {
 
 }  // namespace
 
-std::string Render(const ReportInput& input) {
+std::string Render(const ReportInput& given) {
+  ReportInput input = given;
+  std::stable_partition(
+      input.details.begin(), input.details.end(),
+      [](const nlohmann::json& detail) { return Int(detail, "resultCode") != 1; });
   std::vector<std::string> anchors;
   std::map<std::string, std::string> anchorOfSerial;
   for (size_t i = 0; i < input.details.size(); ++i) {
@@ -191,8 +207,8 @@ std::string Render(const ReportInput& input) {
   html += kStyle;
   html += "</head><body>\n<h1>Kelva run report</h1>\n" + Summary(input.parts);
   html += PartsTable(input, anchorOfSerial);
-  html += ValuesTable(input, anchors);
   html += PlotSections(input, anchors);
+  html += ValuesTable(input, anchors);
   html += Footer(input);
   html += kFilterScript;
   return html + "</body></html>\n";

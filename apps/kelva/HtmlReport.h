@@ -1,9 +1,10 @@
 #pragma once
 // HtmlReport: one self-contained HTML page of a run (inline CSS, SVG and script only; nothing
 // is fetched): a summary, the result of every part per mode with the report text of each part
-// that did not pass, a table of the stored single values of the detailed parts with their
-// limits (filtered by a text box), and plots of every spectrum and track of those parts against
-// their limits. The footer states which parts are detailed (DetailRule).
+// that did not pass, plots of every spectrum and track of the detailed parts against their
+// limits (parts that did not pass first, each part folded but the first), and a table of their
+// stored single values with limits, filtered by a text box. The footer states which parts are
+// detailed (DetailRule).
 
 #include <string>
 #include <vector>

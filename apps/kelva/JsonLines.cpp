@@ -82,17 +82,51 @@ ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& 
   return ReadResult::ok;
 }
 
+// Reads only the end of the file: a run that starts on a long record must not pay for it.
 bool CutTornLine(const std::string& path, std::string& error) {
   if (!Exists(path)) return true;
-  std::string text;
-  if (!Slurp(path, text, error)) return false;
-  if (text.empty() || text.back() == '\n') return true;
-  const size_t keep = text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1;
-  if (truncate(path.c_str(), static_cast<off_t>(keep)) != 0) {
-    error = SystemError("cannot cut the torn last line of", path);
+  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = fd < 0 ? SystemError("cannot open", path) : path + " is not a regular file";
+    if (fd >= 0) close(fd);
     return false;
   }
-  return true;
+  off_t end = info.st_size;
+  char buffer[65536];
+  bool cut = true;
+  while (end > 0) {
+    const off_t start = end > static_cast<off_t>(sizeof(buffer)) ? end - sizeof(buffer) : 0;
+    const ssize_t n = pread(fd, buffer, static_cast<size_t>(end - start), start);
+    if (n != end - start) {
+      error = SystemError("cannot read", path);
+      cut = false;
+      break;
+    }
+    const char* feed = static_cast<const char*>(memrchr(buffer, '\n', static_cast<size_t>(n)));
+    if (feed != nullptr) {
+      end = start + (feed - buffer) + 1;
+      break;
+    }
+    end = start;
+  }
+  if (cut && end != info.st_size && ftruncate(fd, end) != 0) {
+    error = SystemError("cannot cut the torn last line of", path);
+    cut = false;
+  }
+  close(fd);
+  return cut;
+}
+
+size_t CountLines(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  size_t lines = 0;
+  char buffer[65536];
+  for (ssize_t n; (n = read(fd, buffer, sizeof(buffer))) > 0;)
+    for (ssize_t i = 0; i < n; ++i) lines += buffer[i] == '\n' ? 1 : 0;
+  close(fd);
+  return lines;
 }
 
 bool Append(const std::string& path, const std::string& line, std::string& error) {

@@ -26,9 +26,12 @@ enum class ReadResult { ok, missing, damaged };
 ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
                 std::string& error);
 
-// Cuts a torn last line off `path` (a missing file is fine). False with `error` set when the
-// file cannot be read or cut.
+// Cuts a torn last line off `path` (a missing file is fine), reading only as much of the end of
+// the file as the last line takes. False with `error` set when the file cannot be read or cut.
 bool CutTornLine(const std::string& path, std::string& error);
+
+// The number of line feeds in `path` (0 when it cannot be read), without parsing anything.
+size_t CountLines(const std::string& path);
 
 // Appends `line` (one JSON text without line feed) and a line feed in one write to `path`,
 // creating it when missing. False with `error` set.

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "DetailRule.h"
+#include "JsonAccess.h"
 #include "JsonLines.h"
 #include "PartDisplay.h"
 #include "host/FileIO.h"
@@ -51,29 +52,6 @@ void CReportData::Complain(const std::string& message) {
   complained_ = true;
 }
 
-size_t CReportData::Recover(const std::string& path, size_t* okParts) {
-  std::string error;
-  if (!JsonLines::CutTornLine(path, error)) {
-    Complain(error);
-    return 0;
-  }
-  std::vector<JsonLines::Line> lines;
-  std::string warning;
-  if (JsonLines::Read(path, lines, warning, error) == JsonLines::ReadResult::damaged) {
-    std::string keptAs;
-    if (FileIO::KeepDamagedFile(path, &keptAs))
-      std::fprintf(stderr, "kelva: %s; the file was kept as %s and starts anew\n", error.c_str(),
-                   keptAs.c_str());
-    else
-      Complain(error);
-    return 0;
-  }
-  if (okParts != nullptr)
-    for (const JsonLines::Line& line : lines)
-      if (line.value.value("resultCode", -1) == 1) ++*okParts;
-  return lines.size();
-}
-
 bool CReportData::Prepare() {
   if (prepared_) return !failed_;
   prepared_ = true;
@@ -83,8 +61,9 @@ bool CReportData::Prepare() {
     failed_ = true;
     return false;
   }
-  Recover(PartsFile(workdir_), &okParts_);
-  detailLines_ = Recover(DetailFile(workdir_), nullptr);
+  std::string error;
+  for (const std::string& file : {PartsFile(workdir_), DetailFile(workdir_)})
+    if (!JsonLines::CutTornLine(file, error)) Complain(error);
   return true;
 }
 
@@ -94,8 +73,7 @@ void CReportData::AddPart(const PartOutcome& outcome, const std::string& type,
   std::string error;
   if (!JsonLines::Append(PartsFile(workdir_), Dump(PartLine(outcome, type)), error))
     Complain(error);
-  if (outcome.result == 1) ++okParts_;
-  if (DetailRule::Records(outcome.result, okParts_)) AppendDetail(outcome, plugin);
+  if (DetailRule::Records(outcome.result, outcome.part.number)) AppendDetail(outcome, plugin);
 }
 
 void CReportData::AppendDetail(const PartOutcome& outcome, const CPlugin& plugin) {
@@ -108,6 +86,8 @@ void CReportData::AppendDetail(const PartOutcome& outcome, const CPlugin& plugin
   const std::string line = "{\"serial\":" + Dump(outcome.part.serial) +
                            ",\"resultCode\":" + std::to_string(outcome.result) +
                            ",\"part\":" + part + "}";
+  if (!detailCounted_) detailLines_ = JsonLines::CountLines(DetailFile(workdir_));
+  detailCounted_ = true;
   std::string error;
   if (!JsonLines::Append(DetailFile(workdir_), line, error)) {
     Complain(error);
@@ -120,11 +100,16 @@ void CReportData::Compact() {
   std::vector<JsonLines::Line> lines;
   std::string warning, error;
   if (JsonLines::Read(DetailFile(workdir_), lines, warning, error) != JsonLines::ReadResult::ok) {
-    Complain(error);
+    std::string keptAs;
+    if (!FileIO::KeepDamagedFile(DetailFile(workdir_), &keptAs)) return Complain(error);
+    std::fprintf(stderr, "kelva: %s; the file was kept as %s and starts anew\n", error.c_str(),
+                 keptAs.c_str());
+    detailLines_ = 0;
     return;
   }
   std::vector<int> codes;
-  for (const JsonLines::Line& line : lines) codes.push_back(line.value.value("resultCode", -1));
+  for (const JsonLines::Line& line : lines)
+    codes.push_back(JsonAccess::Int(line.value, "resultCode"));
   std::string text;
   const std::vector<size_t> shown = DetailRule::Shown(codes);
   for (size_t index : shown) text += Dump(lines[index].value) + "\n";

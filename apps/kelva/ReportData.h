@@ -8,8 +8,9 @@
 //   Report/detail.jsonl  for the parts DetailRule records: serial, result code and the
 //                        plug-in's description of the part (KelvaDescribePart).
 // Lines are appended whole. A torn last line left by a killed run is cut off before the first
-// append; a file that cannot be read is kept aside as "<name>.damaged-<timestamp>" and started
-// anew. Failures are said once on stderr and never stop the run.
+// append. Starting costs nothing that grows with the files: only their ends are read. A detail
+// file found damaged when it is cut back is kept aside as "<name>.damaged-<timestamp>" and
+// started anew. Failures are said once on stderr and never stop the run.
 
 #include <cstddef>
 #include <string>
@@ -33,8 +34,6 @@ class CReportData {
 
  private:
   bool Prepare();
-  // The number of lines of a file that is read fine; a damaged one is kept aside (0 lines).
-  size_t Recover(const std::string& path, size_t* okParts);
   void AppendDetail(const PartOutcome& outcome, const CPlugin& plugin);
   // Rewrites the detail file with the lines the report shows, once it holds twice as many.
   void Compact();
@@ -44,6 +43,6 @@ class CReportData {
   bool prepared_ = false;
   bool failed_ = false;
   bool complained_ = false;
-  size_t okParts_ = 0;
+  bool detailCounted_ = false;  // the detail file's lines are counted at its first append
   size_t detailLines_ = 0;
 };

@@ -27,18 +27,18 @@ std::vector<nlohmann::json> JsonLinesOf(const std::string& text) {
 
 // One detail section of the page, from its heading to its end.
 std::string Section(const std::string& html, const std::string& serial) {
-  const size_t heading = html.find("<h3>Part " + HtmlEscape(serial) + " ");
+  const size_t heading = html.find("<summary>Part " + HtmlEscape(serial) + " ");
   if (heading == std::string::npos) return "";
-  return html.substr(heading, html.find("</section>", heading) - heading);
+  return html.substr(heading, html.find("</details>", heading) - heading);
 }
 
 }  // namespace
 
 // The demo plan with half of the parts defective, every defect a strong one in a spectrum or a
 // track, so that the plots of rejected parts show values beyond their limit curves.
-std::string CurveDefectPlan(const TempFolder& folder) {
+std::string CurveDefectPlan(const TempFolder& folder, double defectShare) {
   nlohmann::json plan = DemoPlan();
-  plan["simulation"]["defectShare"] = 0.5;
+  plan["simulation"]["defectShare"] = defectShare;
   for (nlohmann::json& quantity : plan["simulation"]["quantities"]) {
     if (quantity.contains("spectrum") || quantity.contains("track"))
       quantity["defect"] = {30.0, 40.0};
@@ -53,10 +53,10 @@ namespace {
 
 class ReportCommandTest : public ::testing::Test {
  protected:
-  void Run(int parts) {
+  void Run(int parts, double defectShare = 0.5) {
     const ProcessResult run =
-        RunKelva({"run", "--plan", CurveDefectPlan(folder), "--parts", std::to_string(parts),
-                  "--seed", "3", "--json", "--workdir", folder / "work"});
+        RunKelva({"run", "--plan", CurveDefectPlan(folder, defectShare), "--parts",
+                  std::to_string(parts), "--seed", "3", "--json", "--workdir", folder / "work"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     partsOfRun = JsonLinesOf(run.out);
     ASSERT_EQ(partsOfRun.size(), static_cast<size_t>(parts) + 1);
@@ -79,14 +79,20 @@ TEST_F(ReportCommandTest, PageHasEveryPartTheReportsOfRejectedPartsAndPlotsWithL
   for (const nlohmann::json& part : partsOfRun) rejected += part["resultCode"] != 1 ? 1 : 0;
   ASSERT_GT(rejected, 0u);
   ASSERT_LT(rejected, 12u);
-  const size_t detailed = rejected + 1;  // the first O.K. part is the sample of its hundred
+  ASSERT_NE(partsOfRun[0]["resultCode"], 1);  // so no O.K. part is numbered 1, 101, ...
+  const size_t detailed = rejected;
   EXPECT_EQ(report.out, "kelva: wrote " + folder / "report.html" + ": 12 parts, " +
                             std::to_string(detailed) + " in detail\n");
 
   const std::string html = ReadText(folder / "report.html");
   EXPECT_EQ(html.rfind("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">", 0), 0u);
   EXPECT_EQ(Count(html, "<tr class=\"part r"), 12u);
-  EXPECT_EQ(Count(html, "<section class=\"detail\""), detailed);
+  EXPECT_EQ(Count(html, "<details class=\"detail\""), detailed);
+  // Rejected parts come first; only the first section is open.
+  EXPECT_NE(html.find("<details class=\"detail\" id=\"detail-1\" open><summary>Part " +
+                      partsOfRun[0]["serial"].get<std::string>() + " — n.O.K.: 17 plots, "),
+            std::string::npos);
+  EXPECT_EQ(Count(html, "\" open><summary>"), 1u);
   for (const nlohmann::json& part : partsOfRun) {
     const std::string serial = part["serial"];
     const bool ok = part["resultCode"] == 1;
@@ -162,6 +168,34 @@ TEST_F(ReportCommandTest, TornLastLineIsSkippedAndCutByTheNextRun) {
   EXPECT_EQ(report.exitCode, 0) << report.err;
   EXPECT_EQ(report.err, "");
   EXPECT_EQ(Count(ReadText(folder / "report.html"), "<tr class=\"part r"), 5u);
+}
+
+// A long run with many rejections: the detail file stays bounded and the page shows exactly the
+// latest 100 rejected parts and the latest 50 sampled O.K. parts.
+TEST_F(ReportCommandTest, DetailStaysBoundedOverALongRun) {
+  Run(420, 0.9);
+  std::vector<std::string> rejected, sampledOk;
+  for (size_t i = 0; i < partsOfRun.size(); ++i) {
+    const nlohmann::json& part = partsOfRun[i];
+    if (part["resultCode"] != 1) rejected.push_back(part["serial"]);
+    if (part["resultCode"] == 1 && (i + 1) % 100 == 1) sampledOk.push_back(part["serial"]);
+  }
+  ASSERT_GT(rejected.size(), 300u);  // enough to make the run cut the detail file back
+  const std::string detail = ReadText(folder / "work/Report/detail.jsonl");
+  EXPECT_LE(Count(detail, "\n"), 300u);
+  EXPECT_GE(Count(detail, "\n"), 150u);
+
+  const ProcessResult report = Report(folder / "work");
+  ASSERT_EQ(report.exitCode, 0) << report.err;
+  const std::string html = ReadText(folder / "report.html");
+  EXPECT_EQ(Count(html, "<tr class=\"part r"), 420u);
+  EXPECT_EQ(Count(html, "<details class=\"detail\""), 100u + sampledOk.size());
+  for (size_t i = 0; i < rejected.size(); ++i)
+    EXPECT_EQ(Section(html, rejected[i]).empty(), i + 100 < rejected.size()) << rejected[i];
+  for (const std::string& serial : sampledOk) EXPECT_FALSE(Section(html, serial).empty()) << serial;
+  EXPECT_NE(html.find("Shown in detail: " + std::to_string(100 + sampledOk.size()) + " of " +
+                      std::to_string(Count(detail, "\n")) + " recorded parts."),
+            std::string::npos);
 }
 
 }  // namespace
