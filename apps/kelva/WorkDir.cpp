@@ -60,7 +60,8 @@ bool CWorkDir::Open(const std::string& path, std::string& error) {
 int CWorkDir::RemoveLeftoverTemporaries() const {
   static const std::regex temporary(R"(.+\.tmp-[0-9]+-[0-9]+)");
   int removed = 0;
-  for (const std::string& folder : {path_, path_ + "History/", path_ + "Learn/"}) {
+  for (const std::string& folder :
+       {path_, path_ + "History/", path_ + "Learn/", path_ + "Report/"}) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
       const std::string name = it->path().filename().string();

@@ -243,15 +243,17 @@ TEST(RunCommandTest, WorkDirectoryIsLockedAndLeftoverTemporariesAreRemoved) {
   WriteText(folder / "work/settings.txt.tmp-41-7", "half");
   WriteText(folder / "work/History/EOL-3_GT2-A.dhf.tmp-41-8", "half");
   WriteText(folder / "work/Learn/EOL-3_GT2-A.learn.tmp-41-9", "half");
+  WriteText(folder / "work/Report/detail.jsonl.tmp-41-10", "half");
   WriteText(folder / "work/notes.tmp-1", "not ours");
   run = RunKelva(RunArguments(folder, 1));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("kelva: removed 3 temporary file(s) left by an interrupted run"),
+  EXPECT_NE(run.err.find("kelva: removed 4 temporary file(s) left by an interrupted run"),
             std::string::npos)
       << run.err;
   EXPECT_TRUE(NamesStartingWith(folder / "work", "settings.txt.tmp").empty());
   EXPECT_TRUE(NamesStartingWith(folder / "work/History", "EOL-3_GT2-A.dhf.tmp").empty());
   EXPECT_TRUE(NamesStartingWith(folder / "work/Learn", "EOL-3_GT2-A.learn.tmp").empty());
+  EXPECT_TRUE(NamesStartingWith(folder / "work/Report", "detail.jsonl.tmp").empty());
   EXPECT_EQ(ReadText(folder / "work/notes.tmp-1"), "not ours");
 }
 
