@@ -23,7 +23,7 @@ body{font-family:sans-serif;margin:16px;color:#222;background:#fff}
 h1{font-size:22px}h2{font-size:18px;margin-top:28px}h3{font-size:15px}
 table{border-collapse:collapse;font-size:13px}
 th,td{border:1px solid #ccc;padding:2px 6px;text-align:left;vertical-align:top}
-th{background:#eee}td.num{text-align:right}
+th{background:#eee}td.num{text-align:right}td.marginal{background:#ffe9a8}
 .c0{background:#ccc}.c1{background:#6c6}.c2{background:#fd6}.c4{background:#e44;color:#fff}
 .c5{background:#c4c;color:#fff}
 tr.violated td{background:#fdd}
@@ -114,6 +114,21 @@ std::string FirstError(const nlohmann::json& part) {
   return errors.empty() ? "" : Text(errors[0], "text");
 }
 
+// The values of a part in their marginal band: their number, each quantity in the cell's title.
+std::string MarginalCell(const nlohmann::json& part) {
+  const nlohmann::json& marginal = Array(part, "marginal");
+  if (marginal.empty()) return "<td></td>";
+  int values = 0;
+  std::string title;
+  for (const nlohmann::json& m : marginal) {
+    values += Int(m, "values");
+    if (!title.empty()) title += "\n";
+    title += Text(m, "quantity");
+  }
+  return "<td class=\"num marginal\" title=\"" + HtmlEscape(title) + "\">" +
+         std::to_string(values) + "</td>";
+}
+
 std::string PartsTable(const ReportInput& input,
                        const std::map<std::string, std::string>& anchors) {
   const auto modes = Modes(input.parts);
@@ -121,7 +136,9 @@ std::string PartsTable(const ReportInput& input,
       "<h2 id=\"parts\">Parts</h2>\n<table id=\"part-table\"><thead><tr>"
       "<th>Serial</th><th>Type</th><th>Result</th>";
   for (const auto& mode : modes) html += "<th>" + HtmlEscape(mode.second) + "</th>";
-  html += "<th>Errors</th><th>First error</th><th>Report</th></tr></thead><tbody>\n";
+  html +=
+      "<th>Errors</th><th>Marginal</th><th>First error</th><th>Report</th></tr></thead>"
+      "<tbody>\n";
   for (const nlohmann::json& part : input.parts) {
     const std::string serial = Text(part, "serial");
     const int code = Int(part, "resultCode");
@@ -134,7 +151,7 @@ std::string PartsTable(const ReportInput& input,
     html += "<tr class=\"part r" + std::to_string(code) + "\"><td>" + serialCell + "</td><td>" +
             HtmlEscape(Text(part, "type")) + "</td><td>" + HtmlEscape(Text(part, "result")) +
             "</td>" + ModeCells(part, modes) + "<td class=\"num\">" +
-            std::to_string(Array(part, "errors").size()) + "</td><td>" +
+            std::to_string(Array(part, "errors").size()) + "</td>" + MarginalCell(part) + "<td>" +
             HtmlEscape(FirstError(part)) + "</td><td>" +
             (report.empty() ? ""
                             : "<details><summary>report</summary><pre class=\"report\">" +

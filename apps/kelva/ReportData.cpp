@@ -39,6 +39,8 @@ nlohmann::json PartLine(const PartOutcome& outcome, const std::string& type) {
   }
   line["errors"] = errors;
   AddOperatorJson(outcome.operatorView, outcome.result != 1, line);
+  if (!outcome.marginal.empty())
+    line["marginal"] = MarginalJson(outcome.marginal, CDtParamInstance());
   return line;
 }
 

@@ -213,6 +213,8 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     if (!input.replay) {
       part.tick = cycleStart;
       part.wallMilliseconds = HostClock::WallMilliseconds();
+    } else {
+      part.part.number = i + 1;  // a recorded part is numbered by its place in the replay
     }
     PartOutcome outcome = driver.Drive(part);
     clock.FinishCycle(last, part.cycleMs);

@@ -122,6 +122,25 @@ TEST(MarginalBandTest, TheBenchMarksValuesOfItsPartsAndTheirResultsStay) {
       if (!m.contains("x")) marked_.insert(m["key"].get<std::vector<int>>());
   EXPECT_EQ(marked_, expected);
 
+  // The HTML report counts them in the part's row, the quantities in the cell's title.
+  const ProcessResult report =
+      RunKelva({"report", "--html", folder / "report.html", folder / "marked"});
+  ASSERT_EQ(report.exitCode, 0) << report.err;
+  const std::string html = ReadText(folder / "report.html");
+  for (size_t i = 0; i + 1 < after.size(); ++i) {
+    if (!after[i].contains("marginal")) continue;
+    int count = 0;
+    std::string title;
+    for (const nlohmann::json& m : after[i]["marginal"]) {
+      count += m["values"].get<int>();
+      title += (title.empty() ? "" : "\n") + m["quantity"].get<std::string>();
+    }
+    EXPECT_NE(html.find("<td class=\"num marginal\" title=\"" + title + "\">" +
+                        std::to_string(count) + "</td>"),
+              std::string::npos)
+        << after[i]["serial"];
+  }
+
   // As a person reads it.
   const ProcessResult text = RunKelva({"run", "--plan", folder / "marginal.json", "--parts", "40",
                                        "--cycle-ms", "4000", "--workdir", folder / "text"});
