@@ -72,10 +72,10 @@ TEST(MarginalBandTest, TheBenchMarksValuesOfItsPartsAndTheirResultsStay) {
   for (nlohmann::json& q : plan["quantities"]) q["marginal"] = 0.5;
   WriteText(folder / "marginal.json", plan.dump());
   const ProcessResult plain =
-      RunKelva({"run", "--plan", folder / "plain.json", "--parts", "40", "--json", "--cycle-ms",
+      RunKelva({"run", "--plan", folder / "plain.json", "--parts", "20", "--json", "--cycle-ms",
                 "4000", "--workdir", folder / "plain"});
   const ProcessResult marked =
-      RunKelva({"run", "--plan", folder / "marginal.json", "--parts", "40", "--json", "--cycle-ms",
+      RunKelva({"run", "--plan", folder / "marginal.json", "--parts", "20", "--json", "--cycle-ms",
                 "4000", "--workdir", folder / "marked"});
   ASSERT_EQ(plain.exitCode, 0) << plain.err;
   ASSERT_EQ(marked.exitCode, 0) << marked.err;
@@ -142,7 +142,7 @@ TEST(MarginalBandTest, TheBenchMarksValuesOfItsPartsAndTheirResultsStay) {
   }
 
   // As a person reads it.
-  const ProcessResult text = RunKelva({"run", "--plan", folder / "marginal.json", "--parts", "40",
+  const ProcessResult text = RunKelva({"run", "--plan", folder / "marginal.json", "--parts", "20",
                                        "--cycle-ms", "4000", "--workdir", folder / "text"});
   ASSERT_EQ(text.exitCode, 0) << text.err;
   EXPECT_NE(text.out.find("  values in their marginal band: " + std::to_string(values) + " in " +

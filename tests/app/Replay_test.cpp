@@ -50,7 +50,7 @@ size_t NthLineWith(const std::vector<std::string>& lines, const std::string& wha
 TEST(ReplayTest, ARecordedRunReplaysToTheSameResultsReportsAndFiles) {
   TempFolder folder;
   const std::string plan = DefectivePlan(folder);
-  const ProcessResult live = RunKelva({"run", "--plan", plan, "--parts", "40", "--seed", "5",
+  const ProcessResult live = RunKelva({"run", "--plan", plan, "--parts", "20", "--seed", "5",
                                        "--json", "--print", "--cycle-ms", "4000", "--record",
                                        folder / "parts.log", "--workdir", folder / "live"});
   ASSERT_EQ(live.exitCode, 0) << live.err;
@@ -59,14 +59,14 @@ TEST(ReplayTest, ARecordedRunReplaysToTheSameResultsReportsAndFiles) {
   ASSERT_EQ(replay.exitCode, 0) << replay.err;
 
   const std::vector<nlohmann::json> liveParts = PartsWithoutTimes(live.out);
-  ASSERT_EQ(liveParts.size(), 40u);
+  ASSERT_EQ(liveParts.size(), 20u);
   EXPECT_EQ(PartsWithoutTimes(replay.out), liveParts);
   int rejected = 0;
   for (const nlohmann::json& part : liveParts) rejected += part["resultCode"] != 1 ? 1 : 0;
   EXPECT_GT(rejected, 0);
   // The replay's summary compares every part with its recorded result: none changed.
   const nlohmann::json comparison = ParseJsonLines(replay.out).back()["summary"]["comparison"];
-  EXPECT_EQ(comparison["parts"], 40);
+  EXPECT_EQ(comparison["parts"], 20);
   EXPECT_EQ(comparison["changed"], 0);
 
   for (const std::string file : {"History/EOL-3_GT2-A.dhf", "Learn/EOL-3_GT2-A.learn"})
@@ -83,7 +83,7 @@ TEST(ReplayTest, ARecordedRunReplaysToTheSameResultsReportsAndFiles) {
   // On the real clock the library's files are the same too: a recording run holds the clock
   // while a part is tested.
   const ProcessResult realClock =
-      RunKelva({"run", "--plan", plan, "--parts", "25", "--seed", "6", "--json", "--record",
+      RunKelva({"run", "--plan", plan, "--parts", "10", "--seed", "6", "--json", "--record",
                 folder / "real.log", "--workdir", folder / "real"});
   ASSERT_EQ(realClock.exitCode, 0) << realClock.err;
   const ProcessResult realReplay =
@@ -201,14 +201,17 @@ TEST(ReplayTest, AnotherPlanOverARecordingListsThePartsWhoseResultChanged) {
   TempFolder folder;
   const std::string plan = DefectivePlan(folder);
   const ProcessResult live =
-      RunKelva({"run", "--plan", plan, "--parts", "45", "--json", "--cycle-ms", "4000", "--record",
+      RunKelva({"run", "--plan", plan, "--parts", "24", "--json", "--cycle-ms", "4000", "--record",
                 folder / "parts.log", "--workdir", folder / "live"});
   ASSERT_EQ(live.exitCode, 0) << live.err;
-  // A stricter plan: tighter learned limits, and no simulation section (a replay needs none).
+  // A stricter plan: tighter learned limits, learned sooner, and no simulation section (a replay
+  // needs none).
   nlohmann::json stricter = nlohmann::json::parse(ReadText(plan));
   stricter.erase("simulation");
   for (nlohmann::json& q : stricter["quantities"])
     if (q.contains("store") && q["store"].contains("sigmaFactor")) q["store"]["sigmaFactor"] = 1.5;
+  // Learned limits apply after 5 parts instead of 20 and 30, so that a short log shows them.
+  for (nlohmann::json& procedure : stricter["learnProcedures"]) procedure["baseLearns"] = 5;
   WriteText(folder / "stricter.json", stricter.dump());
   const ProcessResult replay =
       RunKelva({"replay", "--plan", folder / "stricter.json", "--input", folder / "parts.log",
@@ -228,7 +231,7 @@ TEST(ReplayTest, AnotherPlanOverARecordingListsThePartsWhoseResultChanged) {
   }
   ASSERT_GT(okToNok, 0);
   const nlohmann::json comparison = ParseJsonLines(replay.out).back()["summary"]["comparison"];
-  EXPECT_EQ(comparison["parts"], 45);
+  EXPECT_EQ(comparison["parts"], 24);
   EXPECT_EQ(comparison["changed"], changes.size());
   EXPECT_EQ(comparison["okToNok"], okToNok);
   EXPECT_EQ(comparison["changes"], changes);
@@ -239,7 +242,7 @@ TEST(ReplayTest, AnotherPlanOverARecordingListsThePartsWhoseResultChanged) {
   ASSERT_EQ(text.exitCode, 0) << text.err;
   const std::string first = changes[0]["serial"].get<std::string>();
   EXPECT_NE(
-      text.out.find("  compared with the recording: 45 parts, " + std::to_string(changes.size()) +
+      text.out.find("  compared with the recording: 24 parts, " + std::to_string(changes.size()) +
                     " changed (O.K. -> n.O.K. " + std::to_string(okToNok) + ", "),
       std::string::npos)
       << text.out;
