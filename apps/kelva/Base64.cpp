@@ -8,14 +8,17 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// The 6-bit value of each character; 64 for a character outside the alphabet.
-constexpr std::array<uint8_t, 256> DecodeTable() {
-  std::array<uint8_t, 256> table{};
-  for (auto& value : table) value = 64;
-  for (uint8_t i = 0; i < 64; ++i) table[static_cast<uint8_t>(kAlphabet[i])] = i;
+// The 6-bit value of each character, shifted to its place in a group of four characters (24
+// bits); a character outside the alphabet has bit 31 set.
+constexpr uint32_t kInvalid = 0x80000000u;
+constexpr std::array<uint32_t, 256> DecodeTable(int shift) {
+  std::array<uint32_t, 256> table{};
+  for (auto& value : table) value = kInvalid;
+  for (uint32_t i = 0; i < 64; ++i) table[static_cast<uint8_t>(kAlphabet[i])] = i << shift;
   return table;
 }
-constexpr std::array<uint8_t, 256> kDecode = DecodeTable();
+constexpr std::array<uint32_t, 256> kDecode0 = DecodeTable(18), kDecode1 = DecodeTable(12),
+                                    kDecode2 = DecodeTable(6), kDecode3 = DecodeTable(0);
 
 static_assert(sizeof(float) == 4);
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "floats are taken in the host's order");
@@ -74,23 +77,22 @@ bool Base64::DecodeFloats(std::string_view text, std::vector<float>& samples) {
   uint32_t invalid = 0;
   size_t o = 0;
   for (size_t i = 0; i < whole; i += 4, o += 3) {
-    const uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]], c = kDecode[in[i + 2]],
-                   d = kDecode[in[i + 3]];
-    invalid |= (a | b | c | d) & 64;
-    const uint32_t v = (a << 18) | (b << 12) | (c << 6) | d;
+    const uint32_t v =
+        kDecode0[in[i]] | kDecode1[in[i + 1]] | kDecode2[in[i + 2]] | kDecode3[in[i + 3]];
+    invalid |= v;
     out[o] = static_cast<uint8_t>(v >> 16);
     out[o + 1] = static_cast<uint8_t>(v >> 8);
     out[o + 2] = static_cast<uint8_t>(v);
   }
   if (padding > 0) {
     const size_t i = text.size() - 4;
-    const uint32_t a = kDecode[in[i]], b = kDecode[in[i + 1]];
-    const uint32_t c = padding == 1 ? kDecode[in[i + 2]] : 0;
-    invalid |= (a | b | c) & 64;
     if (padding == 2 && in[i + 2] != '=') return false;
-    const uint32_t v = (a << 18) | (b << 12) | (c << 6);
+    const uint32_t v =
+        kDecode0[in[i]] | kDecode1[in[i + 1]] | (padding == 1 ? kDecode2[in[i + 2]] : 0);
+    invalid |= v;
     out[o++] = static_cast<uint8_t>(v >> 16);
     if (padding == 1) out[o++] = static_cast<uint8_t>(v >> 8);
   }
+  invalid &= kInvalid;
   return invalid == 0;
 }

@@ -3,6 +3,54 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+
+constexpr size_t kFieldCount = static_cast<size_t>(LogField::count);
+
+// The names of the fields, in the order of `LogField` (sorted, so that the names with the same
+// first letter stand together).
+constexpr std::array<std::string_view, kFieldCount> kNames = {
+    "channels",  "cycleMs",  "event", "expiry",   "injected", "input",   "key",
+    "log",       "measured", "mode",  "platform", "result",   "samples", "serial",
+    "setPoints", "slice",    "synch", "tick",     "time",     "trigger", "type",
+    "unit",      "version",  "x",     "y"};
+
+// For each first letter, the index of the first name that starts with it (kFieldCount: none).
+constexpr std::array<uint8_t, 128> FirstOfLetter() {
+  std::array<uint8_t, 128> first{};
+  for (auto& index : first) index = kFieldCount;
+  for (size_t i = kFieldCount; i-- > 0;)
+    first[static_cast<uint8_t>(kNames[i][0])] = static_cast<uint8_t>(i);
+  return first;
+}
+constexpr std::array<uint8_t, 128> kFirstOfLetter = FirstOfLetter();
+
+// The field named `name`, or kFieldCount when the log knows no such field.
+size_t FieldNamed(std::string_view name) {
+  if (name.empty() || static_cast<unsigned char>(name[0]) >= 128) return kFieldCount;
+  for (size_t i = kFirstOfLetter[static_cast<uint8_t>(name[0])];
+       i < kFieldCount && kNames[i][0] == name[0]; ++i)
+    if (kNames[i] == name) return i;
+  return kFieldCount;
+}
+
+}  // namespace
+
+CLogFields::CLogFields(const CJsonLine& json, const std::string& file, uint64_t line,
+                       std::string& error)
+    : json_(json), file_(file), line_(line), error_(error) {
+  const Node& root = json.Root();
+  uint32_t at = root.first;
+  for (uint32_t n = 0; n < root.count; ++n, at = json.At(at).next) {
+    const size_t field = FieldNamed(json.At(at).name);
+    if (field < kFieldCount) members_[field] = &json.At(at);
+  }
+}
+
+std::string_view CLogFields::Name(LogField field) {
+  return kNames[static_cast<size_t>(field)];
+}
+
 bool CLogFields::Fail(std::string_view field, const std::string& what, int index) {
   if (ok_) {
     error_ = file_ + ":" + std::to_string(line_) + ": " + std::string(field);
@@ -23,33 +71,33 @@ int64_t CLogFields::IntegerOf(const Node* value, std::string_view field, int ind
   return 0;
 }
 
-int64_t CLogFields::Integer(std::string_view name, int64_t min, int64_t max) {
-  return IntegerOf(Get(name), name, -1, min, max);
+int64_t CLogFields::Integer(LogField field, int64_t min, int64_t max) {
+  return IntegerOf(Get(field), Name(field), -1, min, max);
 }
 
-uint64_t CLogFields::Unsigned(std::string_view name) {
+uint64_t CLogFields::Unsigned(LogField field) {
   if (!ok_) return 0;
   uint64_t value = 0;
-  const Node* node = Get(name);
+  const Node* node = Get(field);
   if (node != nullptr && CJsonLine::ToUint64(*node, value)) return value;
-  Fail(name, "expected an integer of 0 or more");
+  Fail(field, "expected an integer of 0 or more");
   return 0;
 }
 
-bool CLogFields::Boolean(std::string_view name, bool byDefault) {
-  const Node* node = Get(name);
+bool CLogFields::Boolean(LogField field, bool byDefault) {
+  const Node* node = Get(field);
   if (!ok_ || node == nullptr) return byDefault;
   if (node->type == CJsonLine::tBool) return node->boolean;
-  Fail(name, "expected true or false");
+  Fail(field, "expected true or false");
   return byDefault;
 }
 
-std::string_view CLogFields::Text(std::string_view name, bool mayBeEmpty) {
+std::string_view CLogFields::Text(LogField field, bool mayBeEmpty) {
   if (!ok_) return {};
-  const Node* node = Get(name);
+  const Node* node = Get(field);
   if (node != nullptr && node->type == CJsonLine::tString && (mayBeEmpty || !node->text.empty()))
     return node->text;
-  Fail(name, mayBeEmpty ? "expected a text" : "expected a text that is not empty");
+  Fail(field, mayBeEmpty ? "expected a text" : "expected a text that is not empty");
   return {};
 }
 
@@ -68,31 +116,32 @@ float CLogFields::FloatOf(const Node* value, std::string_view field, int index) 
   return 0.0f;
 }
 
-float CLogFields::Float(std::string_view name) {
-  return FloatOf(Get(name), name, -1);
+float CLogFields::Float(LogField field) {
+  return FloatOf(Get(field), Name(field), -1);
 }
 
-const CLogFields::Node* CLogFields::Array(std::string_view name, size_t minSize, size_t maxSize) {
+const CLogFields::Node* CLogFields::Array(LogField field, size_t minSize, size_t maxSize) {
   if (!ok_) return nullptr;
-  const Node* node = Get(name);
+  const Node* node = Get(field);
   if (node != nullptr && node->type == CJsonLine::tArray && node->count >= minSize &&
       node->count <= maxSize)
     return node;
-  Fail(name, minSize == maxSize ? "expected an array of " + std::to_string(minSize)
-                                : "expected an array of " + std::to_string(minSize) + " to " +
-                                      std::to_string(maxSize) + " entries");
+  Fail(field, minSize == maxSize ? "expected an array of " + std::to_string(minSize)
+                                 : "expected an array of " + std::to_string(minSize) + " to " +
+                                       std::to_string(maxSize) + " entries");
   return nullptr;
 }
 
-SClavis CLogFields::Key(std::string_view name) {
+SClavis CLogFields::Key(LogField field) {
   SClavis clavis;
-  const Node* key = Array(name, 6, 6);
+  const Node* key = Array(field, 6, 6);
   if (key == nullptr) return clavis;
   int32_t* fields[] = {&clavis.mode,     &clavis.instrument, &clavis.channel,
                        &clavis.location, &clavis.parameter,  &clavis.sensor};
   uint32_t at = key->first;
   for (int i = 0; i < 6; ++i, at = json_.At(at).next)
-    *fields[i] = static_cast<int32_t>(IntegerOf(&json_.At(at), name, i, INT32_MIN, INT32_MAX));
+    *fields[i] =
+        static_cast<int32_t>(IntegerOf(&json_.At(at), Name(field), i, INT32_MIN, INT32_MAX));
   return clavis;
 }
 
@@ -115,6 +164,6 @@ CMeasuringUnit CLogFields::UnitOf(const Node* value, std::string_view field) {
                         static_cast<uint32_t>(flags));
 }
 
-CMeasuringUnit CLogFields::Unit(std::string_view name) {
-  return UnitOf(Get(name), name);
+CMeasuringUnit CLogFields::Unit(LogField field) {
+  return UnitOf(Get(field), Name(field));
 }

@@ -3,7 +3,12 @@
 // The first field that does not fit sets the error "<file>:<line>: <field>: expected <what>"
 // and every later read of the same line fails too, so a caller reads all fields and checks
 // once. Nothing is allocated unless a field is refused.
+//
+// The line's members are sorted into a table of the fields the log knows in one pass when the
+// reader is made, so each read below is one lookup; members the log does not know are ignored,
+// and of a member given twice the last one counts.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,31 +16,64 @@
 #include "JsonLine.h"
 #include "host/MeasuringResult.h"
 
+// The fields of a log line, in the order of their names.
+enum class LogField : uint8_t {
+  channels,
+  cycleMs,
+  event,
+  expiry,
+  injected,
+  input,
+  key,
+  log,
+  measured,
+  mode,
+  platform,
+  result,
+  samples,
+  serial,
+  setPoints,
+  slice,
+  synch,
+  tick,
+  time,
+  trigger,
+  type,
+  unit,
+  version,
+  x,
+  y,
+  count
+};
+
 class CLogFields {
  public:
   using Node = CJsonLine::Node;
 
-  CLogFields(const CJsonLine& json, const std::string& file, uint64_t line, std::string& error)
-      : json_(json), file_(file), line_(line), error_(error) {}
+  CLogFields(const CJsonLine& json, const std::string& file, uint64_t line, std::string& error);
+
+  // The name of a field as it stands in the log.
+  static std::string_view Name(LogField field);
 
   bool Ok() const { return ok_; }
   const CJsonLine& Json() const { return json_; }
-  // The member `name` of the line, or null.
-  const Node* Get(std::string_view name) const { return json_.Member(json_.Root(), name); }
-  bool Has(std::string_view name) const { return Get(name) != nullptr; }
+  // The member `field` of the line, or null.
+  const Node* Get(LogField field) const { return members_[static_cast<size_t>(field)]; }
+  bool Has(LogField field) const { return Get(field) != nullptr; }
   // Sets the error for `field` (index >= 0: "field[index]"), the first one only; false.
   bool Fail(std::string_view field, const std::string& what, int index = -1);
+  bool Fail(LogField field, const std::string& what) { return Fail(Name(field), what); }
 
-  int64_t Integer(std::string_view name, int64_t min, int64_t max);
-  uint64_t Unsigned(std::string_view name);
-  bool Boolean(std::string_view name, bool byDefault);
-  std::string_view Text(std::string_view name, bool mayBeEmpty);
+  int64_t Integer(LogField field, int64_t min, int64_t max);
+  uint64_t Unsigned(LogField field);
+  bool Boolean(LogField field, bool byDefault);
+  std::string_view Text(LogField field, bool mayBeEmpty);
   // A number, or one of the texts "nan", "inf", "-inf".
-  float Float(std::string_view name);
-  SClavis Key(std::string_view name);
-  CMeasuringUnit Unit(std::string_view name);
-  // The array `name` with minSize to maxSize entries, or null (and the error set).
-  const Node* Array(std::string_view name, size_t minSize, size_t maxSize);
+  float Float(LogField field);
+  SClavis Key(LogField field);
+  CMeasuringUnit Unit(LogField field);
+  // The array `field` with minSize to maxSize entries, or null (and the error set).
+  const Node* Array(LogField field, size_t minSize, size_t maxSize);
 
   // Checks of values inside arrays and objects (`field` and `index` name them in an error;
   // a null value is a missing one).
@@ -49,4 +87,5 @@ class CLogFields {
   uint64_t line_;
   std::string& error_;
   bool ok_ = true;
+  std::array<const Node*, static_cast<size_t>(LogField::count)> members_{};
 };

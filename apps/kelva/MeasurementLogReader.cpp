@@ -8,6 +8,7 @@
 #include "Base64.h"
 #include "LogFields.h"
 #include "MeasurementLogWriter.h"
+#include "ScalarLine.h"
 #include "host/Signal.h"
 
 namespace {
@@ -16,14 +17,14 @@ constexpr int64_t kMaxCell = INT64_MAX;
 
 // Key, time slice, expiry, trigger and set points of a measured value.
 void ReadBase(CLogFields& fields, CMeasuringResultBase& value) {
-  value.SetClavis(fields.Key("key"));
-  const uint64_t slice = fields.Unsigned("slice");
-  const auto expiry =
-      fields.Integer("expiry", SignalBase::expire_measurement, SignalBase::expire_candidate);
+  value.SetClavis(fields.Key(LogField::key));
+  const uint64_t slice = fields.Unsigned(LogField::slice);
+  const auto expiry = fields.Integer(LogField::expiry, SignalBase::expire_measurement,
+                                     SignalBase::expire_candidate);
   value.SetTimeslice(slice, static_cast<SignalBase::measuring_expire_t>(expiry));
   const CJsonLine& json = fields.Json();
-  if (fields.Has("trigger")) {
-    const CJsonLine::Node* trigger = fields.Array("trigger", 2, 2);
+  if (fields.Has(LogField::trigger)) {
+    const CJsonLine::Node* trigger = fields.Array(LogField::trigger, 2, 2);
     if (trigger != nullptr) {
       const CJsonLine::Node& id = json.At(trigger->first);
       const auto trig = fields.IntegerOf(&id, "trigger", 0, 0, INT32_MAX);
@@ -31,8 +32,8 @@ void ReadBase(CLogFields& fields, CMeasuringResultBase& value) {
       value.SetTrigger(static_cast<int32_t>(trig), cell);
     }
   }
-  if (fields.Has("setPoints")) {
-    const CJsonLine::Node* points = fields.Array("setPoints", 0, CSetPoint::kSlots);
+  if (fields.Has(LogField::setPoints)) {
+    const CJsonLine::Node* points = fields.Array(LogField::setPoints, 0, CSetPoint::kSlots);
     if (points == nullptr) return;
     int i = 0;
     for (const CJsonLine::Node* point : json.Children(*points)) {
@@ -54,8 +55,8 @@ void ReadBase(CLogFields& fields, CMeasuringResultBase& value) {
 std::shared_ptr<const CMeasuringResultBase> ReadScalar(CLogFields& fields) {
   auto scalar = std::make_shared<CMeasuringResultScalar>();
   ReadBase(fields, *scalar);
-  scalar->value = fields.Float("y");
-  scalar->unit = fields.Unit("unit");
+  scalar->value = fields.Float(LogField::y);
+  scalar->unit = fields.Unit(LogField::unit);
   return scalar;
 }
 
@@ -79,7 +80,7 @@ bool ReadXDimension(CLogFields& fields, const CJsonLine::Node& x, size_t i, CXDi
 
 bool ReadDimensions(CLogFields& fields, CDescription& description) {
   const CJsonLine& json = fields.Json();
-  const CJsonLine::Node* x = fields.Array("x", 1, CDescription::kMaxXDims);
+  const CJsonLine::Node* x = fields.Array(LogField::x, 1, CDescription::kMaxXDims);
   if (x == nullptr) return false;
   description.SetXDims(x->count);
   size_t i = 0;
@@ -91,9 +92,9 @@ bool ReadDimensions(CLogFields& fields, CDescription& description) {
       return false;
     ++i;
   }
-  description.SetYUnit(fields.Unit("unit"));
-  if (!fields.Has("channels")) return fields.Ok();
-  const CJsonLine::Node* channels = fields.Array("channels", 1, CDescription::kMaxYDims);
+  description.SetYUnit(fields.Unit(LogField::unit));
+  if (!fields.Has(LogField::channels)) return fields.Ok();
+  const CJsonLine::Node* channels = fields.Array(LogField::channels, 1, CDescription::kMaxYDims);
   if (channels == nullptr) return false;
   description.SetYDims(channels->count);
   i = 0;
@@ -112,7 +113,7 @@ bool ReadDimensions(CLogFields& fields, CDescription& description) {
 std::shared_ptr<const CMeasuringResultBase> ReadCurve(CLogFields& fields) {
   CDescription description;
   ReadDimensions(fields, description);
-  const std::string_view text = fields.Text("samples", true);
+  const std::string_view text = fields.Text(LogField::samples, true);
   std::vector<float> samples;
   if (fields.Ok() && !Base64::DecodeFloats(text, samples))
     fields.Fail("samples", "expected base64 of little-endian float32 values");
@@ -137,12 +138,12 @@ bool DefectKindFromName(std::string_view name, DefectKind& kind) {
 
 // The part's identity from its "insert" line.
 void ReadInsert(CLogFields& fields, PartRecord& part) {
-  part.part.serial = std::string(fields.Text("serial", false));
-  part.type = std::string(fields.Text("type", false));
-  part.tick = fields.Unsigned("tick");
-  part.wallMilliseconds = fields.Unsigned("time");
-  part.cycleMs = fields.Has("cycleMs") ? fields.Unsigned("cycleMs") : 0;
-  const CJsonLine::Node* injected = fields.Get("injected");
+  part.part.serial = std::string(fields.Text(LogField::serial, false));
+  part.type = std::string(fields.Text(LogField::type, false));
+  part.tick = fields.Unsigned(LogField::tick);
+  part.wallMilliseconds = fields.Unsigned(LogField::time);
+  part.cycleMs = fields.Has(LogField::cycleMs) ? fields.Unsigned(LogField::cycleMs) : 0;
+  const CJsonLine::Node* injected = fields.Get(LogField::injected);
   if (injected == nullptr || !fields.Ok()) return;
   const CJsonLine& json = fields.Json();
   const CJsonLine::Node* kind = json.Member(*injected, "kind");
@@ -161,8 +162,9 @@ void ReadInsert(CLogFields& fields, PartRecord& part) {
 
 }  // namespace
 
-CMeasurementLogReader::CMeasurementLogReader(std::vector<std::string> files)
-    : files_(std::move(files)) {}
+CMeasurementLogReader::CMeasurementLogReader(std::vector<std::string> files,
+                                             ScalarLines scalarLines)
+    : files_(std::move(files)), scalarLines_(scalarLines) {}
 
 std::string CMeasurementLogReader::Where() const {
   return file_ + ":" + std::to_string(lineNumber_);
@@ -172,39 +174,36 @@ bool CMeasurementLogReader::OpenNextFile(std::string& error) {
   if (nextFile_ >= files_.size()) return false;
   file_ = files_[nextFile_++];
   lineNumber_ = 0;
-  in_ = std::ifstream(file_, std::ios::binary);
-  if (!in_) {
-    error = file_ + ": cannot be read: " + std::strerror(errno);
-    return false;
-  }
+  if (!in_.Open(file_, error)) return false;
   open_ = true;
   if (!NextLine(error)) {
     if (error.empty()) error = file_ + ": empty: expected the header line of a measurement log";
     return false;
   }
+  if (!ParseLine(error)) return false;
   CLogFields fields(json_, file_, lineNumber_, error);
-  if (fields.Text("log", false) != MeasurementLog::kName && fields.Ok())
+  if (fields.Text(LogField::log, false) != MeasurementLog::kName && fields.Ok())
     return fields.Fail("log", std::string("expected \"") + MeasurementLog::kName + "\"");
-  const auto version = fields.Integer("version", 1, INT32_MAX);
+  const auto version = fields.Integer(LogField::version, 1, INT32_MAX);
   if (fields.Ok() && version > MeasurementLog::kVersion)
     return fields.Fail("version", "version " + std::to_string(version) +
                                       " is newer than this program reads (" +
                                       std::to_string(MeasurementLog::kVersion) + ")");
-  platform_ = std::string(fields.Text("platform", true));
+  platform_ = std::string(fields.Text(LogField::platform, true));
   return fields.Ok();
 }
 
 bool CMeasurementLogReader::NextLine(std::string& error) {
-  while (std::getline(in_, text_)) {
+  while (in_.Next(text_, error)) {
     ++lineNumber_;
-    if (text_.find_first_not_of(" \t\r") == std::string::npos) continue;
-    if (!json_.Parse(text_)) {
-      error = Where() + ": not a JSON object";
-      return false;
-    }
-    return true;
+    if (text_.find_first_not_of(" \t\r") != std::string_view::npos) return true;
   }
-  if (in_.bad()) error = file_ + ": cannot be read: " + std::strerror(errno);
+  return false;
+}
+
+bool CMeasurementLogReader::ParseLine(std::string& error) {
+  if (json_.Parse(text_)) return true;
+  error = Where() + ": not a JSON object";
   return false;
 }
 
@@ -216,8 +215,9 @@ bool CMeasurementLogReader::Next(PartRecord& part, std::string& error) {
     if (!error.empty()) return false;
     open_ = false;  // the end of this file
   }
+  if (!ParseLine(error)) return false;
   CLogFields fields(json_, file_, lineNumber_, error);
-  if (fields.Text("event", false) != "insert")
+  if (fields.Text(LogField::event, false) != "insert")
     return fields.Fail("event", "expected \"insert\", the first line of a part");
   PartRecord read;
   ReadInsert(fields, read);
@@ -237,9 +237,17 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
         error = Where() + ": the part " + part.part.serial + " ends without \"remove\"";
       return false;
     }
+    if (measuring && scalarLines_ == ScalarLines::direct) {
+      auto scalar = std::make_shared<CMeasuringResultScalar>();
+      if (ReadScalarLine(text_, *scalar)) {
+        pending.push_back(std::move(scalar));
+        continue;
+      }
+    }
+    if (!ParseLine(error)) return false;
     CLogFields fields(json_, file_, lineNumber_, error);
-    if (fields.Has("measured")) {
-      const std::string_view measured = fields.Text("measured", false);
+    if (fields.Has(LogField::measured)) {
+      const std::string_view measured = fields.Text(LogField::measured, false);
       if (fields.Ok() && !measuring)
         return fields.Fail("measured", "a value outside a measurement");
       if (measured == "scalar")
@@ -251,14 +259,14 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
       if (!fields.Ok()) return false;
       continue;
     }
-    const std::string_view event = fields.Text("event", false);
+    const std::string_view event = fields.Text(LogField::event, false);
     if (!fields.Ok()) return false;
     if (event == "deliver") {
       PartStep step;
       step.kind = PartStep::deliver;
       step.mode = openMode;
-      step.input = std::string(fields.Text("input", false));
-      step.synch = fields.Boolean("synch", false);
+      step.input = std::string(fields.Text(LogField::input, false));
+      step.synch = fields.Boolean(LogField::synch, false);
       if (fields.Ok() && !measuring)
         return fields.Fail("event", "\"deliver\" outside a measurement");
       if (!fields.Ok()) return false;
@@ -270,7 +278,9 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
     if (event == "remove") {
       if (openMode >= 0) return fields.Fail("event", "\"remove\" before \"endMode\"");
       part.recordedResult =
-          fields.Has("result") ? static_cast<int32_t>(fields.Integer("result", 0, INT32_MAX)) : -1;
+          fields.Has(LogField::result)
+              ? static_cast<int32_t>(fields.Integer(LogField::result, 0, INT32_MAX))
+              : -1;
       return fields.Ok();
     }
     if (event == "insert")
@@ -280,7 +290,7 @@ bool CMeasurementLogReader::ReadPart(PartRecord& part, std::string& error) {
         event != "endMode")
       return fields.Fail("event", "unknown event \"" + std::string(event) + "\"");
     PartStep step;
-    step.mode = static_cast<int>(fields.Integer("mode", 0, INT32_MAX));
+    step.mode = static_cast<int>(fields.Integer(LogField::mode, 0, INT32_MAX));
     if (!fields.Ok()) return false;
     const bool sameMode = step.mode == openMode;
     if (event == "beginMode") {

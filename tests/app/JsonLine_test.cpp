@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
 TEST(JsonLineTest, ValuesMembersAndEscapes) {
   CJsonLine json;
   ASSERT_TRUE(json.Parse(
@@ -33,6 +37,31 @@ TEST(JsonLineTest, ValuesMembersAndEscapes) {
   EXPECT_EQ(u, UINT64_MAX);
   EXPECT_FALSE(CJsonLine::ToInt64(*json.Member(json.Root(), "big"), i));
   EXPECT_FALSE(CJsonLine::ToUint64(*json.Member(json.Root(), "neg"), u));
+}
+
+// Numbers are converted while they are scanned where that is exact; every number must give the
+// double a full conversion of its text gives, sign of zero and rounding included.
+TEST(JsonLineTest, NumbersGiveTheDoubleOfTheirText) {
+  CJsonLine json;
+  for (const char* text :
+       {"0", "-0", "-0.0", "0.1", "-3.5e-3", "71.25", "1e22", "1e23", "2E+1", "123.456e-7",
+        "9007199254740993", "9007199254740993.0", "9007199254740992.5", "12345678901234567890",
+        "4.9e-324", "0.000000000000000000001", "99999999999999999999e-20",
+        "1.7976931348623157e308"}) {
+    ASSERT_TRUE(json.Parse(std::string("{\"v\": ") + text + "}")) << text;
+    double parsed = 0.0;
+    ASSERT_TRUE(CJsonLine::ToDouble(*json.Member(json.Root(), "v"), parsed)) << text;
+    const double expected = std::strtod(text, nullptr);
+    EXPECT_EQ(std::memcmp(&parsed, &expected, sizeof parsed), 0)
+        << text << ": " << parsed << " instead of " << expected;
+  }
+  int64_t i = 0;
+  ASSERT_TRUE(json.Parse(R"({"a": -9223372036854775808, "b": 9223372036854775808, "c": 999})"));
+  EXPECT_TRUE(CJsonLine::ToInt64(*json.Member(json.Root(), "a"), i));
+  EXPECT_EQ(i, INT64_MIN);
+  EXPECT_FALSE(CJsonLine::ToInt64(*json.Member(json.Root(), "b"), i));
+  EXPECT_TRUE(CJsonLine::ToInt64(*json.Member(json.Root(), "c"), i));
+  EXPECT_EQ(i, 999);
 }
 
 TEST(JsonLineTest, AnythingButOneJsonObjectIsRefused) {
