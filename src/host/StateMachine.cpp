@@ -30,12 +30,14 @@ bool CStateMachine::StateAt(int64_t sequence, int& state) const {
     return true;
   }
   if (sequence > CurrentStateSequence() || sequence < forgottenBefore_) return false;
-  int viewed = stateBeforeKept_;
-  for (const auto& [number, value] : transitions_) {
-    if (number > sequence) break;
-    viewed = value;
-  }
-  state = viewed;
+  // The newest transition at or before the point holds. Keys mostly name a recent point, so the
+  // search starts at the newest transition.
+  for (auto transition = transitions_.rbegin(); transition != transitions_.rend(); ++transition)
+    if (transition->first <= sequence) {
+      state = transition->second;
+      return true;
+    }
+  state = stateBeforeKept_;
   return true;
 }
 
@@ -68,7 +70,7 @@ CThreadSynch::Key CThreadSynch::CurrentKey(int64_t thread) {
 void CSCSClient::Register(CStateMachine& machine) {
   for (const Entry& entry : entries_)
     if (entry.machine == &machine) return;
-  entries_.push_back(Entry{&machine, Result{}});
+  entries_.push_back(Entry{&machine, Result{}, 0});
 }
 
 void CSCSClient::RegisterAll() {
@@ -79,13 +81,12 @@ void CSCSClient::RegisterAll() {
 
 bool CSCSClient::Process(const CThreadSynch::Key& key) {
   if (entries_.empty()) return false;
-  std::vector<int> states(entries_.size());
-  for (size_t i = 0; i < entries_.size(); ++i)
-    if (!entries_[i].machine->StateAt(key.sequence, states[i])) return false;
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    Result& result = entries_[i].result;
-    result.changed = !result.valid || result.state != states[i];
-    result.state = states[i];
+  for (Entry& entry : entries_)
+    if (!entry.machine->StateAt(key.sequence, entry.viewed)) return false;
+  for (Entry& entry : entries_) {
+    Result& result = entry.result;
+    result.changed = !result.valid || result.state != entry.viewed;
+    result.state = entry.viewed;
     result.valid = true;
   }
   return true;

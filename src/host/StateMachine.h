@@ -120,6 +120,7 @@ class CSCSClient {
   struct Entry {
     CStateMachine* machine;
     Result result;
+    int viewed;  // the state at the key in Process, before all machines have resolved it
   };
   std::vector<Entry> entries_;
 };
