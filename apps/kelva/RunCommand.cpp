@@ -12,6 +12,7 @@
 #include "BenchClock.h"
 #include "BenchSettings.h"
 #include "Checkpoints.h"
+#include "HostModules.h"
 #include "Interrupt.h"
 #include "LampPort.h"
 #include "MarginalBand.h"
@@ -41,13 +42,6 @@ namespace {
 int Refuse(const std::string& message) {
   std::fprintf(stderr, "kelva: %s\n", message.c_str());
   return 2;
-}
-
-std::unique_ptr<CModule> CreateModule(const std::string& className, const std::string& name) {
-  std::unique_ptr<CModule> module = CModuleRegister::CreateModule(className);
-  if (!module || !module->Create(name, nullptr)) return nullptr;
-  if (auto* client = dynamic_cast<CSpecialModeClient*>(module.get())) client->OnSpecialCreate();
-  return module;
 }
 
 // A settings file that lost entries is kept beside before anything is saved over it. False
@@ -176,8 +170,8 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   // outlives the sequencer.
   CQLearnFileDlg learnFile;
   learnFile.Create("LearnFile", nullptr);
-  std::unique_ptr<CModule> sequencer = CreateModule("CKelSequencer", "Sequencer");
-  std::unique_ptr<CModule> station = CreateModule("CMainStation", "MainStation");
+  std::unique_ptr<CModule> sequencer = CreateHostModule("CKelSequencer", "Sequencer");
+  std::unique_ptr<CModule> station = CreateHostModule("CMainStation", "MainStation");
   auto* client = dynamic_cast<CSpecialModeClient*>(sequencer.get());
   if (client == nullptr || !station)
     return Refuse("the plug-in does not provide CKelSequencer and CMainStation");
