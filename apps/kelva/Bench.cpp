@@ -15,6 +15,14 @@ SClavis ToSClavis(const QClavis& key) {
                  key.location(), key.parameter(),  key.sensor()};
 }
 
+// exp(-d²/2), the shape of a peak d widths from its centre. Beyond 0.5·d² = 105 the float
+// result is exactly 0, which is returned without calling exp: that is most bins of a spectrum,
+// and there exp takes its slow path for results that underflow.
+float Bell(float d) {
+  const float exponent = 0.5f * d * d;
+  return exponent > 105.0f ? 0.0f : std::exp(-exponent);
+}
+
 }  // namespace
 
 CBench::CBench(const SimPlan& plan, uint64_t seed) : plan_(plan), seed_(seed) {}
@@ -46,11 +54,11 @@ std::vector<float> CBench::Spectrum(SimPart& part, const SimQuantity& q, bool de
     float level = q.floor + offset + 0.5f * noise(part.random);
     for (const auto& [order, height] : q.peaks) {
       const float d = (x - order) / 0.15f;
-      level = std::max(level, q.floor + offset + height * std::exp(-0.5f * d * d));
+      level = std::max(level, q.floor + offset + height * Bell(d));
     }
     if (defective) {
       const float d = (x - part.defectOrder) / 0.15f;
-      level += part.defectLevel * std::exp(-0.5f * d * d);
+      level += part.defectLevel * Bell(d);
     }
     samples[i] = level;
   }
@@ -92,13 +100,18 @@ void CBench::AddFinals(SimPart& part, int mode, std::vector<PartStep>& steps) co
 void CBench::AddTracks(SimPart& part, int mode, std::vector<PartStep>& steps) const {
   // The levels of this part's tracks, drawn once per track.
   std::vector<float> offsets(plan_.quantities.size(), 0.0f);
+  // Each quantity's cells along the run and trigger, looked up once per part, not per cell.
+  std::vector<uint32_t> cellsOf(plan_.quantities.size(), 0);
+  std::vector<int> triggerOf(plan_.quantities.size(), 0);
   uint32_t cells = 0;
   for (size_t i = 0; i < plan_.quantities.size(); ++i) {
     const SimQuantity& q = plan_.quantities[i];
     if (q.key.mode() != mode) continue;
+    cellsOf[i] = CellsOf(q.key);
+    triggerOf[i] = params_.TriggerId(q.key.parameter());
     if (q.kind != SimQuantity::kTrack && q.kind != SimQuantity::kSpectrogram) continue;
     offsets[i] = Scatter(part, q);
-    cells = std::max(cells, CellsOf(q.key));
+    cells = std::max(cells, cellsOf[i]);
   }
   for (uint32_t cell = 0; cell < cells; ++cell) {
     PartStep train;
@@ -109,8 +122,8 @@ void CBench::AddTracks(SimPart& part, int mode, std::vector<PartStep>& steps) co
     const float along = cells > 1 ? static_cast<float>(cell) / static_cast<float>(cells - 1) : 0.0f;
     for (size_t i = 0; i < plan_.quantities.size(); ++i) {
       const SimQuantity& q = plan_.quantities[i];
-      if (q.key.mode() != mode || !Delivers(part, i) || cell >= CellsOf(q.key)) continue;
-      const int trigger = params_.TriggerId(q.key.parameter());
+      if (q.key.mode() != mode || !Delivers(part, i) || cell >= cellsOf[i]) continue;
+      const int trigger = triggerOf[i];
       // A defect shows over one speed range of the run.
       const bool inRange = along >= part.rangeStart && along <= part.rangeEnd;
       if (q.kind == SimQuantity::kTrack) {
