@@ -72,11 +72,21 @@ bool CMainStation::OnContextMenu(int item) {
   }
 }
 
-std::optional<CMeasuringResultScalar> CMainStation::ReadScalar(const CTrain& train,
-                                                               const CTrain::SWagon& wagon) const {
-  if (auto scalar = ReadWagon<CMeasuringResultScalar>(train, wagon)) return scalar;
-  if (auto target = ReadWagon<CMeasuringResultScalarTarget>(train, wagon)) return target->scalar;
-  return std::nullopt;
+void CMainStation::ViewContent(const CTrain& train, const CTrain::SWagon& wagon,
+                               SWagonContent& content) {
+  content.signal = nullptr;
+  content.scalar = nullptr;
+  // Scalar wagons, the most frequent, are not searched for a curve.
+  const bool scalarWagon = wagon.id == MarshalingYard::ID<CMeasuringResultScalar>::id() ||
+                           wagon.id == MarshalingYard::ID<CMeasuringResultScalarTarget>::id();
+  if (!scalarWagon) {
+    content.signal = ViewWagon(train, wagon, content.signalStorage);
+    if (content.signal != nullptr) return;
+  }
+  content.scalar = ViewWagon(train, wagon, content.scalarStorage);
+  if (content.scalar != nullptr) return;
+  if (const auto* target = ViewWagon(train, wagon, content.targetStorage))
+    content.scalar = &target->scalar;
 }
 
 bool CMainStation::IsCurve(const CSignalieee32& signal, const QClavis& key) const {
@@ -113,8 +123,10 @@ float CMainStation::ChooseSetPoint(const CMeasuringResultBase& result, const QCl
 
 void CMainStation::work_final(const CTrain& train) {
   if (CKelValueStore* store = DefaultStore()) {
+    SWagonContent content;
     for (const CTrain::SWagon& wagon : train) {
-      if (auto signal = ReadWagon<CSignalieee32>(train, wagon)) {
+      ViewContent(train, wagon, content);
+      if (const CSignalieee32* signal = content.signal) {
         const QClavis key = KeyOf(*signal);
         if (!IsCurve(*signal, key)) continue;
         const KelSigCurve curve(*signal);
@@ -131,7 +143,7 @@ void CMainStation::work_final(const CTrain& train) {
           }
         }
         store->InsertSigCurve(key, curve, 1);
-      } else if (auto scalar = ReadScalar(train, wagon)) {
+      } else if (const CMeasuringResultScalar* scalar = content.scalar) {
         const QClavis key = KeyOf(*scalar);
         if (key.mode() == -1)
           PrWin::Output(16, "MainStation::work_final() received Mode-Nil-result: %s\n",
@@ -154,8 +166,10 @@ void CMainStation::work_final(const CTrain& train) {
 
 void CMainStation::work_triggered(const CTrain& train) {
   if (CKelValueStore* store = DefaultStore()) {
+    SWagonContent content;
     for (const CTrain::SWagon& wagon : train) {
-      if (auto signal = ReadWagon<CSignalieee32>(train, wagon)) {
+      ViewContent(train, wagon, content);
+      if (const CSignalieee32* signal = content.signal) {
         if (signal->trigger() == -1) continue;
         const QClavis key = KeyOf(*signal);
         if (!IsCurve(*signal, key)) continue;
@@ -165,7 +179,7 @@ void CMainStation::work_triggered(const CTrain& train) {
                         m_params.FormatClavisText(key).c_str(), static_cast<int>(curve.dlen(0)));
         store->TrackCurveStore().InsertValue(key, signal->cell(), curve, 0);
         SendTrackInfo(key, signal->cell());
-      } else if (auto scalar = ReadScalar(train, wagon)) {
+      } else if (const CMeasuringResultScalar* scalar = content.scalar) {
         if (scalar->trigger() == -1) continue;
         const QClavis key = KeyOf(*scalar);
         WarnIfNotFinite(scalar->value, key);
@@ -184,12 +198,18 @@ void CMainStation::work_triggered(const CTrain& train) {
 
 void CMainStation::SendTrackInfo(const QClavis& key, int64_t cell) {
   if (m_trackOutput == nullptr) return;
-  for (int i = 0; i < 6; ++i) m_parameters.SetInt(i, key[i]);
   const auto bits = static_cast<uint64_t>(cell);
-  m_parameters.SetInt(6, static_cast<int64_t>(bits & 0xffffffffu));
-  m_parameters.SetInt(7, static_cast<int64_t>((bits >> 16) & 0xffff));
-  m_parameters.SetInt(8, static_cast<int64_t>((bits >> 32) & 0xffff));
-  m_parameters.SetInt(9, static_cast<int64_t>((bits >> 48) & 0xffff));
+  const int64_t fields[10] = {key[0],
+                              key[1],
+                              key[2],
+                              key[3],
+                              key[4],
+                              key[5],
+                              static_cast<int64_t>(bits & 0xffffffffu),
+                              static_cast<int64_t>((bits >> 16) & 0xffff),
+                              static_cast<int64_t>((bits >> 32) & 0xffff),
+                              static_cast<int64_t>((bits >> 48) & 0xffff)};
+  m_parameters.SetInts(0, fields, 10);
   m_trackOutput->SendData(m_packet, 1, nullptr);
 }
 

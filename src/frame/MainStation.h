@@ -40,8 +40,16 @@ class CMainStation : public CRailwayStation {
   void SendTrackInfo(const QClavis& key, int64_t cell);
   void Synchronise(const CTrain& train);
   float ChooseSetPoint(const CMeasuringResultBase& result, const QClavis& key) const;
-  std::optional<CMeasuringResultScalar> ReadScalar(const CTrain& train,
-                                                   const CTrain::SWagon& wagon) const;
+  // What a wagon carries, read without copying live objects (marshalled ones are unmarshalled
+  // into the storage): a curve, a scalar (a scalar target gives its scalar), or neither.
+  struct SWagonContent {
+    const CSignalieee32* signal = nullptr;
+    const CMeasuringResultScalar* scalar = nullptr;
+    std::optional<CSignalieee32> signalStorage;
+    std::optional<CMeasuringResultScalar> scalarStorage;
+    std::optional<CMeasuringResultScalarTarget> targetStorage;
+  };
+  static void ViewContent(const CTrain& train, const CTrain::SWagon& wagon, SWagonContent& content);
   bool IsCurve(const CSignalieee32& signal, const QClavis& key) const;
   void WarnIfNotFinite(float value, const QClavis& key) const;
 

@@ -13,6 +13,11 @@ void CTrain::AddObject(std::shared_ptr<const CRailwayObject> object) {
   objects_.push_back(std::move(object));
 }
 
+void CTrain::Reserve(size_t objects) {
+  wagons_.reserve(objects);
+  objects_.reserve(objects);
+}
+
 void CTrain::AddMarshalled(uint32_t id, const void* data, uint32_t size) {
   const uint32_t offset = static_cast<uint32_t>(bytes_.size());
   const auto* first = static_cast<const uint8_t*>(data);
@@ -118,6 +123,14 @@ void CSimpleParameterPacket::SetInt(int index, int64_t value) {
   const size_t at = static_cast<size_t>(first_) + static_cast<size_t>(index);
   if (values.size() <= at) values.resize(at + 1, 0);
   values[at] = value;
+}
+
+void CSimpleParameterPacket::SetInts(int first, const int64_t* values, int n) {
+  if (first < 0 || n <= 0) return;
+  std::vector<int64_t>& to = packet_.Values();
+  const size_t at = static_cast<size_t>(first_) + static_cast<size_t>(first);
+  if (to.size() < at + static_cast<size_t>(n)) to.resize(at + static_cast<size_t>(n), 0);
+  std::copy(values, values + n, to.begin() + static_cast<ptrdiff_t>(at));
 }
 
 // ---- CModuleOutputWire -----------------------------------------------------------------------

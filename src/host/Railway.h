@@ -35,6 +35,8 @@ class CTrain {
   void AddMarshalled(uint32_t id, const void* data, uint32_t size);
   // A wagon carrying the marshalled form of `object`.
   void AddMarshalledOf(const CRailwayObject& object);
+  // Room for `objects` live objects without growing, for a sender that knows its train's size.
+  void Reserve(size_t objects);
 
   const SWagon* begin() const { return wagons_.data(); }
   const SWagon* end() const { return wagons_.data() + wagons_.size(); }
@@ -52,16 +54,31 @@ class CTrain {
   std::vector<uint8_t> bytes_;
 };
 
+// The wagon's content as a T without a copy: the live object when it is a T, or T's marshalled
+// form unmarshalled into `storage`; null when the wagon holds no T. Every wagon class names a
+// wagon type of its own, so a live object of T's wagon type is a T and needs no type search;
+// only objects of other wagon types are searched for a T base.
+template <typename T>
+const T* ViewWagon(const CTrain& train, const CTrain::SWagon& wagon, std::optional<T>& storage) {
+  if (const CRailwayObject* object = train.Object(wagon)) {
+    if (wagon.id == MarshalingYard::ID<T>::id()) return static_cast<const T*>(object);
+    return dynamic_cast<const T*>(object);
+  }
+  if (wagon.id != MarshalingYard::ID<T>::id()) return nullptr;
+  const uint8_t* data = train.Data(wagon);
+  if (data == nullptr) return nullptr;
+  storage = T::Unmarshal(data, wagon.size);
+  return storage ? &*storage : nullptr;
+}
+
+// The wagon's content as a copy of T (see ViewWagon).
 template <typename T>
 std::optional<T> ReadWagon(const CTrain& train, const CTrain::SWagon& wagon) {
-  if (const CRailwayObject* object = train.Object(wagon)) {
-    if (const T* typed = dynamic_cast<const T*>(object)) return *typed;
-    return std::nullopt;
-  }
-  if (wagon.id != MarshalingYard::ID<T>::id()) return std::nullopt;
-  const uint8_t* data = train.Data(wagon);
-  if (data == nullptr) return std::nullopt;
-  return T::Unmarshal(data, wagon.size);
+  std::optional<T> storage;
+  const T* content = ViewWagon(train, wagon, storage);
+  if (content == nullptr) return std::nullopt;
+  if (storage) return storage;
+  return *content;
 }
 
 // A module that receives trains on named inputs.
@@ -106,6 +123,8 @@ class CSimpleParameterPacket {
   CSimpleParameterPacket(CSimpleDataPacket& packet, int first, int count, int flags);
   // REQUIRES: 0 <= index < count.
   void SetInt(int index, int64_t value);
+  // SetInt(first + i, values[i]) for i < n.
+  void SetInts(int first, const int64_t* values, int n);
 
  private:
   CSimpleDataPacket& packet_;

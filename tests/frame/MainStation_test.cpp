@@ -122,6 +122,38 @@ TEST_F(MainStationTest, FinalValuesAreInsertedAndReported) {
   EXPECT_FALSE(station.OnContextMenu(9));
 }
 
+TEST_F(MainStationTest, ScalarTargetsAndMarshalledWagonsAreStoredAsTheirContent) {
+  auto target = std::make_shared<CMeasuringResultScalarTarget>();
+  target->scalar = *Scalar(Key(1, 1, 10), 77.25f);
+  target->target = 80.0f;
+  CMeasuringResultScalarTarget marshalledTarget;
+  marshalledTarget.scalar = *Scalar(Key(1, 1, 11), 12.5f);
+  CTrain train;
+  train.AddObject(target);
+  train.AddMarshalledOf(marshalledTarget);
+  train.AddMarshalledOf(*Signal(Key(1, 2500, 20)));
+  train.AddMarshalledOf(*Scalar(Key(1, 2001, 30), 55.0f, 1, 3));
+  station.work_final(train);
+  EXPECT_EQ(store.SingleValueMap().at(QClavis(1, 1, 1, 1, 10, 0)).value, 77.25f);
+  EXPECT_EQ(store.SingleValueMap().at(QClavis(1, 1, 1, 1, 11, 0)).value, 12.5f);
+  const auto curve = store.SigCurveLimitMap().find(QClavis(1, 2500, 1, 1, 20, 0));
+  ASSERT_NE(curve, store.SigCurveLimitMap().end());
+  EXPECT_EQ(std::vector<float>(curve->second.CurveData(),
+                               curve->second.CurveData() + curve->second.size()),
+            (std::vector<float>{1, 2, 3, 4}));
+  // The final input stores triggered scalars as single values too, under their own key.
+  EXPECT_EQ(store.SingleValueMap().at(QClavis(1, 2001, 1, 1, 30, 0)).value, 55.0f);
+
+  CTrain triggered;
+  auto trackTarget = std::make_shared<CMeasuringResultScalarTarget>();
+  trackTarget->scalar = *Scalar(Key(1, 2001, 30), 81.0f, 1, 9);
+  triggered.AddObject(trackTarget);
+  station.work_triggered(triggered);
+  const auto* track = store.TrackScalarStore().FindTrack(QClavis(1, 2001, 1, 1, 30, 0));
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(track->points.at(9).value, 81.0f);
+}
+
 TEST_F(MainStationTest, SetPoints) {
   auto none = Scalar(Key(1, 1, 10), 1.0f);
   auto one = Scalar(Key(1, 1, 11), 1.0f);

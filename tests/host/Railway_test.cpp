@@ -116,6 +116,16 @@ void ExpectRoundTrips(const T& original) {
   ASSERT_TRUE(fromLive.has_value());
   EXPECT_EQ(Marshalled(*fromLive), bytes);
 
+  // A view of a live object is the object itself; marshalled data is read into the storage.
+  std::optional<T> storage;
+  EXPECT_EQ(ViewWagon<T>(train, live, storage), train.Object(live));
+  EXPECT_FALSE(storage.has_value());
+  const T* viewed = ViewWagon<T>(train, marshalled, storage);
+  ASSERT_TRUE(storage.has_value());
+  EXPECT_EQ(viewed, &*storage);
+  std::optional<Other> otherStorage;
+  EXPECT_EQ(ViewWagon<Other>(train, live, otherStorage), nullptr);
+
   EXPECT_FALSE(ReadWagon<Other>(train, live).has_value());
   EXPECT_FALSE(ReadWagon<Other>(train, marshalled).has_value());
   EXPECT_FALSE(ReadWagon<T>(train, train.begin()[2]).has_value());  // T's bytes, other id
