@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -41,6 +42,9 @@ class CPartDriver {
   std::string station_;
   int nonFinite_ = 0;  // of the current part
 };
+
+// The number of samples that are NaN or infinite.
+size_t CountNonFiniteSamples(const float* samples, size_t n);
 
 // "O.K.", "n.O.K.", "no result", "system error", or "result <n>".
 std::string ResultText(int32_t result);
