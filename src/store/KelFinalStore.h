@@ -107,14 +107,29 @@ class CKelFinalStore : public CValueStoreBase {
       auto& [newest, count] = sectionCounter_[key];
       newest = static_cast<unsigned>(historyIndex);
       ++count;
+      // The oldest entry that falls out of the depth carries the new one, so that a full
+      // history allocates nothing.
+      typename history_map_t::node_type recycled;
       if (count > historyDepth_) {
         auto first = history_.lower_bound(QIdx7(key, std::numeric_limits<int32_t>::min()));
         for (unsigned n = count - historyDepth_;
-             n > 0 && first != history_.end() && first->first.clavis() == key; --n)
-          first = history_.erase(first);
+             n > 0 && first != history_.end() && first->first.clavis() == key; --n) {
+          if (recycled.empty())
+            recycled = history_.extract(first++);
+          else
+            first = history_.erase(first);
+        }
         count = historyDepth_;
       }
-      history_.insert_or_assign(QIdx7(key, historyIndex), item.value->second);
+      const QIdx7 at(key, historyIndex);
+      if (recycled.empty()) {
+        history_.insert_or_assign(at, item.value->second);
+        continue;
+      }
+      recycled.key() = at;
+      recycled.mapped() = item.value->second;
+      auto inserted = history_.insert(std::move(recycled));
+      if (!inserted.inserted) inserted.position->second = item.value->second;
     }
   }
 

@@ -125,6 +125,17 @@ TEST(FinalScalarStore, HistorySectionsAndAverages) {
   }
   EXPECT_THROW(store.AncientValue(kB, -1), std::invalid_argument);
 
+  // A section copied again overwrites its entry; the oldest still falls out of the depth.
+  CKelFinalScalarStore again;
+  again.SetHistoryDepth(2);
+  for (int part = 0; part < 3; ++part) RunPart(again, {kA}, part, 10);
+  again.InsertValue(kA, SValue(77), 1);
+  again.CopyToHistoryStore(2);
+  auto [from, to] = again.AncientValues(kA);
+  ASSERT_EQ(std::distance(from, to), 1);
+  EXPECT_EQ(from->first.historyIndex(), 2);
+  EXPECT_EQ(from->second.value, 77.0f);
+
   // A value stored with tag 0 gets no history entry.
   store.InsertValue(kB, SValue(50), 0);
   store.CopyToHistoryStore(5);
