@@ -69,14 +69,22 @@ void CPartDriver::CountNonFinite(const CMeasuringResultBase& value) {
 }
 
 void CPartDriver::Deliver(const PartStep& step) {
-  CTrain train;
-  train.Reserve(step.values.size() + (step.synch ? 1 : 0));
+  // One train and one synchronisation key serve every delivery: the station reads them while it
+  // receives the train and keeps neither, so a part's deliveries allocate nothing.
+  train_.Clear();
   for (const auto& value : step.values) {
     CountNonFinite(*value);
-    train.AddObject(value);
+    train_.AddObject(value);
   }
-  if (step.synch) train.AddObject(std::make_shared<CThreadSynch::Key>(CThreadSynch::CurrentKey(1)));
-  if (train.size() > 0) CRailwayStation::DeliverTo(station_, step.input, train);
+  if (step.synch) {
+    if (synch_ == nullptr || synch_.use_count() != 1)
+      synch_ = std::make_shared<CThreadSynch::Key>(CThreadSynch::CurrentKey(1));
+    else
+      *synch_ = CThreadSynch::CurrentKey(1);
+    train_.AddObject(synch_);
+  }
+  if (train_.size() > 0) CRailwayStation::DeliverTo(station_, step.input, train_);
+  train_.Clear();  // the values belong to the part, not to the driver
 }
 
 void CPartDriver::Run(const PartStep& step) {

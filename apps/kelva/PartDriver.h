@@ -13,6 +13,8 @@
 #include "PartDisplay.h"
 #include "PartRecord.h"
 #include "Plugin.h"
+#include "host/Railway.h"
+#include "host/StateMachine.h"
 
 struct PartOutcome {
   SimPart part;
@@ -41,6 +43,8 @@ class CPartDriver {
   const CPlugin& plugin_;
   std::string station_;
   int nonFinite_ = 0;  // of the current part
+  CTrain train_;       // empty between deliveries
+  std::shared_ptr<CThreadSynch::Key> synch_;
 };
 
 // The number of samples that are NaN or infinite.

@@ -13,9 +13,10 @@ void CTrain::AddObject(std::shared_ptr<const CRailwayObject> object) {
   objects_.push_back(std::move(object));
 }
 
-void CTrain::Reserve(size_t objects) {
-  wagons_.reserve(objects);
-  objects_.reserve(objects);
+void CTrain::Clear() {
+  wagons_.clear();
+  objects_.clear();
+  bytes_.clear();
 }
 
 void CTrain::AddMarshalled(uint32_t id, const void* data, uint32_t size) {

@@ -35,8 +35,9 @@ class CTrain {
   void AddMarshalled(uint32_t id, const void* data, uint32_t size);
   // A wagon carrying the marshalled form of `object`.
   void AddMarshalledOf(const CRailwayObject& object);
-  // Room for `objects` live objects without growing, for a sender that knows its train's size.
-  void Reserve(size_t objects);
+  // Takes every wagon off; the train keeps its room, so that a sender that reuses it for train
+  // after train does not allocate.
+  void Clear();
 
   const SWagon* begin() const { return wagons_.data(); }
   const SWagon* end() const { return wagons_.data() + wagons_.size(); }

@@ -300,6 +300,22 @@ TEST(RailwayTrain, WagonLayoutAndFindId) {
   EXPECT_EQ(train.find_id(CTriggerInfo::kWagonId), &w[1]);
   EXPECT_EQ(train.find_id(CResampInfo::kWagonId), nullptr);
   EXPECT_EQ(ReadWagon<CThreadSynch::Key>(train, w[2])->sequence, 2);
+
+  // A cleared train holds nothing and lets its objects go; what is added next starts afresh.
+  auto trigger = std::make_shared<CTriggerInfo>(Trigger());
+  train.AddObject(trigger);
+  EXPECT_EQ(trigger.use_count(), 2);
+  train.Clear();
+  EXPECT_EQ(train.size(), 0u);
+  EXPECT_EQ(trigger.use_count(), 1);
+  EXPECT_EQ(train.find_id(CThreadSynch::Key::kWagonId), nullptr);
+  train.AddMarshalledOf(CThreadSynch::Key(3, 3));
+  train.AddObject(trigger);
+  ASSERT_EQ(train.size(), 2u);
+  EXPECT_EQ(train.begin()[0].data, 0u);
+  EXPECT_EQ(train.begin()[1].object, 0u);
+  EXPECT_EQ(ReadWagon<CThreadSynch::Key>(train, train.begin()[0])->sequence, 3);
+  EXPECT_EQ(train.Object(train.begin()[1]), trigger.get());
 }
 
 TEST(RailwayStation, DeliversByInputAndByModuleName) {
