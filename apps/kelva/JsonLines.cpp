@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+#include "LineReader.h"
 
 namespace JsonLines {
 
@@ -29,22 +29,9 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-// The whole file; false when it cannot be opened as a regular file.
-bool Slurp(const std::string& path, std::string& text, std::string& error) {
+bool IsRegularFile(const std::string& path) {
   struct stat info {};
-  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-    error = path + " is not a regular file";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = SystemError("cannot read", path);
-    return false;
-  }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  text = buffer.str();
-  return true;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool Exists(const std::string& path) {
@@ -54,32 +41,58 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
-                std::string& error) {
-  lines.clear();
+ReadResult ForEachLine(const std::string& path, const TextVisitor& visit, std::string& warning,
+                       std::string& error) {
   warning.clear();
   if (!Exists(path)) return ReadResult::missing;
-  std::string text;
-  if (!Slurp(path, text, error)) return ReadResult::damaged;
-  size_t start = 0;
-  for (size_t number = 1; start < text.size(); ++number) {
-    const size_t end = text.find('\n', start);
-    if (end == std::string::npos) {
+  if (!IsRegularFile(path)) {
+    error = path + " is not a regular file";
+    return ReadResult::damaged;
+  }
+  CLineReader reader;
+  if (!reader.Open(path, error)) return ReadResult::damaged;
+  std::string_view text;
+  std::string readError;
+  for (size_t number = 1; reader.Next(text, readError); ++number) {
+    if (!reader.LineEnded()) {
       warning = path + ":" + std::to_string(number) +
                 ": the last line is cut short (an interrupted run); it is skipped";
       break;
     }
-    Line line{number, nlohmann::json::parse(text.begin() + static_cast<std::ptrdiff_t>(start),
-                                            text.begin() + static_cast<std::ptrdiff_t>(end),
-                                            nullptr, false)};
-    if (!line.value.is_object()) {
-      error = path + ":" + std::to_string(number) + ": not a JSON object";
-      return ReadResult::damaged;
-    }
-    lines.push_back(std::move(line));
-    start = end + 1;
+    if (!visit(number, text, error)) return ReadResult::damaged;
+  }
+  if (!readError.empty()) {
+    error = readError;
+    return ReadResult::damaged;
   }
   return ReadResult::ok;
+}
+
+ReadResult ForEach(const std::string& path, const ValueVisitor& visit, std::string& warning,
+                   std::string& error) {
+  return ForEachLine(
+      path,
+      [&path, &visit](size_t number, std::string_view text, std::string& why) {
+        nlohmann::json value = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+        if (!value.is_object()) {
+          why = path + ":" + std::to_string(number) + ": not a JSON object";
+          return false;
+        }
+        visit(number, value);
+        return true;
+      },
+      warning, error);
+}
+
+ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
+                std::string& error) {
+  lines.clear();
+  return ForEach(
+      path,
+      [&lines](size_t number, nlohmann::json& value) {
+        lines.push_back(Line{number, std::move(value)});
+      },
+      warning, error);
 }
 
 // Reads only the end of the file: a run that starts on a long record must not pay for it.

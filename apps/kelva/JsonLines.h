@@ -6,7 +6,9 @@
 // a torn last line and say so; writers cut it off before they append, so it never runs into the
 // next line.
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -25,6 +27,20 @@ enum class ReadResult { ok, missing, damaged };
 // and the line that is not a JSON object, or why the file cannot be read.
 ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& warning,
                 std::string& error);
+
+// The same one line at a time, for files too large to hold parsed at once: visit(number, value)
+// gets every line's parsed object in order, and may take it. A line that is not a JSON object
+// ends the walk with `damaged`; the lines before it have been visited.
+using ValueVisitor = std::function<void(size_t number, nlohmann::json& value)>;
+ReadResult ForEach(const std::string& path, const ValueVisitor& visit, std::string& warning,
+                   std::string& error);
+
+// The lines as text, without parsing: visit(number, text, error) gets every whole line without
+// its line feed (the text lives until visit returns); returning false ends the walk with
+// `damaged` and the error the visitor set.
+using TextVisitor = std::function<bool(size_t number, std::string_view text, std::string& error)>;
+ReadResult ForEachLine(const std::string& path, const TextVisitor& visit, std::string& warning,
+                       std::string& error);
 
 // Cuts a torn last line off `path` (a missing file is fine), reading only as much of the end of
 // the file as the last line takes. False with `error` set when the file cannot be read or cut.

@@ -64,6 +64,7 @@ bool CLineReader::Next(std::string_view& line, std::string& error) {
       line = std::string_view(from, length);
       begin_ += length + 1;
       scanned_ = 0;
+      lineEnded_ = true;
       return true;
     }
     scanned_ = available;
@@ -73,6 +74,7 @@ bool CLineReader::Next(std::string_view& line, std::string& error) {
       line = std::string_view(buffer_.data() + begin_, end_ - begin_);
       begin_ = end_;
       scanned_ = 0;
+      lineEnded_ = false;
       return true;
     }
   }

@@ -21,6 +21,8 @@ class CLineReader {
   // The next line without its "\n"; false at the end of the file (error empty) or when the
   // file cannot be read further (error set). The last line need not end with "\n".
   bool Next(std::string_view& line, std::string& error);
+  // Whether the line Next gave last ended with "\n" (only the last line of a file may not).
+  bool LineEnded() const { return lineEnded_; }
 
  private:
   // Reads more of the file behind the bytes not yet handed out; false when nothing more came.
@@ -34,4 +36,5 @@ class CLineReader {
   size_t end_ = 0;      // the end of the bytes read
   size_t scanned_ = 0;  // bytes from begin_ known to hold no "\n"
   bool atEnd_ = false;
+  bool lineEnded_ = false;
 };

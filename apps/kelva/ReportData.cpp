@@ -99,23 +99,32 @@ void CReportData::AppendDetail(const PartOutcome& outcome, const CPlugin& plugin
 }
 
 void CReportData::Compact() {
-  std::vector<JsonLines::Line> lines;
+  // A detail line is a whole part: the file is read a line at a time, once for the result
+  // codes and once for the lines that stay, which are kept as they were written.
+  const std::string path = DetailFile(workdir_);
+  std::vector<int> codes;
   std::string warning, error;
-  if (JsonLines::Read(DetailFile(workdir_), lines, warning, error) != JsonLines::ReadResult::ok) {
+  const auto collectCodes = [&codes](size_t, nlohmann::json& line) {
+    codes.push_back(JsonAccess::Int(line, "resultCode"));
+  };
+  if (JsonLines::ForEach(path, collectCodes, warning, error) != JsonLines::ReadResult::ok) {
     std::string keptAs;
-    if (!FileIO::KeepDamagedFile(DetailFile(workdir_), &keptAs)) return Complain(error);
+    if (!FileIO::KeepDamagedFile(path, &keptAs)) return Complain(error);
     std::fprintf(stderr, "kelva: %s; the file was kept as %s and starts anew\n", error.c_str(),
                  keptAs.c_str());
     detailLines_ = 0;
     return;
   }
-  std::vector<int> codes;
-  for (const JsonLines::Line& line : lines)
-    codes.push_back(JsonAccess::Int(line.value, "resultCode"));
-  std::string text;
+  std::vector<bool> keep(codes.size(), false);
   const std::vector<size_t> shown = DetailRule::Shown(codes);
-  for (size_t index : shown) text += Dump(lines[index].value) + "\n";
-  if (!JsonLines::WriteWhole(DetailFile(workdir_), text, error)) {
+  for (size_t index : shown) keep[index] = true;
+  std::string text;
+  const auto keepShown = [&keep, &text](size_t number, std::string_view line, std::string&) {
+    if (number <= keep.size() && keep[number - 1]) text.append(line).append("\n");
+    return true;
+  };
+  if (JsonLines::ForEachLine(path, keepShown, warning, error) != JsonLines::ReadResult::ok ||
+      !JsonLines::WriteWhole(path, text, error)) {
     Complain(error);
     return;
   }

@@ -14,8 +14,13 @@ TEST(LineReaderTest, LinesOfAnyLengthAndTheLastOneWithoutNewline) {
   std::string error;
   ASSERT_TRUE(reader.Open(folder / "a.log", error)) << error;
   std::vector<std::string> lines;
-  for (std::string_view line; reader.Next(line, error);) lines.emplace_back(line);
+  std::vector<bool> ended;
+  for (std::string_view line; reader.Next(line, error);) {
+    lines.emplace_back(line);
+    ended.push_back(reader.LineEnded());
+  }
   EXPECT_EQ(error, "");
+  EXPECT_EQ(ended, (std::vector<bool>{true, true, true, true, true, false}));
   ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0], "first\r");
   EXPECT_EQ(lines[1], "");
@@ -29,6 +34,7 @@ TEST(LineReaderTest, LinesOfAnyLengthAndTheLastOneWithoutNewline) {
   std::string_view line;
   ASSERT_TRUE(reader.Next(line, error));
   EXPECT_EQ(line, "one");
+  EXPECT_TRUE(reader.LineEnded());
   EXPECT_FALSE(reader.Next(line, error));
   EXPECT_EQ(error, "");
 

@@ -170,4 +170,38 @@ TEST(JsonLinesTest, TornLastLineIsSkippedWhenReadAndCutBeforeAppending) {
             JsonLines::ReadResult::missing);
 }
 
+TEST(JsonLinesTest, LinesOneAtATimeAsWrittenOrParsed) {
+  TempFolder folder;
+  const std::string path = folder / "detail.jsonl";
+  WriteText(path, "{ \"a\" : 1 }\n{\"a\":2.50}\n{\"a\":");
+  std::vector<std::string> texts;
+  std::string warning, error;
+  const auto keepText = [&texts](size_t number, std::string_view text, std::string&) {
+    texts.push_back(std::to_string(number) + " " + std::string(text));
+    return true;
+  };
+  ASSERT_EQ(JsonLines::ForEachLine(path, keepText, warning, error), JsonLines::ReadResult::ok);
+  EXPECT_EQ(texts, (std::vector<std::string>{"1 { \"a\" : 1 }", "2 {\"a\":2.50}"}));
+  EXPECT_EQ(warning, path + ":3: the last line is cut short (an interrupted run); it is skipped");
+
+  // A visitor that refuses a line ends the walk with its error.
+  texts.clear();
+  const auto refuseSecond = [&texts](size_t number, std::string_view text, std::string& why) {
+    texts.emplace_back(text);
+    if (number == 2) why = "no second line";
+    return number != 2;
+  };
+  EXPECT_EQ(JsonLines::ForEachLine(path, refuseSecond, warning, error),
+            JsonLines::ReadResult::damaged);
+  EXPECT_EQ(error, "no second line");
+  EXPECT_EQ(texts.size(), 2u);
+
+  WriteText(path, "{\"a\":1}\n{\"a\":2}\nnot json\n{\"a\":4}\n");
+  std::vector<int> values;
+  const auto keepValue = [&values](size_t, nlohmann::json& value) { values.push_back(value["a"]); };
+  EXPECT_EQ(JsonLines::ForEach(path, keepValue, warning, error), JsonLines::ReadResult::damaged);
+  EXPECT_EQ(error, path + ":3: not a JSON object");
+  EXPECT_EQ(values, (std::vector<int>{1, 2}));
+}
+
 }  // namespace
