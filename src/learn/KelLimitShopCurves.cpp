@@ -47,26 +47,26 @@ bool CKelLimitShop::GenerateSigCurveLimits() {
 bool CKelLimitShop::GenerateSigCurveLimit(const QClavis& key, KelSigLimitCurve& curve,
                                           KelLearnCurve& learned, const QVLimCValue& lim) const {
   const QClavis base = WithBaseMode(params_, key);
-  const std::string text = params_.FormatClavisText(base);
+  // The quantity's name is made only for a message: most curves need none.
   const auto ips = params_.IpParamAndStore().find(base);
   if (ips == params_.IpParamAndStore().end()) {
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
                   "CKelLimitShop::GenerateSigCurveLimits(): not parametrized for %s\n",
-                  text.c_str());
+                  params_.FormatClavisText(base).c_str());
     return false;
   }
   const auto ip = params_.InstrumentParam().find(QIdx1(base.parameter()));
   if (ip == params_.InstrumentParam().end()) {
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
                   "CKelLimitShop::GenerateSigCurveLimits(): illegal instrument parameter in %s\n",
-                  text.c_str());
+                  params_.FormatClavisText(base).c_str());
     return false;
   }
   const auto mode = static_cast<QVInstrumentParam::eval_mode_t>(ip->second.evalMode);
   if (!SigCurveLimit(key, curve, learned, lim, ips->second, mode, learnStore_.ChimneyWidth(key))) {
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
                   "CKelLimitShop::GenerateSigCurveLimits(): error calculating limits for %s\n",
-                  text.c_str());
+                  params_.FormatClavisText(base).c_str());
     return false;
   }
   return true;
