@@ -22,6 +22,13 @@ inline json Quantity(const QClavis& key, int code) {
           {"learn", 1}};
 }
 
+// A parameter evaluated against an upper limit; a triggered one is measured along trigger 1.
+inline json Parameter(int id, int instrument, const std::string& name, bool triggered = false) {
+  json parameter = {{"id", id}, {"instrument", instrument}, {"name", name}, {"evalMode", 2}};
+  if (triggered) parameter["trigger"] = 1;
+  return parameter;
+}
+
 inline json Plan() {
   json plan = {{"kelvaTestPlan", 1}, {"name", "Reference part"}, {"baseType", "REF"}};
   json axes = json::array();
@@ -51,38 +58,27 @@ inline json Plan() {
                       {"source", 2}}};
   plan["triggers"] = {{{"id", 1}, {"name", "Input shaft speed"}, {"source", 1}, {"axes", axes}}};
   for (int i = 0; i < kSingleValues; ++i) {
-    plan["parameters"].push_back({{"id", SingleValueKey(i).parameter()},
-                                  {"instrument", 1},
-                                  {"name", "Level " + std::to_string(i)},
-                                  {"evalMode", 2}});
+    plan["parameters"].push_back(
+        Parameter(SingleValueKey(i).parameter(), 1, "Level " + std::to_string(i)));
     json q = Quantity(SingleValueKey(i), 1100);
     q["limit"] = {{"evaluate", 1}, {"min", 0}, {"max", 200}};
     plan["quantities"].push_back(q);
   }
   for (int i = 0; i < kSpectra; ++i) {
-    plan["parameters"].push_back({{"id", SpectrumKey(i).parameter()},
-                                  {"instrument", 2500},
-                                  {"name", "Spectrum " + std::to_string(i)},
-                                  {"evalMode", 2}});
+    plan["parameters"].push_back(
+        Parameter(SpectrumKey(i).parameter(), 2500, "Spectrum " + std::to_string(i)));
     json q = Quantity(SpectrumKey(i), 1200);
     q["curveLimit"] = {{"evaluate", 1}, {"lowerPolygon", 1}, {"upperPolygon", 2}};
     plan["quantities"].push_back(q);
   }
   for (int t = 0; t < kScalarTracks; ++t) {
-    plan["parameters"].push_back({{"id", ScalarTrackKey(t).parameter()},
-                                  {"instrument", 2001},
-                                  {"name", "Order " + std::to_string(t)},
-                                  {"evalMode", 2},
-                                  {"trigger", 1}});
+    plan["parameters"].push_back(
+        Parameter(ScalarTrackKey(t).parameter(), 2001, "Order " + std::to_string(t), true));
     json q = Quantity(ScalarTrackKey(t), 1400);
     q["curveLimit"] = {{"evaluate", 1}, {"lowerPolygon", 3}, {"upperPolygon", 4}};
     plan["quantities"].push_back(q);
   }
-  plan["parameters"].push_back({{"id", SpectrogramKey(0).parameter()},
-                                {"instrument", 2100},
-                                {"name", "Spectrogram"},
-                                {"evalMode", 2},
-                                {"trigger", 1}});
+  plan["parameters"].push_back(Parameter(SpectrogramKey(0).parameter(), 2100, "Spectrogram", true));
   for (int s = 0; s < kSpectrograms; ++s) {
     json q = Quantity(SpectrogramKey(s), 1450);
     q["area"] = {{"evaluate", 1}, {"lower", 10}, {"upper", 150}};

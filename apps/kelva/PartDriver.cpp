@@ -42,8 +42,8 @@ std::string ResultText(int32_t result) {
   }
 }
 
-// NaN and infinity are the floats whose exponent bits are all set. A plain
-// count over the bits, so that it vectorises.
+// NaN and infinity are the floats whose exponent bits are all set. A plain count over the bits,
+// so that it vectorises.
 size_t CountNonFiniteSamples(const float* samples, size_t n) {
   size_t count = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -71,7 +71,6 @@ void CPartDriver::CountNonFinite(const CMeasuringResultBase& value) {
 void CPartDriver::Deliver(const PartStep& step) {
   // One train and one synchronisation key serve every delivery: the station reads them while it
   // receives the train and keeps neither, so a part's deliveries allocate nothing.
-  train_.Clear();
   for (const auto& value : step.values) {
     CountNonFinite(*value);
     train_.AddObject(value);
