@@ -26,6 +26,13 @@ inline constexpr uint32_t kSpectrogramBins = 1024;
 inline constexpr double kValuesPerPart =
     kSingleValues + kSpectra + kScalarTracks * kTrackPoints + kSpectrograms * kSpectrogramRows;
 
+// The bytes of one part's samples: a float per single value, spectrum bin, track point and
+// spectrogram bin.
+inline constexpr double kSampleBytesPerPart =
+    sizeof(float) *
+    (kSingleValues + double{kSpectra} * kSpectrumBins + kScalarTracks * kTrackPoints +
+     double{kSpectrograms} * kSpectrogramRows * kSpectrogramBins);
+
 inline const CMeasuringUnit kDb(CMeasuringUnit::cuMetrePerSecond2, 0, 1.0f,
                                 CMeasuringUnit::flagLog);
 
@@ -65,6 +72,12 @@ struct Spectra {
   }
 };
 
+// Inserts the part's spectra with validation tag 1, sharing the part's buffers.
+inline void InsertSpectra(CKelValueStore& store, const Spectra& part) {
+  for (int i = 0; i < kSpectra; ++i)
+    store.InsertSigCurve(SpectrumKey(i), part.spectra[static_cast<size_t>(i)], 1);
+}
+
 // Inserts the part's values with validation tag 1: single values and spectra expire at the end
 // of the measurement, tracks at the end of the mode. The spectra share the part's buffers.
 inline void Insert(CKelValueStore& store, const Spectra& part, int serial) {
@@ -73,8 +86,7 @@ inline void Insert(CKelValueStore& store, const Spectra& part, int serial) {
     value.value = 80.0f + static_cast<float>((i + serial) % 11);
     store.InsertSValue(SingleValueKey(i), value, kDb, 1);
   }
-  for (int i = 0; i < kSpectra; ++i)
-    store.InsertSigCurve(SpectrumKey(i), part.spectra[static_cast<size_t>(i)], 1);
+  InsertSpectra(store, part);
   for (int t = 0; t < kScalarTracks; ++t) {
     const QClavis key = ScalarTrackKey(t);
     for (int p = 0; p < kTrackPoints; ++p)

@@ -2,8 +2,15 @@
 // into a history section (depth 10), validated and evaluated. Reports the time per part and the
 // sample bytes copied per part (history sections share samples: the goal is 0). Every part
 // arrives in new sample buffers, made outside the timed part.
+//
+// Memory: the heap the store holds once the history is full and no part of the benchmark's own
+// is left (its buffers are then the store's), against the raw samples of the history's sections
+// (depth × ReferencePart::kSampleBytesPerPart, about 51 MB). The store's current values are in
+// the figure: its spectra share the newest section's buffers, its single values and track points
+// are its own.
 #include <benchmark/benchmark.h>
 
+#include "AllocationCount.h"
 #include "ReferencePart.h"
 #include "store/KelValueStore.h"
 
@@ -18,9 +25,12 @@ void RunPart(CKelValueStore& store, const ReferencePart::Spectra& part, int seri
   store.evaluated(Kelva::end_mode);
 }
 
+constexpr int kHistoryDepth = 10;
+
 void BM_ValueStorePart(benchmark::State& state) {
+  const int64_t heldBefore = HeapBytesHeld();
   CKelValueStore store;
-  store.SetHistoryDepth(10);
+  store.SetHistoryDepth(kHistoryDepth);
   int serial = 0;
   for (int warm = 0; warm < 12; ++warm, ++serial)
     RunPart(store, ReferencePart::Spectra(serial), serial);  // history full
@@ -34,6 +44,10 @@ void BM_ValueStorePart(benchmark::State& state) {
   state.counters["sample_bytes_copied_per_part"] =
       static_cast<double>(CAlignedMemStats::BytesCopied() - copied) /
       static_cast<double>(state.iterations());
+  const double storeBytes = static_cast<double>(HeapBytesHeld() - heldBefore);
+  state.counters["store_megabytes"] = storeBytes / 1e6;
+  state.counters["store_bytes_per_history_sample_byte"] =
+      storeBytes / (kHistoryDepth * ReferencePart::kSampleBytesPerPart);
   state.counters["history_entries"] =
       static_cast<double>(store.SingleValueMapSectionHistory().size());
 }
