@@ -280,23 +280,9 @@ KELVA_VECTOR_CLONES void MaximizeVectorAndPolygon(float* v, int i0, int i1, floa
 
 namespace numeric {
 
-namespace {
-
-// `variance < 0` is false for NaN, so a NaN stays NaN instead of hiding behind the 0.
-inline float StddevOf(float mean, float meanSquare, float k) {
-  const float variance = meanSquare - mean * mean;
-  return std::sqrt((variance < 0.0f ? 0.0f : variance) * k);
-}
-
-}  // namespace
-
-float stddev(float mean, float meanSquare, float k) {
-  return StddevOf(mean, meanSquare, k);
-}
-
 KELVA_VECTOR_CLONES void stddev(const float* mean, const float* meanSquare, float k, float* out,
                                 size_t n) {
-  for (size_t i = 0; i < n; ++i) out[i] = StddevOf(mean[i], meanSquare[i], k);
+  for (size_t i = 0; i < n; ++i) out[i] = stddev(mean[i], meanSquare[i], k);
 }
 
 }  // namespace numeric

@@ -6,9 +6,11 @@
 // version gives the same bits (element-wise operations, no reordered sums, no fused
 // multiply-add).
 
+#include <cmath>
 #include <cstddef>
 
 #include "host/AlignedMem.h"
+#include "host/VectorClones.h"
 
 namespace DVL {
 
@@ -138,7 +140,12 @@ namespace numeric {
 // sqrt(max(0, meanSquare − mean²) · k), in float arithmetic. k scales the variance (1 to show
 // the learned spread, a correction factor where a limit is made). A negative difference (from
 // rounding) counts as 0; a NaN input gives NaN, and so does a negative k.
-float stddev(float mean, float meanSquare, float k);
+// `variance < 0` is false for NaN, so a NaN stays NaN instead of hiding behind the 0. Inline in
+// every caller, so that loops over it vectorise.
+KELVA_CLONE_INLINE float stddev(float mean, float meanSquare, float k) {
+  const float variance = meanSquare - mean * mean;
+  return std::sqrt((variance < 0.0f ? 0.0f : variance) * k);
+}
 // The same point by point: out[i] = stddev(mean[i], meanSquare[i], k), bit for bit. out may be
 // one of the inputs.
 void stddev(const float* mean, const float* meanSquare, float k, float* out, size_t n);

@@ -155,12 +155,23 @@ class CKelLimitShop {
                      const QVLimCValue& lim, const QVIpParamAndStore& ips,
                      QVInstrumentParam::eval_mode_t mode, chimney_width_t widths) const;
 
-  // The learned limit point by point (LimitRule.h) with the learned average as reference.
-  // REQUIRES: the learned average and squared average have the curve's length (LearnedCount
-  // is not -1 and not 0).
+  // The learned limit point by point (LimitRule.h) with the learned average as reference,
+  // widened sideways by `widths` as SigChimney does (in one step: the unwidened limit is never
+  // the curve's). A mode that is neither lower nor upper is reported and leaves the limit as it
+  // was. REQUIRES: the learned average and squared average have the curve's length
+  // (LearnedCount is not -1 and not 0).
   void SigCurveLearnedLimit(const QClavis& key, KelSigLimitCurve& curve,
-                            const KelLearnCurve& learned, const QVIpParamAndStore& ips,
-                            int mode) const;
+                            const KelLearnCurve& learned, const QVIpParamAndStore& ips, int mode,
+                            chimney_width_t widths) const;
+
+  // The points of widening to either side of every point of the curve for `widths`
+  // (SigChimney); none for an empty curve.
+  struct ChimneyPoints {
+    unsigned left = 0;
+    unsigned right = 0;
+    bool Widens() const { return left != 0 || right != 0; }
+  };
+  static ChimneyPoints ChimneyOf(const KelSigLimitCurve& curve, chimney_width_t widths);
 
   // Widens the limit's peaks (widen = maximum) or dips (widen = minimum) sideways: every
   // point takes in the limit of up to round(left / x step) points to its right and round(right

@@ -30,19 +30,25 @@ int PolygonBin(float x, float scale, float dx, uint32_t n) {
 
 }  // namespace
 
+CKelLimitShop::ChimneyPoints CKelLimitShop::ChimneyOf(const KelSigLimitCurve& curve,
+                                                      chimney_width_t widths) {
+  if (curve.size() == 0) return {};
+  const float dx = curve.description().Delta(0);
+  return {static_cast<unsigned>(PointsOfWidth(widths.first, dx, kMaxChimneyPoints)),
+          static_cast<unsigned>(PointsOfWidth(widths.second, dx, kMaxChimneyPoints))};
+}
+
 void CKelLimitShop::SigChimney(KelSigLimitCurve& curve, chimney_width_t widths,
                                window_combine_t widen) const {
-  const float dx = curve.description().Delta(0);
-  const int left = PointsOfWidth(widths.first, dx, kMaxChimneyPoints);
-  const int right = PointsOfWidth(widths.second, dx, kMaxChimneyPoints);
+  const ChimneyPoints chimney = ChimneyOf(curve, widths);
+  if (!chimney.Widens()) return;
   const uint32_t n = curve.size();
-  if ((left == 0 && right == 0) || n == 0) return;
   float* limit = curve.LimitData();
   // The window routine reads one buffer and writes another: the limit as it was goes to the
   // scratch buffer, the widened limit back into the curve.
   float* unwidened = Scratch(n);
   std::memcpy(unwidened, limit, n * sizeof(float));
-  widen(limit, unwidened, n, static_cast<unsigned>(left), static_cast<unsigned>(right));
+  widen(limit, unwidened, n, chimney.left, chimney.right);
 }
 
 void CKelLimitShop::SigPolygonLimit(const QClavis& key, KelSigLimitCurve& curve, int polygonId,

@@ -86,7 +86,6 @@ void CKelLimitShop::CurveTrackLimits(learned_curve_tracks_t& learned, const QVIp
     return;
   }
   const bool upper = direction == QVInstrumentParam::eval_upper;
-  const window_combine_t widen = upper ? DVL::MaximizeOverWindow : DVL::MinimizeOverWindow;
   const float constant = upper ? area.upper : area.lower;
   const chimney_width_t widths = learnStore_.ChimneyWidth(key);
   auto& track = learned[QIdx1(trackKey)];
@@ -100,8 +99,7 @@ void CKelLimitShop::CurveTrackLimits(learned_curve_tracks_t& learned, const QVIp
       DVL::SetConstant(curve.LimitDataForOverwrite(), constant, curve.size());
       if (learnedCurve.Average().size() == 0) ShapeLearnedLike(learnedCurve, curve);
     } else {
-      SigCurveLearnedLimit(key, curve, learnedCurve, ips, direction);
-      SigChimney(curve, widths, widen);
+      SigCurveLearnedLimit(key, curve, learnedCurve, ips, direction, widths);
     }
     from = std::next(item);
   }

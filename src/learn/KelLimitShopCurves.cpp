@@ -104,8 +104,7 @@ bool CKelLimitShop::SigCurveLimit(const QClavis& key, KelSigLimitCurve& curve,
     SigFixedCurveLimit(key, curve);
     if (learned.Average().size() == 0) ShapeLearnedLike(learned, curve);
   } else {
-    SigCurveLearnedLimit(key, curve, learned, ips, mode);
-    SigChimney(curve, widths, upper ? DVL::MaximizeOverWindow : DVL::MinimizeOverWindow);
+    SigCurveLearnedLimit(key, curve, learned, ips, mode, widths);
     SigPolygonLimit(key, curve, lim.upperPolygon, DVL::MinimizeVectorAndPolygon);
     SigPolygonLimit(key, curve, lim.lowerPolygon, DVL::MaximizeVectorAndPolygon);
     SigFixedCurveLimit(key, curve);
@@ -115,7 +114,7 @@ bool CKelLimitShop::SigCurveLimit(const QClavis& key, KelSigLimitCurve& curve,
 
 void CKelLimitShop::SigCurveLearnedLimit(const QClavis& key, KelSigLimitCurve& curve,
                                          const KelLearnCurve& learned, const QVIpParamAndStore& ips,
-                                         int mode) const {
+                                         int mode, chimney_width_t widths) const {
   const bool upper = mode == QVInstrumentParam::eval_upper;
   if (!upper && mode != QVInstrumentParam::eval_lower) {
     PrWin::Output(PrWin::catWarning, kKeyMessageStyle,
@@ -128,18 +127,16 @@ void CKelLimitShop::SigCurveLearnedLimit(const QClavis& key, KelSigLimitCurve& c
   const float* sqAverage = learned.SqAverage().data();
   float* limit = curve.LimitDataForOverwrite();
   const uint32_t n = curve.size();
-  // The deviations first, over the whole curve, then the limit rule in one plain loop per
-  // direction, so that both loops vectorise.
-  const QVIpParamAndStore terms = ips;  // a local copy: the limit stores cannot alias it
-  float* sigma = Scratch(n);
-  numeric::stddev(average, sqAverage, correction, sigma, n);
-  if (upper) {
-    for (uint32_t i = 0; i < n; ++i)
-      limit[i] = LimitRule::Upper(average[i], LimitRule::Width(average[i], sigma[i], terms));
-  } else {
-    for (uint32_t i = 0; i < n; ++i)
-      limit[i] = LimitRule::Lower(average[i], LimitRule::Width(average[i], sigma[i], terms));
+  const ChimneyPoints chimney = ChimneyOf(curve, widths);
+  if (!chimney.Widens()) {
+    LimitRule::CurveLimits(average, sqAverage, correction, ips, upper, limit, n);
+    return;
   }
+  // The unwidened limit goes to the scratch buffer, the widening reads it from there.
+  float* unwidened = Scratch(n);
+  LimitRule::CurveLimits(average, sqAverage, correction, ips, upper, unwidened, n);
+  (upper ? DVL::MaximizeOverWindow : DVL::MinimizeOverWindow)(limit, unwidened, n, chimney.left,
+                                                              chimney.right);
 }
 
 bool CKelLimitShop::RetrieveCurveLimit(const QClavis& key, CVisDataVector& out,

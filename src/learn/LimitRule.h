@@ -10,6 +10,8 @@
 // arithmetic in exactly this order, so that limits made one by one and limits made over arrays
 // agree to the last bit.
 
+#include <cstddef>
+
 #include "host/ParamRecords.h"
 
 namespace LimitRule {
@@ -25,5 +27,12 @@ inline float Upper(float reference, float width) {
 inline float Lower(float reference, float width) {
   return reference - width;
 }
+
+// The learned limit of a curve point by point, with the learned mean as reference and σ =
+// numeric::stddev(mean[i], meanSquare[i], correction): limit[i] = Upper (upper) or Lower of
+// mean[i] and Width(mean[i], σ, widthTerms), bit for bit what the rule gives one point at a
+// time. One loop, built for every instruction set. limit must not overlap the inputs.
+void CurveLimits(const float* mean, const float* meanSquare, float correction,
+                 const QVIpParamAndStore& widthTerms, bool upper, float* limit, size_t n);
 
 }  // namespace LimitRule
