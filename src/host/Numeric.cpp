@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <new>
+#include <vector>
 
 #include "host/VectorClones.h"
 
@@ -207,6 +209,67 @@ KELVA_CLONE_INLINE void CombineWindowInterior(float* __restrict dst, const float
   } while (done < total);
 }
 
+// out[i] = the combination of an earlier and a later span, keeping the earlier one's value
+// between equals (kLaterFirst false) or the later one's (true).
+template <bool kLaterFirst, typename Combine>
+KELVA_CLONE_INLINE void CombineSpans(float* __restrict out, const float* __restrict earlier,
+                                     const float* __restrict later, size_t count, Combine combine) {
+  for (size_t i = 0; i < count; ++i)
+    out[i] = kLaterFirst ? combine(later[i], earlier[i]) : combine(earlier[i], later[i]);
+}
+
+// best[i] = the combination of src[i .. i + length - 1] for i in 0 .. count - 1 (length >= 1),
+// for numbers only (no NaN): among equal values the first in index order (kLaterFirst false)
+// or the last (true). Spans of 1, 2, 4, ... points are combined pairwise, then two overlapping
+// spans of the widest such width cover the length; a value met twice changes nothing. ping and
+// pong hold count + length - 1 floats each.
+template <bool kLaterFirst, typename Combine>
+KELVA_CLONE_INLINE void CombineOverSpans(float* __restrict best, const float* src, size_t count,
+                                         size_t length, float* ping, float* pong, Combine combine) {
+  size_t whole = count + length - 1;  // spans of `width` points starting at 0 .. whole - 1
+  const float* spans = src;
+  size_t width = 1;
+  for (; width * 2 <= length; width *= 2) {
+    whole -= width;
+    float* doubled = spans == ping ? pong : ping;
+    CombineSpans<kLaterFirst>(doubled, spans, spans + width, whole, combine);
+    spans = doubled;
+  }
+  CombineSpans<kLaterFirst>(best, spans, spans + (length - width), count, combine);
+}
+
+// From this many points of window on, numbers are combined by doubling spans (about 2·log2 of
+// the window in passes) rather than shift by shift (window / kShiftsPerPass passes of more
+// loads each, and the clipped ends element by element).
+constexpr size_t kDoublingFromWindow = 12;
+
+// The window routine for numbers only (no NaN) by doubling, over src padded with `neutral` on
+// both sides (a value that changes no combination: -inf for the maximum, +inf for the
+// minimum), so that the ends need no clipping. The order of CombineWindowAt keeps, among equal
+// values (signed zeros), src[j] and then the nearest to its right, then the nearest to its
+// left: so the right part src[j .. j + left] keeps its first in index order, the left part
+// src[j - right .. j - 1] its last, and the right part's value is held against the left
+// part's. REQUIRES: left and right at most n - 1.
+template <typename Combine>
+KELVA_CLONE_INLINE void CombineWindowByDoubling(float* __restrict dst, const float* __restrict src,
+                                                size_t n, unsigned left, unsigned right,
+                                                Combine combine, float neutral) {
+  const size_t padded = right + n + left;
+  thread_local std::vector<float> work;
+  if (work.size() < 3 * padded + n) work.resize(3 * padded + n);
+  float* const in = work.data();
+  float* const ping = in + padded;
+  float* const pong = ping + padded;
+  float* const leftPart = pong + padded;
+  for (size_t i = 0; i < right; ++i) in[i] = neutral;
+  std::copy(src, src + n, in + right);
+  for (size_t i = right + n; i < padded; ++i) in[i] = neutral;
+  CombineOverSpans<false>(dst, in + right, n, size_t{left} + 1, ping, pong, combine);
+  if (right == 0) return;
+  CombineOverSpans<true>(leftPart, in, n, right, ping, pong, combine);
+  for (size_t i = 0; i < n; ++i) dst[i] = combine(dst[i], leftPart[i]);
+}
+
 // Whether src holds a NaN; a plain loop over the whole vector, without an early exit, so
 // that it vectorises.
 KELVA_CLONE_INLINE bool HasNaN(const float* src, size_t n) {
@@ -217,12 +280,21 @@ KELVA_CLONE_INLINE bool HasNaN(const float* src, size_t n) {
 
 // The window routines with two forms of the element rule: `exact` with the NaN rule, and
 // `numbers`, the same for two numbers in one instruction (a < b ? b : a is the processor's
-// maximum), used on the interior when src holds no NaN. Both keep the held value between
+// maximum), used when src holds no NaN. Both keep the held value between
 // equal values, so +0 and -0 come out the same either way.
 template <typename Exact, typename Numbers>
 KELVA_CLONE_INLINE void CombineOverWindow(float* __restrict dst, const float* __restrict src,
                                           size_t n, unsigned left, unsigned right, Exact exact,
-                                          Numbers numbers) {
+                                          Numbers numbers, float neutral) {
+  if (n == 0) return;
+  // A window wider than the vector takes in the whole vector, as the clipping would.
+  left = static_cast<unsigned>(std::min<size_t>(left, n - 1));
+  right = static_cast<unsigned>(std::min<size_t>(right, n - 1));
+  const bool hasNaN = HasNaN(src, n);
+  if (!hasNaN && size_t{left} + right >= kDoublingFromWindow) {
+    CombineWindowByDoubling(dst, src, n, left, right, numbers, neutral);
+    return;
+  }
   // The interior: the elements whose window needs no clipping.
   const size_t begin = std::min<size_t>(right, n);
   const size_t end = n > left ? n - left : 0;
@@ -231,7 +303,7 @@ KELVA_CLONE_INLINE void CombineOverWindow(float* __restrict dst, const float* __
     return;
   }
   for (size_t j = 0; j < begin; ++j) dst[j] = CombineWindowAt(src, n, j, left, right, exact);
-  if (HasNaN(src, n))
+  if (hasNaN)
     CombineWindowInterior(dst, src, begin, end, left, right, exact);
   else
     CombineWindowInterior(dst, src, begin, end, left, right, numbers);
@@ -254,14 +326,16 @@ KELVA_VECTOR_CLONES void MaximizeOverWindow(float* __restrict dst, const float* 
                                             size_t n, unsigned left, unsigned right) {
   const auto exact = [](float held, float next) { return MaxOf(held, next); };
   const auto numbers = [](float held, float next) { return held < next ? next : held; };
-  CombineOverWindow(dst, src, n, left, right, exact, numbers);
+  CombineOverWindow(dst, src, n, left, right, exact, numbers,
+                    -std::numeric_limits<float>::infinity());
 }
 
 KELVA_VECTOR_CLONES void MinimizeOverWindow(float* __restrict dst, const float* __restrict src,
                                             size_t n, unsigned left, unsigned right) {
   const auto exact = [](float held, float next) { return MinOf(held, next); };
   const auto numbers = [](float held, float next) { return next < held ? next : held; };
-  CombineOverWindow(dst, src, n, left, right, exact, numbers);
+  CombineOverWindow(dst, src, n, left, right, exact, numbers,
+                    std::numeric_limits<float>::infinity());
 }
 
 KELVA_VECTOR_CLONES void SetVectorToPolygon(float* v, int i0, int i1, float y0, float y1) {
