@@ -1,8 +1,13 @@
 #include "eval/C2ndLevelInstrument.h"
 
 #include "host/Output.h"
+#include "host/ParamSet.h"
 
 void C2ndLevelInstrument::Prepare() {
+  // The tables change only with the plan: every part of a plan finds the same keys.
+  const uint64_t plan = ParamDatabase::Generation();
+  if (m_keySetPlan == plan) return;
+  m_keySetPlan = plan;
   m_keySet.clear();
   for (const auto& [key, record] : m_params.IpParamAndStore())
     if (key.instrument() == m_instrument) m_keySet.insert(m_keySet.end(), key);

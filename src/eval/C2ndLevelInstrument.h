@@ -9,6 +9,8 @@
 // generation p + 1, so a derived value of a derived value appears one pass after its source
 // and no calculator consumes in a pass what it produced in the same pass.
 
+#include <cstdint>
+#include <optional>
 #include <set>
 
 #include "host/Params.h"
@@ -23,7 +25,8 @@ class C2ndLevelInstrument {
   C2ndLevelInstrument(const C2ndLevelInstrument&) = delete;
   C2ndLevelInstrument& operator=(const C2ndLevelInstrument&) = delete;
 
-  // Rebuilds the key set from the current parameter tables.
+  // Makes the key set from the current parameter tables, when another plan was made current
+  // since it was last made (ParamDatabase::Generation).
   virtual void Prepare();
   // Computes what the sources of generation `pass` allow; true when a value was produced.
   virtual bool process(unsigned pass) = 0;
@@ -39,4 +42,8 @@ class C2ndLevelInstrument {
   CKelValueStore& m_valueStore;
   std::set<QClavis> m_keySet;
   const int m_instrument;
+
+ private:
+  // The plan the key set was made from.
+  std::optional<uint64_t> m_keySetPlan;
 };

@@ -67,6 +67,15 @@ TEST_F(InstrumentShopTest, KeySetsHoldTheQuantitiesOfTheirInstrument) {
             (std::set<QClavis>{Key(CSvCalc::kInstrument, 502), Key(CSvCalc::kInstrument, 503)}));
   EXPECT_EQ(calculators[8]->KeySet(), std::set<QClavis>{Key(CTrackCalc::kInstrument, 504)});
   EXPECT_TRUE(calculators[1]->KeySet().empty());
+  // The next part of the same plan finds the same keys; a new plan brings its own.
+  shop.Reset();
+  EXPECT_EQ(calculators[8]->KeySet(), std::set<QClavis>{Key(CTrackCalc::kInstrument, 504)});
+  plan.Set().ipParamAndStore.erase(Key(CSvCalc::kInstrument, 502));
+  Derived(CTrackCalc::kInstrument, 2, 505, "Other track sum", 1);
+  Install();
+  EXPECT_EQ(calculators[0]->KeySet(), std::set<QClavis>{Key(CSvCalc::kInstrument, 503)});
+  EXPECT_EQ(calculators[8]->KeySet(), (std::set<QClavis>{Key(CTrackCalc::kInstrument, 504),
+                                                         Key(CTrackCalc::kInstrument, 505)}));
 }
 
 TEST_F(InstrumentShopTest, PassesEndWhenNothingNewIsDerived) {
