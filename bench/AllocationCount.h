@@ -6,6 +6,9 @@
 
 uint64_t AllocationCount();
 
+#ifdef KELVA_COUNT_HEAP_BYTES
 // The bytes the blocks made by operator new hold now (usable size and the allocator's size word
-// of each), net of those freed by operator delete. Memory taken with malloc directly is not in it.
+// of each), net of those freed by operator delete. Memory taken with malloc directly is not in
+// it. Only in a benchmark built with KELVA_COUNT_HEAP_BYTES: the tally costs every allocation.
 int64_t HeapBytesHeld();
+#endif
