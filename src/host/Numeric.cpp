@@ -76,6 +76,17 @@ KELVA_VECTOR_CLONES void VectorWeightedSumAndSqrSum(float* __restrict sum, float
   }
 }
 
+KELVA_VECTOR_CLONES void VectorWeightedSumAndSqrSumInto(
+    float* __restrict sum, float* __restrict sqr, const float* __restrict sumWas,
+    const float* __restrict sqrWas, const float* __restrict src, float w, size_t n) {
+  const float v = 1.0f - w;
+  for (size_t i = 0; i < n; ++i) {
+    const float x = src[i];
+    sqr[i] = w * sqrWas[i] + v * (x * x);
+    sum[i] = w * sumWas[i] + v * x;
+  }
+}
+
 KELVA_VECTOR_CLONES void VectorMaximum(float* __restrict dst, const float* __restrict src,
                                        size_t n) {
   for (size_t i = 0; i < n; ++i) dst[i] = dst[i] < src[i] ? src[i] : dst[i];

@@ -40,6 +40,11 @@ void VectorWeightedSqrSum(float* __restrict dst, const float* __restrict src, fl
 // sum[i] = w * sum[i] + (1 - w) * src[i]; bit for bit what the two routines above give.
 void VectorWeightedSumAndSqrSum(float* __restrict sum, float* __restrict sqr,
                                 const float* __restrict src, float w, size_t n);
+// The same step from other buffers, bit for bit: sum[i] = w·sumWas[i] + (1−w)·src[i] and
+// sqr[i] = w·sqrWas[i] + (1−w)·src[i]². No two of the buffers may overlap.
+void VectorWeightedSumAndSqrSumInto(float* __restrict sum, float* __restrict sqr,
+                                    const float* __restrict sumWas, const float* __restrict sqrWas,
+                                    const float* __restrict src, float w, size_t n);
 // dst[i] = max(dst[i], src[i]), where a NaN in src never counts (the kept dst stays NaN when it
 // was). MaximizeVectors below is the limit shop's maximum, with the NaN rule of the limits.
 void VectorMaximum(float* __restrict dst, const float* __restrict src, size_t n);

@@ -1,6 +1,7 @@
 #include "store/KelSigCurve.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/File.h"
 #include "host/Numeric.h"
@@ -11,6 +12,11 @@ namespace {
 KelSigCurve::handle_t NewBuffer(uint32_t n) {
   if (n == 0) return nullptr;
   return std::make_shared<CAlignedMem<float>>(n);
+}
+
+// A buffer of n samples that the caller writes in full.
+KelSigCurve::handle_t NewBufferForOverwrite(uint32_t n) {
+  return std::make_shared<CAlignedMem<float>>(n, CAlignedMem<float>::ForOverwrite{});
 }
 
 }  // namespace
@@ -134,11 +140,18 @@ bool KelSigCurve::AddSquaredData(const KelSigCurve& other, float w) {
 bool KelSigCurve::AddDataWithSquares(KelSigCurve& squares, const KelSigCurve& other, float w) {
   if (!FitTogether(other) || !squares.FitTogether(other)) return false;
   if (dlen_ == 0) return true;
+  if (&squares == this) return AddSquaredData(other, w) && AddData(other, w);  // one curve twice
   handle_t keep = other.data_;  // the samples stay while ours are made private
-  float* sum = data();
-  float* sqr = squares.data();
-  if (sum == sqr) return AddSquaredData(other, w) && AddData(other, w);  // one curve twice
-  DVL::VectorWeightedSumAndSqrSum(sum, sqr, keep->data(), w, dlen_);
+  if (Shared() && squares.Shared()) {
+    // Both shared (a learned item whose copy was just taken): the step reads the shared buffers
+    // and writes buffers of our own, instead of copying them first and stepping in place.
+    const handle_t sumWas = std::exchange(data_, NewBufferForOverwrite(dlen_));
+    const handle_t sqrWas = std::exchange(squares.data_, NewBufferForOverwrite(dlen_));
+    DVL::VectorWeightedSumAndSqrSumInto(data_->data(), squares.data_->data(), sumWas->data(),
+                                        sqrWas->data(), keep->data(), w, dlen_);
+    return true;
+  }
+  DVL::VectorWeightedSumAndSqrSum(data(), squares.data(), keep->data(), w, dlen_);
   return true;
 }
 

@@ -94,6 +94,8 @@ class KelSigCurve : public QValueStoreItemBase {
 
   // Makes the buffer private to this curve (copies it when shared).
   void touch();
+  // Whether another owner shares the samples (a write must not change them in place).
+  bool Shared() const { return data_ && data_.use_count() != 1; }
 
  private:
   void CopyFrom(const float* samples, uint32_t n);

@@ -119,6 +119,20 @@ TEST(KelSigCurve, AddDataWithSquaresIsBothAdditionsInOnePass) {
   EXPECT_TRUE(both.AddDataWithSquares(both, Spectrum(std::vector<float>(67, 4.0f)), 0.5f));
   // 0.5·(0.5·2 + 0.5·16) + 0.5·4
   EXPECT_EQ(Samples(both), std::vector<float>(67, 6.5f));
+
+  // A learned item whose copy was taken: both averages shared, each with its own copy. The step
+  // gives what it gives in place, and the copies keep the samples as they were.
+  KelSigCurve mean67 = Spectrum(std::vector<float>(67, 3.0f));
+  KelSigCurve square67 = Spectrum(std::vector<float>(67, 10.0f));
+  const KelSigCurve meanCopy = mean67;
+  const KelSigCurve squareCopy = square67;
+  EXPECT_TRUE(mean67.AddDataWithSquares(square67, Spectrum(std::vector<float>(67, 5.0f)), 0.75f));
+  EXPECT_EQ(Samples(mean67), std::vector<float>(67, 3.5f));      // 0.75·3 + 0.25·5
+  EXPECT_EQ(Samples(square67), std::vector<float>(67, 13.75f));  // 0.75·10 + 0.25·25
+  EXPECT_EQ(Samples(meanCopy), std::vector<float>(67, 3.0f));
+  EXPECT_EQ(Samples(squareCopy), std::vector<float>(67, 10.0f));
+  EXPECT_FALSE(mean67.Shared());
+  EXPECT_FALSE(square67.Shared());
 }
 
 TEST(KelSigCurve, ConstructionAndShape) {
