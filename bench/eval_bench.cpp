@@ -28,16 +28,11 @@
 #include <memory>
 #include <string>
 
+#include "EvaluationLine.h"
 #include "ReferencePart.h"
-#include "ReferencePlan.h"
-#include "eval/KelEvalShop.h"
 #include "host/Output.h"
 #include "host/ParamSet.h"
-#include "host/Params.h"
-#include "host/Sea.h"
 #include "host/TestPlanBuilder.h"
-#include "learn/KelLearnStore.h"
-#include "learn/KelLimitShop.h"
 #include "result/ResultShop.h"
 #include "store/KelValueStore.h"
 
@@ -104,24 +99,16 @@ void BM_EvaluatePart(benchmark::State& state) {
     state.SkipWithError("the benchmark's plan was refused");
     return;
   }
-  SetChimneyWidth(static_cast<float>(kChimneyPoints) * kSpectrumStep);
   PrWin::CaptureSink output;
-  CDtParamInstance params;
-  CKelValueStore values;
-  CResultShop results;
-  CKelLearnStore store(values, -1);
-  store.LearnSpectrograms(true);
-  store.ReadChimneyWidths();
-  CKelLimitShop limitShop(values, store);
-  CKelEvalShop evalShop(params, values, results, store);
+  EvaluationLine line;
+  CKelValueStore& values = line.values;
+  CResultShop& results = line.results;
   int serial = 0;
   std::unique_ptr<ReferencePart::Spectra> part;
   for (; serial < kWarmUpParts; ++serial) {
     part = MakePart(serial, 0);
     Arrive(values, *part, serial);
-    limitShop.GenerateLimits();
-    values.validated();
-    LearnPart(store);
+    line.LimitAndLearn();
   }
   output.Clear();
   const unsigned expected = static_cast<unsigned>(ViolatingSpectra(percentage));
@@ -134,11 +121,11 @@ void BM_EvaluatePart(benchmark::State& state) {
     part.reset();  // the previous part's buffers go before the new ones come
     part = MakePart(serial, percentage);
     Arrive(values, *part, serial++);
-    limitShop.GenerateLimits();
+    line.limitShop.GenerateLimits();
     results.DismissErrors();
-    evalShop.ResetSpectralErrorVectors();
+    line.evalShop.ResetSpectralErrorVectors();
     state.ResumeTiming();
-    const unsigned entered = evalShop.Evaluate();
+    const unsigned entered = line.evalShop.Evaluate();
     state.PauseTiming();
     errors += entered;
     limited += LimitedValues(values);
@@ -148,7 +135,6 @@ void BM_EvaluatePart(benchmark::State& state) {
   const double parts = static_cast<double>(state.iterations());
   state.counters["errors_per_part"] = errors / parts;
   state.counters["values_per_part"] = limited / parts;
-  CSeaBase::ApplicationSea()->RemoveEntry("LimitCurveExpansionWidth-Default");
   ParamDatabase::Reset();
   // The first message names what the plan lacks.
   const std::string message = output.Lines().empty() ? "" : output.Lines().front().text;

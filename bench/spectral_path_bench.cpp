@@ -17,15 +17,10 @@
 #include <memory>
 #include <string>
 
+#include "EvaluationLine.h"
 #include "ReferencePart.h"
-#include "ReferencePlan.h"
-#include "eval/KelEvalShop.h"
 #include "host/Output.h"
 #include "host/ParamSet.h"
-#include "host/Params.h"
-#include "host/Sea.h"
-#include "learn/KelLearnStore.h"
-#include "learn/KelLimitShop.h"
 #include "result/ResultShop.h"
 #include "store/KelValueStore.h"
 
@@ -57,23 +52,15 @@ void BM_SpectralPathOfThePart(benchmark::State& state) {
     state.SkipWithError("the benchmark's plan was refused");
     return;
   }
-  SetChimneyWidth(static_cast<float>(kChimneyPoints) * kSpectrumStep);
   PrWin::CaptureSink output;
-  CDtParamInstance params;
-  CKelValueStore values;
-  CResultShop results;
-  CKelLearnStore store(values, -1);
-  store.ReadChimneyWidths();
-  CKelLimitShop limitShop(values, store);
-  CKelEvalShop evalShop(params, values, results, store);
+  EvaluationLine line;
+  CKelValueStore& values = line.values;
   int serial = 0;
   std::unique_ptr<ReferencePart::Spectra> part;
   for (; serial < kWarmUpParts; ++serial) {
     part = std::make_unique<ReferencePart::Spectra>(serial);
     ArriveSpectra(values, *part);
-    limitShop.GenerateLimits();
-    values.validated();
-    LearnPart(store);
+    line.LimitAndLearn();
   }
   output.Clear();
   std::string failure;
@@ -83,18 +70,17 @@ void BM_SpectralPathOfThePart(benchmark::State& state) {
     part.reset();  // the previous part's buffers go before the new ones come
     part = std::make_unique<ReferencePart::Spectra>(serial++);
     ArriveSpectra(values, *part);
-    results.DismissErrors();
-    evalShop.ResetSpectralErrorVectors();
+    line.results.DismissErrors();
+    line.evalShop.ResetSpectralErrorVectors();
     state.ResumeTiming();
-    limitShop.GenerateLimits();
-    const unsigned errors = evalShop.Evaluate();
+    line.limitShop.GenerateLimits();
+    const unsigned errors = line.evalShop.Evaluate();
     values.validated();
-    const unsigned learned = LearnPart(store);
+    const unsigned learned = LearnPart(line.store);
     state.PauseTiming();
     if (failure.empty()) failure = CheckPart(LimitedValues(values), errors, learned);
     state.ResumeTiming();
   }
-  CSeaBase::ApplicationSea()->RemoveEntry("LimitCurveExpansionWidth-Default");
   ParamDatabase::Reset();
   const std::string message = output.Lines().empty() ? "" : output.Lines().front().text;
   if (!failure.empty()) {
