@@ -145,10 +145,10 @@ namespace numeric {
 // sqrt(max(0, meanSquare − mean²) · k), in float arithmetic. k scales the variance (1 to show
 // the learned spread, a correction factor where a limit is made). A negative difference (from
 // rounding) counts as 0; a NaN input gives NaN, and so does a negative k.
-// `variance < 0` is false for NaN, so a NaN stays NaN instead of hiding behind the 0. Inline in
-// every caller, so that loops over it vectorise.
+// Inline in every caller, so that loops over it vectorise.
 KELVA_CLONE_INLINE float stddev(float mean, float meanSquare, float k) {
   const float variance = meanSquare - mean * mean;
+  // `variance < 0` is false for NaN, so a NaN stays NaN instead of hiding behind the 0.
   return std::sqrt((variance < 0.0f ? 0.0f : variance) * k);
 }
 // The same point by point: out[i] = stddev(mean[i], meanSquare[i], k), bit for bit. out may be
