@@ -19,6 +19,7 @@
 #include <map>
 #include <utility>
 
+#include "host/UniqueTreeMap.h"
 #include "params/ParamTable.h"
 #include "sequencer/InstrumentTimesliceAssociator.h"
 #include "store/IdRange.h"
@@ -33,8 +34,8 @@ class CKelFinalStore : public CValueStoreBase {
   using history_map_t = HistoryTable;
   using value_iterator = typename value_map_t::iterator;
   using to_validate_item = WorkLists::to_validate_item<value_iterator>;
-  using to_validate_map_t = std::map<QClavis, to_validate_item>;
-  using to_evaluate_map_t = std::map<QClavis, value_iterator>;
+  using to_validate_map_t = CUniqueTreeMap<QClavis, to_validate_item>;
+  using to_evaluate_map_t = CUniqueTreeMap<QClavis, value_iterator>;
   // Per quantity with history: (historyIndex of its newest entry, number of its entries).
   using section_counter_map_t = std::map<QClavis, std::pair<unsigned, unsigned>>;
   using history_iterator = typename history_map_t::const_iterator;

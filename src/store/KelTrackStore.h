@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/UniqueTreeMap.h"
 #include "sequencer/InstrumentTimesliceAssociator.h"
 #include "store/KelTrackStoreBase.h"
 #include "store/QValueStoreTrackItem.h"
@@ -43,8 +44,8 @@ class CKelTrackStore : public CKelTrackStoreBase {
   using history_map_t = CQParamTypedTable<CUniqueTreeMap<Qiqi, track_t>>;
   using value_iterator = typename value_map_t::iterator;
   using to_validate_item = WorkLists::to_validate_item<value_iterator>;
-  using to_validate_map_t = std::map<QIdx1, to_validate_item>;
-  using to_evaluate_map_t = std::map<QIdx1, value_iterator>;
+  using to_validate_map_t = CUniqueTreeMap<QIdx1, to_validate_item>;
+  using to_evaluate_map_t = CUniqueTreeMap<QIdx1, value_iterator>;
 
   CKelTrackStore(const char* keyMapName, const char* valueTableName, const char* historyTableName)
       : CKelTrackStoreBase(keyMapName), valueMap_(valueTableName), history_(historyTableName) {}

@@ -1,0 +1,147 @@
+#pragma once
+// CNodePoolAllocator<T>: the allocator of the host's node containers (ordered maps and sets).
+// A freed single node goes onto a free list of its size, kept per thread, and the next node of
+// that size comes from there. A table that is emptied and filled again every part therefore
+// reuses its nodes instead of going back to the heap. Arrays (n != 1) come from the heap.
+//
+// Bounds: each free list keeps at most NodePool::kMaxFreeBlocks blocks; further freed nodes go
+// back to the heap, so the memory a list holds is bounded. A thread's lists are handed back to
+// the heap when the thread ends; nodes freed after that (tables destroyed at exit) go to the heap
+// directly.
+//
+// Under AddressSanitizer a block on a free list is poisoned, so a node used after it was freed
+// is still reported.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVA_NODE_POOL_POISON 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELVA_NODE_POOL_POISON 1
+#endif
+#endif
+#if defined(KELVA_NODE_POOL_POISON)
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace NodePool {
+
+inline constexpr size_t kMaxFreeBlocks = size_t{1} << 16;
+
+// The free blocks of one size on one thread. Trivially destructible, so that it can still be
+// read after its thread's drain has run.
+struct FreeList {
+  void* head;
+  size_t count;
+  bool closed;  // drained at thread end: blocks go to the heap from now on
+};
+
+// Blocks this thread took from the heap for nodes, and the blocks on its free lists, all sizes
+// together (for tests and benchmarks).
+inline thread_local uint64_t heapBlocks = 0;
+inline thread_local size_t freeBlocks = 0;
+
+inline void Poison([[maybe_unused]] void* block, [[maybe_unused]] size_t bytes) {
+#if defined(KELVA_NODE_POOL_POISON)
+  ASAN_POISON_MEMORY_REGION(block, bytes);
+#endif
+}
+inline void Unpoison([[maybe_unused]] void* block, [[maybe_unused]] size_t bytes) {
+#if defined(KELVA_NODE_POOL_POISON)
+  ASAN_UNPOISON_MEMORY_REGION(block, bytes);
+#endif
+}
+
+template <size_t Bytes>
+class List {
+ public:
+  static_assert(Bytes >= sizeof(void*));
+
+  static void* Take() {
+    FreeList& list = Get();
+    if (list.head == nullptr) {
+      ++heapBlocks;
+      return ::operator new(Bytes);
+    }
+    void* block = list.head;
+    Unpoison(block, Bytes);
+    list.head = *static_cast<void**>(block);
+    --list.count;
+    --freeBlocks;
+    return block;
+  }
+
+  static void Give(void* block) noexcept {
+    FreeList& list = Get();
+    if (list.closed || list.count >= kMaxFreeBlocks) {
+      ::operator delete(block, Bytes);
+      return;
+    }
+    *static_cast<void**>(block) = list.head;
+    Poison(block, Bytes);
+    list.head = block;
+    ++list.count;
+    ++freeBlocks;
+  }
+
+ private:
+  // Hands the list back to the heap when its thread ends.
+  struct Drain {
+    FreeList& list;
+    ~Drain() {
+      while (list.head != nullptr) {
+        void* block = list.head;
+        Unpoison(block, Bytes);
+        list.head = *static_cast<void**>(block);
+        ::operator delete(block, Bytes);
+      }
+      freeBlocks -= list.count;
+      list.count = 0;
+      list.closed = true;
+    }
+  };
+
+  static FreeList& Get() {
+    static thread_local FreeList list{nullptr, 0, false};
+    static thread_local Drain drain{list};
+    static_cast<void>(drain);  // made on first use, so it runs when this thread ends
+    return list;
+  }
+};
+
+// The block size of a node of type T.
+template <typename T>
+inline constexpr size_t kBlockBytes = sizeof(T) < sizeof(void*) ? sizeof(void*) : sizeof(T);
+
+}  // namespace NodePool
+
+template <typename T>
+class CNodePoolAllocator {
+ public:
+  static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  using value_type = T;
+
+  CNodePoolAllocator() noexcept = default;
+  template <typename U>
+  CNodePoolAllocator(const CNodePoolAllocator<U>&) noexcept {}
+
+  T* allocate(size_t n) {
+    if (n == 1) return static_cast<T*>(NodePool::List<NodePool::kBlockBytes<T>>::Take());
+    return std::allocator<T>{}.allocate(n);
+  }
+  void deallocate(T* p, size_t n) noexcept {
+    if (n == 1)
+      NodePool::List<NodePool::kBlockBytes<T>>::Give(p);
+    else
+      std::allocator<T>{}.deallocate(p, n);
+  }
+
+  template <typename U>
+  bool operator==(const CNodePoolAllocator<U>&) const noexcept {
+    return true;
+  }
+};
