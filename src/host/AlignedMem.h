@@ -2,6 +2,10 @@
 // CAlignedMem<T>: an owned, 32-byte aligned buffer of n elements, the sample storage of curves.
 // It is not copyable; Clone makes an explicit copy. Process-wide counters of allocations and
 // copied bytes let tests and benchmarks prove that sharing code paths copy nothing.
+//
+// The buffers come from the buffer pool (BufferPool.h), and Make places a shared buffer's
+// object and count in the node pool (NodePool.h): a part whose curves replace those of the part
+// before takes nothing from the heap.
 
 #include <atomic>
 #include <cstddef>
@@ -10,6 +14,10 @@
 #include <memory>
 #include <new>
 #include <type_traits>
+#include <utility>
+
+#include "host/BufferPool.h"
+#include "host/NodePool.h"
 
 namespace CAlignedMemStats {
 // Number of buffer allocations and of bytes copied by Clone since the start of the process.
@@ -24,7 +32,7 @@ class CAlignedMem {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
-  static constexpr size_t kAlignment = 32;
+  static constexpr size_t kAlignment = BufferPool::kAlignment;
 
   CAlignedMem() = default;
   // n elements, zero-initialised.
@@ -49,9 +57,16 @@ class CAlignedMem {
   CAlignedMem(const CAlignedMem&) = delete;
   CAlignedMem& operator=(const CAlignedMem&) = delete;
 
+  // A shared buffer made with the arguments of one of the constructors.
+  template <typename... Args>
+  static std::shared_ptr<CAlignedMem> Make(Args&&... args) {
+    return std::allocate_shared<CAlignedMem>(CNodePoolAllocator<CAlignedMem>{},
+                                             std::forward<Args>(args)...);
+  }
+
   // A new buffer with the same elements.
   std::shared_ptr<CAlignedMem> Clone() const {
-    auto copy = std::make_shared<CAlignedMem>(data_, size_);
+    auto copy = Make(data_, size_);
     if (size_ > 0) CAlignedMemStats::CountCopy(size_ * sizeof(T));
     return copy;
   }
@@ -68,18 +83,23 @@ class CAlignedMem {
   size_t size() const { return size_; }
 
  private:
-  // Returns the bytes allocated (n elements rounded up to the alignment).
+  // The bytes of a buffer of n elements: rounded up to the alignment.
+  static size_t BytesOf(size_t n) {
+    return (n * sizeof(T) + kAlignment - 1) / kAlignment * kAlignment;
+  }
+
+  // Returns the bytes allocated.
   size_t Allocate(size_t n, bool zero = true) {
     if (n == 0) return 0;
-    const size_t bytes = (n * sizeof(T) + kAlignment - 1) / kAlignment * kAlignment;
-    data_ = static_cast<T*>(::operator new(bytes, std::align_val_t(kAlignment)));
+    const size_t bytes = BytesOf(n);
+    data_ = static_cast<T*>(BufferPool::Take(bytes));
     if (zero) std::memset(static_cast<void*>(data_), 0, bytes);
     size_ = n;
     CAlignedMemStats::CountAllocation();
     return bytes;
   }
   void Release() {
-    if (data_ != nullptr) ::operator delete(data_, std::align_val_t(kAlignment));
+    if (data_ != nullptr) BufferPool::Give(data_, BytesOf(size_));
     data_ = nullptr;
     size_ = 0;
   }

@@ -17,16 +17,7 @@
 #include <memory>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KELVA_NODE_POOL_POISON 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KELVA_NODE_POOL_POISON 1
-#endif
-#endif
-#if defined(KELVA_NODE_POOL_POISON)
-#include <sanitizer/asan_interface.h>
-#endif
+#include "host/Poison.h"
 
 namespace NodePool {
 
@@ -45,17 +36,6 @@ struct FreeList {
 inline thread_local uint64_t heapBlocks = 0;
 inline thread_local size_t freeBlocks = 0;
 
-inline void Poison([[maybe_unused]] void* block, [[maybe_unused]] size_t bytes) {
-#if defined(KELVA_NODE_POOL_POISON)
-  ASAN_POISON_MEMORY_REGION(block, bytes);
-#endif
-}
-inline void Unpoison([[maybe_unused]] void* block, [[maybe_unused]] size_t bytes) {
-#if defined(KELVA_NODE_POOL_POISON)
-  ASAN_UNPOISON_MEMORY_REGION(block, bytes);
-#endif
-}
-
 template <size_t Bytes>
 class List {
  public:
@@ -68,7 +48,7 @@ class List {
       return ::operator new(Bytes);
     }
     void* block = list.head;
-    Unpoison(block, Bytes);
+    Poison::Taken(block, Bytes);
     list.head = *static_cast<void**>(block);
     --list.count;
     --freeBlocks;
@@ -82,7 +62,7 @@ class List {
       return;
     }
     *static_cast<void**>(block) = list.head;
-    Poison(block, Bytes);
+    Poison::Pooled(block, Bytes);
     list.head = block;
     ++list.count;
     ++freeBlocks;
@@ -95,7 +75,7 @@ class List {
     ~Drain() {
       while (list.head != nullptr) {
         void* block = list.head;
-        Unpoison(block, Bytes);
+        Poison::Taken(block, Bytes);
         list.head = *static_cast<void**>(block);
         ::operator delete(block, Bytes);
       }

@@ -11,12 +11,12 @@ namespace {
 
 KelSigCurve::handle_t NewBuffer(uint32_t n) {
   if (n == 0) return nullptr;
-  return std::make_shared<CAlignedMem<float>>(n);
+  return CAlignedMem<float>::Make(n);
 }
 
 // A buffer of n samples that the caller writes in full.
 KelSigCurve::handle_t NewBufferForOverwrite(uint32_t n) {
-  return std::make_shared<CAlignedMem<float>>(n, CAlignedMem<float>::ForOverwrite{});
+  return CAlignedMem<float>::Make(n, CAlignedMem<float>::ForOverwrite{});
 }
 
 }  // namespace

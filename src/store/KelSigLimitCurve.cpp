@@ -12,7 +12,7 @@ namespace {
 
 KelSigLimitCurve::handle_t NewBuffer(uint32_t n) {
   if (n == 0) return nullptr;
-  return std::make_shared<CAlignedMem<float>>(n);
+  return CAlignedMem<float>::Make(n);
 }
 
 KelSigLimitCurve::handle_t Resized(const KelSigLimitCurve::handle_t& old, uint32_t oldSize,
@@ -147,8 +147,7 @@ KelSigCurve KelSigLimitCurve::Limit() const {
 }
 
 float* KelSigLimitCurve::LimitDataForOverwrite() {
-  if (Shared(limit_))
-    limit_ = std::make_shared<CAlignedMem<float>>(size_, CAlignedMem<float>::ForOverwrite{});
+  if (Shared(limit_)) limit_ = CAlignedMem<float>::Make(size_, CAlignedMem<float>::ForOverwrite{});
   return limit_ ? limit_->data() : nullptr;
 }
 

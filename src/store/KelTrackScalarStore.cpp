@@ -117,7 +117,7 @@ int CKelTrackScalarStore::GenerateArrayData(const QClavis& key, int dimension,
   auto [first, last] = SectionRange(history, trackKey.id());
   const auto columns = static_cast<uint32_t>(track->points.size());
   const auto rows = 1 + static_cast<uint32_t>(std::distance(first, last));
-  auto samples = std::make_shared<CAlignedMem<float>>(static_cast<size_t>(rows) * columns);
+  auto samples = CAlignedMem<float>::Make(static_cast<size_t>(rows) * columns);
   float* data = samples->data();
   uint32_t column = 0;
   for (const auto& [cell, point] : track->points) {
