@@ -35,6 +35,7 @@ struct FreeList {
 // together (for tests and benchmarks).
 inline thread_local uint64_t heapBlocks = 0;
 inline thread_local size_t freeBlocks = 0;
+inline thread_local size_t freeBytes = 0;
 
 template <size_t Bytes>
 class List {
@@ -52,6 +53,7 @@ class List {
     list.head = *static_cast<void**>(block);
     --list.count;
     --freeBlocks;
+    freeBytes -= Bytes;
     return block;
   }
 
@@ -66,6 +68,7 @@ class List {
     list.head = block;
     ++list.count;
     ++freeBlocks;
+    freeBytes += Bytes;
   }
 
  private:
@@ -80,6 +83,7 @@ class List {
         ::operator delete(block, Bytes);
       }
       freeBlocks -= list.count;
+      freeBytes -= list.count * Bytes;
       list.count = 0;
       list.closed = true;
     }

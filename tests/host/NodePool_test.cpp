@@ -53,10 +53,14 @@ TEST(NodePool, AFreeListKeepsAtMostItsBoundAndGivesTheRestBackToTheHeap) {
     EXPECT_EQ(NodePool::freeBlocks, 0u);
     table.clear();
     EXPECT_EQ(NodePool::freeBlocks, NodePool::kMaxFreeBlocks);
+    EXPECT_EQ(NodePool::freeBytes % NodePool::kMaxFreeBlocks, 0u);
+    const size_t blockBytes = NodePool::freeBytes / NodePool::kMaxFreeBlocks;
+    EXPECT_GE(blockBytes, sizeof(Table::value_type));
 
     // Taking from the list counts it down.
     Fill(table, 0, 3);
     EXPECT_EQ(NodePool::freeBlocks, NodePool::kMaxFreeBlocks - 3);
+    EXPECT_EQ(NodePool::freeBytes, (NodePool::kMaxFreeBlocks - 3) * blockBytes);
   });
 }
 
