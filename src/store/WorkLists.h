@@ -17,10 +17,16 @@ struct to_validate_item {
   ValueIterator value;  // the value in the store's value map
 };
 
-// Moves every pending entry to the evaluation list (a key already there keeps its item).
+// Moves every pending entry to the evaluation list (a key already there keeps its item). Both
+// lists are sorted by the same key, so each entry is placed from where the one before went: in
+// constant time where it goes right after it.
 template <typename ToValidate, typename ToEvaluate>
 void Validated(ToValidate& toValidate, ToEvaluate& toEvaluate) {
-  for (const auto& [key, item] : toValidate) toEvaluate.emplace(key, item.value);
+  auto hint = toEvaluate.begin();
+  for (const auto& [key, item] : toValidate) {
+    hint = toEvaluate.try_emplace(hint, key, item.value);
+    ++hint;
+  }
   toValidate.clear();
 }
 
