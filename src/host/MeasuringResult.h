@@ -76,7 +76,7 @@ class CMeasuringResultBase : public CRailwayObject {
   CSetPoint setPoint_;
 };
 
-class CMeasuringResultScalar : public CMeasuringResultBase {
+class CMeasuringResultScalar final : public CMeasuringResultBase {
  public:
   static constexpr uint32_t kWagonId = MarshalingYard::FourCC('M', 'R', 'S', 'C');
   float value = 0.0f;

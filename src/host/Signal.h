@@ -15,7 +15,7 @@
 
 // A measured float signal (a spectrum, an order cut) with its description and the context and
 // expiry of the measuring result it came with.
-class CSignalieee32 : public CMeasuringResultBase {
+class CSignalieee32 final : public CMeasuringResultBase {
  public:
   static constexpr uint32_t kWagonId = MarshalingYard::FourCC('S', 'I', '3', '2');
 

@@ -4,13 +4,13 @@
 // fills in. Work lists and history follow CKelFinalStore; history sections share the curves'
 // samples, so making a section copies no sample. The history lives in memory only.
 
-#include "host/UniqueTreeMap.h"
+#include "store/SectionHistory.h"
 #include "store/KelFinalStore.h"
 #include "store/KelSigLimitCurve.h"
 
 class CKelFinalCurveStore
     : public CKelFinalStore<KelSigLimitCurve,
-                            CQParamTypedTable<CUniqueTreeMap<QIdx7, KelSigLimitCurve>>> {
+                            CQParamTypedTable<CSectionHistory<KelSigLimitCurve>>> {
  public:
   CKelFinalCurveStore();
 

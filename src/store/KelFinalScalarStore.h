@@ -6,13 +6,13 @@
 #include <string>
 
 #include "host/File.h"
-#include "host/UniqueTreeMap.h"
+#include "store/SectionHistory.h"
 #include "store/KelFinalStore.h"
 #include "store/KelStoreSValue.h"
 
 class CKelFinalScalarStore
     : public CKelFinalStore<KelStoreSValue,
-                            CQParamFileTypedTable<CUniqueTreeMap<QIdx7, KelStoreSValue>>> {
+                            CQParamFileTypedTable<CSectionHistory<KelStoreSValue>>> {
  public:
   CKelFinalScalarStore();
 

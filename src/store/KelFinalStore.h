@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <limits>
 #include <map>
 #include <utility>
 
@@ -102,35 +101,25 @@ class CKelFinalStore : public CValueStoreBase {
                    [](const Value& value) -> const Value& { return value; });
   }
 
+  // Every pending value becomes the newest section of its quantity; a quantity that then
+  // counts more sections than the depth loses its oldest. The work list is in key order, so
+  // both the counters and the history are walked once, without a search per key.
   void CopyToHistoryStore(int historyIndex) override {
     if (historyDepth_ == 0) return;
+    auto counter = sectionCounter_.begin();
+    size_t hint = 0;
     for (const auto& [key, item] : toValidate_) {
-      auto& [newest, count] = sectionCounter_[key];
+      if (counter == sectionCounter_.end() || !(counter->first == key))
+        counter = sectionCounter_.try_emplace(sectionCounter_.lower_bound(key), key);
+      auto& [newest, count] = (counter++)->second;
       newest = static_cast<unsigned>(historyIndex);
       ++count;
-      // The oldest entry that falls out of the depth carries the new one, so that a full
-      // history allocates nothing.
-      typename history_map_t::node_type recycled;
+      unsigned drop = 0;
       if (count > historyDepth_) {
-        auto first = history_.lower_bound(QIdx7(key, std::numeric_limits<int32_t>::min()));
-        for (unsigned n = count - historyDepth_;
-             n > 0 && first != history_.end() && first->first.clavis() == key; --n) {
-          if (recycled.empty())
-            recycled = history_.extract(first++);
-          else
-            first = history_.erase(first);
-        }
+        drop = count - historyDepth_;
         count = historyDepth_;
       }
-      const QIdx7 at(key, historyIndex);
-      if (recycled.empty()) {
-        history_.insert_or_assign(at, item.value->second);
-        continue;
-      }
-      recycled.key() = at;
-      recycled.mapped() = item.value->second;
-      auto inserted = history_.insert(std::move(recycled));
-      if (!inserted.inserted) inserted.position->second = item.value->second;
+      history_.PushSection(hint, key, historyIndex, drop, item.value->second);
     }
   }
 
@@ -155,8 +144,7 @@ class CKelFinalStore : public CValueStoreBase {
 
   // The history entries of one quantity, oldest first.
   std::pair<history_iterator, history_iterator> AncientValues(const QClavis& key) const {
-    return {history_.lower_bound(QIdx7(key, std::numeric_limits<int32_t>::min())),
-            history_.upper_bound(QIdx7(key, std::numeric_limits<int32_t>::max()))};
+    return history_.Sections(key);
   }
 
   void DumpTables() const override { valueMap_.DumpRows(100000); }
@@ -183,8 +171,7 @@ class CKelFinalStore : public CValueStoreBase {
     bool last = false;
     for (auto first = history_.cbegin(); first != history_.cend();) {
       const QClavis key = first->first.clavis();
-      history_iterator end =
-          std::as_const(history_).upper_bound(QIdx7(key, std::numeric_limits<int32_t>::max()));
+      const history_iterator end = history_.Sections(key).second;
       last = Qualifies(all, key);
       if (last) combine(key, first, end);
       first = end;
