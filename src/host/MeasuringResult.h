@@ -88,7 +88,7 @@ class CMeasuringResultScalar final : public CMeasuringResultBase {
 };
 
 // A scalar result together with the target value it was measured against.
-class CMeasuringResultScalarTarget : public CRailwayObject {
+class CMeasuringResultScalarTarget final : public CRailwayObject {
  public:
   static constexpr uint32_t kWagonId = MarshalingYard::FourCC('M', 'R', 'S', 'T');
   CMeasuringResultScalar scalar;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "host/Module.h"
@@ -58,12 +59,15 @@ class CTrain {
 // The wagon's content as a T without a copy: the live object when it is a T, or T's marshalled
 // form unmarshalled into `storage`; null when the wagon holds no T. Every wagon class names a
 // wagon type of its own, so a live object of T's wagon type is a T and needs no type search;
-// only objects of other wagon types are searched for a T base.
+// only objects of other wagon types are searched for a T base, and none when T is final.
 template <typename T>
 const T* ViewWagon(const CTrain& train, const CTrain::SWagon& wagon, std::optional<T>& storage) {
   if (const CRailwayObject* object = train.Object(wagon)) {
     if (wagon.id == MarshalingYard::ID<T>::id()) return static_cast<const T*>(object);
-    return dynamic_cast<const T*>(object);
+    if constexpr (std::is_final_v<T>)
+      return nullptr;
+    else
+      return dynamic_cast<const T*>(object);
   }
   if (wagon.id != MarshalingYard::ID<T>::id()) return nullptr;
   const uint8_t* data = train.Data(wagon);

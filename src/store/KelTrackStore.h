@@ -103,9 +103,14 @@ class CKelTrackStore : public CKelTrackStoreBase {
   void DismissValues() override {
     toValidate_.clear();
     toEvaluate_.clear();
+    for (auto& [trackKey, track] : valueMap_) KeepPoints(track);
     valueMap_.clear();
   }
   void DismissHistory() override { history_.clear(); }
+
+  // Emptied point arrays kept for the next tracks (at most kMaxSparePoints).
+  size_t SparePointArrays() const { return sparePoints_.size(); }
+  static constexpr size_t kMaxSparePoints = 1024;
   void DumpTables() const override { valueMap_.DumpRows(100000); }
 
   // Number of positions of the quantity's track; -1 without track.
@@ -135,16 +140,29 @@ class CKelTrackStore : public CKelTrackStoreBase {
     }
   }
 
+  // The oldest section that falls out of the depth carries the new one: its points array
+  // takes the new points without being freed and allocated again.
   void CopyToHistoryStore(int historyIndex) override {
     if (historyDepth_ == 0) return;
     for (const auto& [trackKey, item] : toValidate_) {
       auto [first, last] = SectionRange(history_, trackKey.id());
       auto sections = static_cast<unsigned>(std::distance(first, last));
-      while (sections > historyDepth_ - 1) {
-        first = history_.erase(first);
-        --sections;
+      typename history_map_t::node_type recycled;
+      for (; sections > historyDepth_ - 1; --sections) {
+        if (recycled.empty())
+          recycled = history_.extract(first++);
+        else
+          first = history_.erase(first);
       }
-      history_.insert_or_assign(Qiqi(trackKey.id(), historyIndex), item.value->second);
+      const Qiqi at(trackKey.id(), historyIndex);
+      if (recycled.empty()) {
+        history_.insert_or_assign(at, item.value->second);
+        continue;
+      }
+      recycled.key() = at;
+      recycled.mapped() = item.value->second;
+      auto inserted = history_.insert(std::move(recycled));
+      if (!inserted.inserted) inserted.position->second = item.value->second;
     }
   }
 
@@ -175,6 +193,10 @@ class CKelTrackStore : public CKelTrackStoreBase {
     if (inserted) {
       it->second.context = context;
       it->second.expire = expire;
+      if (!sparePoints_.empty()) {
+        it->second.points = std::move(sparePoints_.back());
+        sparePoints_.pop_back();
+      }
     }
     if (validate != 0) toValidate_.try_emplace(it->first, to_validate_item{validate, it});
     return it->second;
@@ -185,6 +207,7 @@ class CKelTrackStore : public CKelTrackStoreBase {
     const size_t points = track->second.points.size();
     toEvaluate_.erase(track->first);
     toValidate_.erase(track->first);
+    KeepPoints(track->second);
     valueMap_.erase(track);
     return points;
   }
@@ -193,6 +216,12 @@ class CKelTrackStore : public CKelTrackStoreBase {
 
  private:
   using history_iterator = typename history_map_t::const_iterator;
+
+  void KeepPoints(track_t& track) {
+    if (sparePoints_.size() >= kMaxSparePoints || track.points.capacity() == 0) return;
+    track.points.clear();
+    sparePoints_.push_back(std::move(track.points));
+  }
 
   bool CombineSections(int32_t trackKey, history_iterator first, history_iterator last,
                        KelValueStore::history_average_mode_t mode) {
@@ -237,4 +266,7 @@ class CKelTrackStore : public CKelTrackStoreBase {
   to_evaluate_map_t toEvaluate_;
   value_map_t valueMap_;
   history_map_t history_;
+  // The emptied point arrays of erased tracks: a new track takes one, so that a part's tracks
+  // reuse the arrays of the part before instead of growing new ones point by point.
+  std::vector<typename track_t::points_t> sparePoints_;
 };

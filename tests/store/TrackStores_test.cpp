@@ -273,6 +273,39 @@ TEST_F(TrackStoreTest, HistorySectionsAndAverages) {
   EXPECT_FALSE(scalars.AverageHistory(true, KelValueStore::ham_none));
 }
 
+// Parts come and go: dismissed tracks leave their emptied point arrays to the next part's
+// tracks, and the oldest history section takes the newest one's points. Whatever array a track
+// or section got, it holds exactly its own points.
+TEST_F(TrackStoreTest, PartsReuseTheArraysOfThePartBefore) {
+  scalars.SetHistoryDepth(2);
+  for (int part = 0; part < 4; ++part) {
+    if (part > 0) {
+      scalars.DismissValues();
+      EXPECT_EQ(scalars.SparePointArrays(), 2u);
+    }
+    Measure(k1, 50 - 10 * part, 100.0f * part);
+    Measure(k2, 3, 1000.0f + part);
+    EXPECT_EQ(scalars.SparePointArrays(), 0u);
+    scalars.CopyToHistoryStore(part);
+    scalars.validated();
+  }
+  const auto& one = scalars.FindTrack(k1)->points;
+  ASSERT_EQ(one.size(), 20u);
+  EXPECT_EQ(one.at(0).value, 300.0f);
+  EXPECT_EQ(one.at(19).value, 319.0f);
+  const auto& two = scalars.FindTrack(k2)->points;
+  ASSERT_EQ(two.size(), 3u);
+  EXPECT_EQ(two.at(2).value, 1005.0f);
+  EXPECT_GE(two.capacity(), 50u);  // the array the first part grew for k1
+
+  std::vector<std::pair<int, size_t>> sections;
+  for (const auto& [key, track] : scalars.ValueMapSectionHistory())
+    sections.emplace_back(key.historyIndex, track.points.size());
+  EXPECT_EQ(sections, (std::vector<std::pair<int, size_t>>{{2, 30}, {3, 20}, {2, 3}, {3, 3}}));
+  const auto& section2 = scalars.ValueMapSectionHistory().begin()->second.points;
+  EXPECT_EQ(section2.at(29).value, 229.0f);
+}
+
 // A key map from a file may hold any non-negative track key, also the largest int32. Its
 // history sections are found without looking for a key above it.
 TEST_F(TrackStoreTest, TheLargestTrackKeyHasItsOwnHistory) {
