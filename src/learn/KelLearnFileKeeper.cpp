@@ -4,6 +4,7 @@
 #include "host/FileIO.h"
 #include "host/Output.h"
 #include "host/Sea.h"
+#include "learn/AssignInPlace.h"
 #include "learn/KelLearnFile.h"
 
 namespace {
@@ -103,10 +104,10 @@ bool CKelLearnFileKeeper::Save() {
 
 void CKelLearnFileKeeper::CopyLearned(const CKelLearnStore& from, const CKelValueStore& fromValues,
                                       CKelLearnStore& to, CKelValueStore& toValues) {
-  to.LearnedSingleValue() = from.LearnedSingleValue();
-  to.LearnedScalarTrack() = from.LearnedScalarTrack();
-  to.LearnedSigCurveMap() = from.LearnedSigCurveMap();
-  to.LearnedCurveTrack() = from.LearnedCurveTrack();
+  AssignInPlace(to.LearnedSingleValue(), from.LearnedSingleValue());
+  AssignInPlace(to.LearnedScalarTrack(), from.LearnedScalarTrack());
+  AssignInPlace(to.LearnedSigCurveMap(), from.LearnedSigCurveMap());
+  AssignInPlace(to.LearnedCurveTrack(), from.LearnedCurveTrack());
   toValues.TrackScalarStore().AssignStructure(fromValues.TrackScalarStore());
   toValues.TrackCurveStore().AssignStructure(fromValues.TrackCurveStore());
 }

@@ -2,10 +2,11 @@
 // CKelLearnFileKeeper: keeps the main learn store's learned data across parts and runs. It is
 // the handler of the learn-file module (CQLearnFileDlg), which hears from the sequencer:
 //
-//   1 (a part was inserted and the main learn store emptied): the learned data of the part
-//     type goes back into the store. For the first part of a type, and after a change of type,
-//     it comes from the type's learn file "<local data>/Learn/<name>.learn" (the previous
-//     type's data is saved first); otherwise from the keeper's copy.
+//   1 (a part was inserted): the learned data of the part type replaces the store's learned
+//     tables (what the store learned since the last 2 is dropped). For the first part of a
+//     type, and after a change of type, it comes from the type's learn file
+//     "<local data>/Learn/<name>.learn" (the previous type's data is saved first); otherwise
+//     from the keeper's copy.
 //   2 (a part or milestone was evaluated): when the store learned since the last 2, the keeper
 //     takes a copy of the learned data (and of the track key maps that go with it). What a part
 //     learned counts from here on; a part that ends without being evaluated (dropped) leaves

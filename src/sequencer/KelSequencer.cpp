@@ -246,9 +246,10 @@ void CKelSequencer::insert_candidate(const std::string& /*serial*/) {
   if (m_dismissHistory != 0) m_valueStore.DismissHistory();
   if (changed) LoadHistory();
   m_evalShop.ResetSpectralErrorVectors();
-  // The main learn store starts empty; the learn-file module (notification 1) gives it the
-  // learned data of the part type.
-  m_learnStore.PurgeStore();
+  // The main learn store starts with the learned data of the part type: the keeper
+  // (notification 1 of the learn-file module) assigns it over the tables, which keep their
+  // entries where the keys are the same; without the keeper it starts empty.
+  if (!KeeperRestoresLearnStore()) m_learnStore.PurgeStore();
   m_instrumentShop.Reset();
   if (m_learnFileModule != nullptr) {
     m_learnFileModule->OnUserIfCommand(1);
@@ -256,6 +257,11 @@ void CKelSequencer::insert_candidate(const std::string& /*serial*/) {
   }
   m_candidateInserted = true;
   Trace("CKelSequencer::insert_candidate %s\n", baseType);
+}
+
+bool CKelSequencer::KeeperRestoresLearnStore() const {
+  const auto* dialog = dynamic_cast<const CQLearnFileDlg*>(m_learnFileModule);
+  return dialog != nullptr && dialog->GetHandler() == &m_learnFileKeeper;
 }
 
 void CKelSequencer::begin_mode(int mode) {

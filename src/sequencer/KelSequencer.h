@@ -76,6 +76,9 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   void SaveSettings();
   void ApplySettings();
   void NotifySerialChange();
+  // Whether the learn-file module hands its notifications to this sequencer's keeper, which
+  // then replaces the main learn store's learned tables when a part is inserted.
+  bool KeeperRestoresLearnStore() const;
   int Verbosity() const { return m_verbosity; }
 
   // History files of the current part type (kind 0 ".dhf", kind 1 ".ma": the learn tables of
