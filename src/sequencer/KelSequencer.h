@@ -112,6 +112,7 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   bool CheckRequestedMeasuredModes(const mode_record_t& record);
   bool CheckEmptyModes();
   int CountMissingMeasurements();
+  bool ModeIsCheckedForMissingMeasurements(int mode);
 
   // Evaluation cycle.
   void EvaluateTracks(int mode, Kelva::sequencer_events_t event);

@@ -10,6 +10,7 @@
 #include "host/Sea.h"
 #include "sequencer/KelSequencer.h"
 #include "store/IdRange.h"
+#include "store/SortedCursor.h"
 
 void CKelSequencer::ResetTerminalTables() {
   m_requestedInstruments.clear();
@@ -116,22 +117,40 @@ bool CKelSequencer::CheckEmptyModes() {
   return none;
 }
 
+// Modes without properties, of type 0x80 or 0x100, and of type 0x01 that were not run are not
+// checked.
+bool CKelSequencer::ModeIsCheckedForMissingMeasurements(int mode) {
+  if (m_params.ModeProperty().count(QIdx1(mode)) == 0) return false;
+  if (m_params.ModeIsOfType(mode, 0x80) || m_params.ModeIsOfType(mode, 0x100)) return false;
+  return !(m_params.ModeIsOfType(mode, 0x01) && m_resultShop.GetModeState(mode) == Kelva::ms_none);
+}
+
 int CKelSequencer::CountMissingMeasurements() {
   const CKelValueStore* store = CEvStoreServer<CKelValueStore>::Object().Store(-1);
   if (store == nullptr) return -1;
   int missing = 0;
   bool anyChecked = false;
+  // The parameter table and the final value maps are ordered by key: cursors find each key's
+  // value a step on from the last, and a mode is judged once for its run of keys.
+  SortedCursor<const CKelFinalScalarStore::value_map_t> scalars(
+      store->FinalScalarStore().ValueMap());
+  SortedCursor<const CKelFinalCurveStore::value_map_t> curves(store->FinalCurveStore().ValueMap());
+  int judgedMode = 0;
+  bool modeChecked = false;
+  bool judged = false;
   for (const auto& [key, record] : m_params.IpParamAndStore()) {
     const int mode = key.mode();
-    if (m_params.ModeProperty().count(QIdx1(mode)) == 0) continue;
-    if (m_params.ModeIsOfType(mode, 0x80) || m_params.ModeIsOfType(mode, 0x100)) continue;
-    if (m_params.ModeIsOfType(mode, 0x01) && m_resultShop.GetModeState(mode) == Kelva::ms_none)
-      continue;
+    if (!judged || mode != judgedMode) {
+      judged = true;
+      judgedMode = mode;
+      modeChecked = ModeIsCheckedForMissingMeasurements(mode);
+    }
+    if (!modeChecked) continue;
     anyChecked = true;
     bool absent = false;
     switch (m_params.ResultType(key.instrument())) {
       case 1:
-        absent = store->FinalScalarStore().ValueMap().count(key) == 0;
+        absent = scalars.Find(key) == store->FinalScalarStore().ValueMap().end();
         break;
       case 2: {
         const auto* track = store->TrackScalarStore().FindTrack(key);
@@ -141,7 +160,7 @@ int CKelSequencer::CountMissingMeasurements() {
       case 3:
       case 4:
       case 6:
-        absent = store->FinalCurveStore().ValueMap().count(key) == 0;
+        absent = curves.Find(key) == store->FinalCurveStore().ValueMap().end();
         break;
       case 5: {
         const auto* track = store->TrackCurveStore().FindTrack(key);
