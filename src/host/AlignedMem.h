@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <type_traits>
 #include <utility>
 

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "host/Poison.h"
+#include "host/FreeStack.h"
 
 namespace BufferPool {
 namespace {
@@ -29,20 +29,14 @@ void DeleteBuffer(void* buffer, size_t bytes) noexcept {
   ::operator delete(buffer, bytes, std::align_val_t(kAlignment));
 }
 
-void* Pop(Shelf& shelf) {
-  void* buffer = shelf.head;
-  Poison::Taken(buffer, shelf.bytes);
-  shelf.head = *static_cast<void**>(buffer);
-  return buffer;
-}
-
 // Hands a thread's buffers back to the heap when the thread ends.
 struct Drain {
   Shelves& shelves;
   ~Drain() {
     for (size_t i = 0; i < shelves.used; ++i) {
       Shelf& shelf = shelves.shelf[i];
-      while (shelf.head != nullptr) DeleteBuffer(Pop(shelf), shelf.bytes);
+      while (shelf.head != nullptr)
+        DeleteBuffer(FreeStack::Pop(shelf.head, shelf.bytes), shelf.bytes);
     }
     shelves.heldBytes = 0;
     shelves.closed = true;
@@ -72,7 +66,7 @@ void* Take(size_t bytes) {
     return NewBuffer(bytes);
   }
   shelves.heldBytes -= bytes;
-  return Pop(*shelf);
+  return FreeStack::Pop(shelf->head, bytes);
 }
 
 void Give(void* buffer, size_t bytes) noexcept {
@@ -86,9 +80,7 @@ void Give(void* buffer, size_t bytes) noexcept {
     DeleteBuffer(buffer, bytes);
     return;
   }
-  *static_cast<void**>(buffer) = shelf->head;
-  Poison::Pooled(buffer, bytes);
-  shelf->head = buffer;
+  FreeStack::Push(shelf->head, buffer, bytes);
   shelves.heldBytes += bytes;
 }
 

@@ -6,7 +6,7 @@
 // Bounds: a thread keeps buffers of at most kMaxSizes distinct sizes and at most kMaxHeldBytes
 // in all; a freed buffer beyond either goes back to the heap. A thread's buffers are handed back
 // to the heap when the thread ends; buffers freed after that go to the heap directly. Under
-// AddressSanitizer a pooled buffer is poisoned (Poison.h).
+// AddressSanitizer a pooled buffer is poisoned (FreeStack.h).
 
 #include <cstddef>
 #include <cstdint>

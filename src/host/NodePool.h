@@ -17,7 +17,7 @@
 #include <memory>
 #include <new>
 
-#include "host/Poison.h"
+#include "host/FreeStack.h"
 
 namespace NodePool {
 
@@ -48,9 +48,7 @@ class List {
       ++heapBlocks;
       return ::operator new(Bytes);
     }
-    void* block = list.head;
-    Poison::Taken(block, Bytes);
-    list.head = *static_cast<void**>(block);
+    void* block = FreeStack::Pop(list.head, Bytes);
     --list.count;
     --freeBlocks;
     freeBytes -= Bytes;
@@ -63,9 +61,7 @@ class List {
       ::operator delete(block, Bytes);
       return;
     }
-    *static_cast<void**>(block) = list.head;
-    Poison::Pooled(block, Bytes);
-    list.head = block;
+    FreeStack::Push(list.head, block, Bytes);
     ++list.count;
     ++freeBlocks;
     freeBytes += Bytes;
@@ -76,12 +72,7 @@ class List {
   struct Drain {
     FreeList& list;
     ~Drain() {
-      while (list.head != nullptr) {
-        void* block = list.head;
-        Poison::Taken(block, Bytes);
-        list.head = *static_cast<void**>(block);
-        ::operator delete(block, Bytes);
-      }
+      while (list.head != nullptr) ::operator delete(FreeStack::Pop(list.head, Bytes), Bytes);
       freeBlocks -= list.count;
       freeBytes -= list.count * Bytes;
       list.count = 0;
