@@ -159,6 +159,8 @@ class CModuleOutputWire {
     textListeners_.clear();
   }
   const std::string& Name() const { return name_; }
+  // True when a packet sent now would reach somebody: a sender may skip making it otherwise.
+  bool HasPacketListeners() const { return !listeners_.empty(); }
 
  private:
   std::string name_;

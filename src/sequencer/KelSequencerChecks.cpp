@@ -135,13 +135,11 @@ int CKelSequencer::CountMissingMeasurements() {
   SortedCursor<const CKelFinalScalarStore::value_map_t> scalars(
       store->FinalScalarStore().ValueMap());
   SortedCursor<const CKelFinalCurveStore::value_map_t> curves(store->FinalCurveStore().ValueMap());
-  int judgedMode = 0;
+  std::optional<int> judgedMode;
   bool modeChecked = false;
-  bool judged = false;
   for (const auto& [key, record] : m_params.IpParamAndStore()) {
     const int mode = key.mode();
-    if (!judged || mode != judgedMode) {
-      judged = true;
+    if (judgedMode != mode) {
       judgedMode = mode;
       modeChecked = ModeIsCheckedForMissingMeasurements(mode);
     }

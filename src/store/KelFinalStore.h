@@ -23,6 +23,7 @@
 #include "sequencer/InstrumentTimesliceAssociator.h"
 #include "store/IdRange.h"
 #include "store/Keys.h"
+#include "store/SortedCursor.h"
 #include "store/ValueStoreBase.h"
 #include "store/WorkLists.h"
 
@@ -106,12 +107,10 @@ class CKelFinalStore : public CValueStoreBase {
   // both the counters and the history are walked once, without a search per key.
   void CopyToHistoryStore(int historyIndex) override {
     if (historyDepth_ == 0) return;
-    auto counter = sectionCounter_.begin();
+    SortedCursor<section_counter_map_t> counters(sectionCounter_);
     size_t hint = 0;
     for (const auto& [key, item] : toValidate_) {
-      if (counter == sectionCounter_.end() || !(counter->first == key))
-        counter = sectionCounter_.try_emplace(sectionCounter_.lower_bound(key), key);
-      auto& [newest, count] = (counter++)->second;
+      auto& [newest, count] = counters.FindOrEmplace(key)->second;
       newest = static_cast<unsigned>(historyIndex);
       ++count;
       unsigned drop = 0;

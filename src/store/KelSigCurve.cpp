@@ -44,14 +44,20 @@ KelSigCurve& KelSigCurve::operator=(const CSignalieee32& signal) {
 }
 
 void KelSigCurve::CopyFrom(const float* samples, uint32_t n) {
-  if (data_ && data_.use_count() == 1) {
-    data_->Resize(n);
-  } else {
-    data_ = NewBuffer(n);
-  }
-  if (n == 0) data_.reset();
   dlen_ = n;
-  if (samples != nullptr && n > 0) DVL::Copy(samples, data_->data(), n);
+  const bool reusable = data_ && data_.use_count() == 1;
+  if (n == 0) {
+    data_.reset();
+  } else if (samples == nullptr) {  // n samples, zero unless the buffer already held n
+    if (reusable)
+      data_->Resize(n);
+    else
+      data_ = NewBuffer(n);
+  } else if (reusable && data_->size() == n) {
+    DVL::Copy(samples, data_->data(), n);
+  } else {  // written once from the samples, not zeroed first
+    data_ = CAlignedMem<float>::Make(samples, static_cast<size_t>(n));
+  }
 }
 
 void KelSigCurve::touch() {

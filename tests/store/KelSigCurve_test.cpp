@@ -163,6 +163,22 @@ TEST(KelSigCurve, ConstructionAndShape) {
   EXPECT_EQ(shared.handle().get(), measured.handle().get());
   EXPECT_EQ(shared.size(), 3u);
 
+  // A measurement assigned to a curve is copied into the curve's own buffer when it has the
+  // size, never into a buffer that another curve shares, and into a new one of another size.
+  KelSigCurve reassigned = Spectrum({1, 2, 3});
+  const float* own = reassigned.handle()->data();
+  reassigned = signal;
+  EXPECT_EQ(reassigned.handle()->data(), own);
+  EXPECT_EQ(Samples(reassigned), (std::vector<float>{5, 6, 7}));
+  const KelSigCurve sharer = reassigned;
+  reassigned = CSignalieee32(description, {8, 9, 10}, 6, SignalBase::expire_mode);
+  EXPECT_EQ(Samples(sharer), (std::vector<float>{5, 6, 7}));
+  EXPECT_EQ(Samples(reassigned), (std::vector<float>{8, 9, 10}));
+  CDescription longer(4, 2.5f, CMeasuringUnit(CMeasuringUnit::cuHertz), kLevel);
+  reassigned = CSignalieee32(longer, {1, 2, 3, 4}, 6, SignalBase::expire_mode);
+  EXPECT_EQ(Samples(reassigned), (std::vector<float>{1, 2, 3, 4}));
+  EXPECT_EQ(Samples(sharer), (std::vector<float>{5, 6, 7}));
+
   KelSigCurve resized = Spectrum({1, 2, 3});
   resized.Resize(5);
   EXPECT_EQ(Samples(resized), (std::vector<float>{1, 2, 3, 0, 0}));

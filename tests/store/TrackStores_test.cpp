@@ -78,11 +78,14 @@ TEST_F(TrackStoreTest, TrackKeysAreGivenInOrderOfFirstAppearance) {
   ASSERT_TRUE(other.ReadKeyMap(file));
   EXPECT_EQ(other.KeyOfDovetar(QClavis(5, 5, 5, 5, 5, 5)).id(), -1);
   EXPECT_EQ(other.DovetarOfKey(QIdx1(1)), k1);
+  EXPECT_EQ(other.GenerateKeyOfDovetar(QClavis(5, 5, 5, 5, 5, 5)), 3u);  // what it knew is gone
+  EXPECT_EQ(other.GenerateKeyOfDovetar(k1), 1u);
   CKelTrackScalarStore copy;
   copy.AssignStructure(other);
   EXPECT_EQ(copy.KeyOfDovetar(k3), QIdx1(2));
   scalars.PurgeStore();
   EXPECT_EQ(scalars.KeyOfDovetar(k1).id(), -1);
+  EXPECT_EQ(scalars.GenerateKeyOfDovetar(k1), 0u);  // k1 was the last one asked for
 }
 
 namespace {
