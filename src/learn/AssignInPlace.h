@@ -4,17 +4,18 @@
 // entries keep their nodes and the arrays of their values; otherwise the whole table is
 // assigned.
 
-#include <algorithm>
-
 template <typename Table>
 void AssignInPlace(Table& to, const Table& from) {
-  const bool sameKeys = to.size() == from.size() &&
-                        std::equal(to.begin(), to.end(), from.begin(),
-                                   [](const auto& a, const auto& b) { return a.first == b.first; });
-  if (!sameKeys) {
-    to = from;
-    return;
+  if (to.size() == from.size()) {
+    // One walk compares the keys and assigns the values; values assigned before a key that
+    // differs are assigned again with the whole table.
+    auto target = to.begin();
+    auto source = from.begin();
+    for (; source != from.end(); ++source, ++target) {
+      if (!(target->first == source->first)) break;
+      target->second = source->second;
+    }
+    if (source == from.end()) return;
   }
-  auto target = to.begin();
-  for (const auto& entry : from) (target++)->second = entry.second;
+  to = from;
 }

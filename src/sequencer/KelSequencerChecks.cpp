@@ -50,6 +50,7 @@ int CKelSequencer::CheckRequestedMeasuringResults() {
   // The state record is looked up once per mode, so an unknown mode is reported once.
   std::optional<int> lastMode;
   const mode_record_t* record = nullptr;
+  CKelValueStore::SortedFinder values(m_valueStore);
   for (auto it = requested.begin(); it != requested.end();) {
     const QClavis& key = it->first;
     if (lastMode != key.mode()) {
@@ -74,7 +75,7 @@ int CKelSequencer::CheckRequestedMeasuringResults() {
       PrWin::Output(
           16, 3, "CKelSequencer::CheckRequestedMeasuringResults(): Unknown instrument with id %d\n",
           key.instrument());
-    } else if (instrument->second && m_valueStore.find(key) == nullptr) {
+    } else if (instrument->second && values.Find(key) == nullptr) {
       m_resultShop.AddErrorEntry(key, m_errMissingMeasurement, 0, 0, 0, 0);
       ++added;
     }

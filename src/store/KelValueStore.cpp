@@ -18,25 +18,61 @@ void CKelValueStore::InsertMeasuringUnit(const QIdx4& key, const CMeasuringUnit&
   units_.insert_or_assign(key, unit);
 }
 
-const QValueStoreItemBase* CKelValueStore::find(const QClavis& key) const {
-  switch (params_.ResultType(key.instrument())) {
-    case 1: {
-      auto it = finalScalar_.ValueMap().find(key);
-      return it == finalScalar_.ValueMap().end() ? nullptr : &it->second;
-    }
+namespace {
+
+// The record of key in the sub-store its result type names; `finalScalar` and `finalCurve` give
+// the entry of a final value, or null.
+template <typename FinalScalar, typename FinalCurve>
+const QValueStoreItemBase* FindByResultType(const CDtParamInstance& params,
+                                            const CKelTrackScalarStore& trackScalar,
+                                            const CKelTrackCurveStore& trackCurve,
+                                            const QClavis& key, FinalScalar finalScalar,
+                                            FinalCurve finalCurve) {
+  switch (params.ResultType(key.instrument())) {
+    case 1:
+      return finalScalar(key);
     case 2:
-      return trackScalar_.FindTrack(key);
+      return trackScalar.FindTrack(key);
     case 3:
     case 4:
-    case 6: {
-      auto it = finalCurve_.ValueMap().find(key);
-      return it == finalCurve_.ValueMap().end() ? nullptr : &it->second;
-    }
+    case 6:
+      return finalCurve(key);
     case 5:
-      return trackCurve_.FindTrack(key);
+      return trackCurve.FindTrack(key);
     default:
       return nullptr;
   }
+}
+
+// The record of a map entry, or null for the map's end.
+template <typename Map, typename Iterator>
+const QValueStoreItemBase* RecordOf(const Map& map, Iterator it) {
+  return it == map.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+const QValueStoreItemBase* CKelValueStore::find(const QClavis& key) const {
+  const auto& scalars = finalScalar_.ValueMap();
+  const auto& curves = finalCurve_.ValueMap();
+  return FindByResultType(
+      params_, trackScalar_, trackCurve_, key,
+      [&](const QClavis& k) { return RecordOf(scalars, scalars.find(k)); },
+      [&](const QClavis& k) { return RecordOf(curves, curves.find(k)); });
+}
+
+CKelValueStore::SortedFinder::SortedFinder(const CKelValueStore& store)
+    : store_(store),
+      scalars_(store.finalScalar_.ValueMap()),
+      curves_(store.finalCurve_.ValueMap()) {}
+
+const QValueStoreItemBase* CKelValueStore::SortedFinder::Find(const QClavis& key) {
+  const auto& scalars = store_.finalScalar_.ValueMap();
+  const auto& curves = store_.finalCurve_.ValueMap();
+  return FindByResultType(
+      store_.params_, store_.trackScalar_, store_.trackCurve_, key,
+      [&](const QClavis& k) { return RecordOf(scalars, scalars_.Find(k)); },
+      [&](const QClavis& k) { return RecordOf(curves, curves_.Find(k)); });
 }
 
 QValueStoreItemBase* CKelValueStore::find(const QClavis& key) {

@@ -17,6 +17,7 @@
 #include "store/KelFinalScalarStore.h"
 #include "store/KelTrackCurveStore.h"
 #include "store/KelTrackScalarStore.h"
+#include "store/SortedCursor.h"
 
 class CKelValueStore {
  public:
@@ -34,6 +35,19 @@ class CKelValueStore {
   // (1 final scalar, 2 scalar track, 3/4/6 final curve, 5 curve track); null otherwise.
   const QValueStoreItemBase* find(const QClavis& key) const;
   QValueStoreItemBase* find(const QClavis& key);
+  // find() for keys asked for in ascending order, as a pass over a key-ordered table asks: the
+  // final values are found a step or two on from the previous key's. Any order gives the right
+  // answers. Must not outlive the store, nor be used across an erase of its final values.
+  class SortedFinder {
+   public:
+    explicit SortedFinder(const CKelValueStore& store);
+    const QValueStoreItemBase* Find(const QClavis& key);
+
+   private:
+    const CKelValueStore& store_;
+    SortedCursor<const CKelFinalScalarStore::value_map_t> scalars_;
+    SortedCursor<const CKelFinalCurveStore::value_map_t> curves_;
+  };
   // The unit stored for the key's mode, instrument, channel and sensor; a default unit (no
   // unit, factor 1) when none was stored.
   const CMeasuringUnit& GetMeasuringUnit(const QClavis& key) const;

@@ -66,6 +66,22 @@ TEST_F(ValueStoreTest, FindByResultTypeAndUnits) {
   EXPECT_NE(store.find(QClavis(1, 2001, 1, 1, 30, 0)), nullptr);
   EXPECT_EQ(store.find(QClavis(1, 2100, 1, 1, 30, 0)), nullptr);
   EXPECT_EQ(store.find(QClavis(1, 7, 1, 1, 10, 0)), nullptr);  // stored, but of no known kind
+  // A finder asked in key order, then against it, answers what find() answers.
+  std::vector<QClavis> keys = {scalar,
+                               QClavis(1, 1, 1, 1, 11, 0),
+                               QClavis(1, 7, 1, 1, 10, 0),
+                               QClavis(1, 2001, 1, 1, 30, 0),
+                               QClavis(1, 2100, 1, 1, 30, 0),
+                               QClavis(1, 2500, 1, 1, 19, 0),
+                               QClavis(1, 2500, 1, 1, 20, 0),
+                               envelope,
+                               QClavis(1, 2600, 1, 1, 22, 0),
+                               cepstrum,
+                               QClavis(2, 1, 1, 1, 10, 0)};
+  CKelValueStore::SortedFinder finder(store);
+  for (const QClavis& key : keys) EXPECT_EQ(finder.Find(key), store.find(key)) << key[4];
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+    EXPECT_EQ(finder.Find(*key), store.find(*key)) << (*key)[4];
   EXPECT_TRUE(store.evaluation_matches(QClavis(1, 2001, 1, 1, 30, 0), Kelva::end_mode));
   EXPECT_FALSE(store.evaluation_matches(scalar, Kelva::end_mode));
 
