@@ -1,8 +1,6 @@
 #include "MeasurementLogReader.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "Base64.h"
