@@ -10,7 +10,6 @@
 #include "host/Sea.h"
 #include "sequencer/KelSequencer.h"
 #include "store/IdRange.h"
-#include "store/SortedCursor.h"
 
 void CKelSequencer::ResetTerminalTables() {
   m_requestedInstruments.clear();
@@ -131,11 +130,9 @@ int CKelSequencer::CountMissingMeasurements() {
   if (store == nullptr) return -1;
   int missing = 0;
   bool anyChecked = false;
-  // The parameter table and the final value maps are ordered by key: cursors find each key's
-  // value a step on from the last, and a mode is judged once for its run of keys.
-  SortedCursor<const CKelFinalScalarStore::value_map_t> scalars(
-      store->FinalScalarStore().ValueMap());
-  SortedCursor<const CKelFinalCurveStore::value_map_t> curves(store->FinalCurveStore().ValueMap());
+  // The parameter table and the final value maps are ordered by key: the finder finds each
+  // key's value a step on from the last, and a mode is judged once for its run of keys.
+  CKelValueStore::SortedFinder finals(*store);
   std::optional<int> judgedMode;
   bool modeChecked = false;
   for (const auto& [key, record] : m_params.IpParamAndStore()) {
@@ -149,18 +146,16 @@ int CKelSequencer::CountMissingMeasurements() {
     bool absent = false;
     switch (m_params.ResultType(key.instrument())) {
       case 1:
-        absent = scalars.Find(key) == store->FinalScalarStore().ValueMap().end();
+      case 3:
+      case 4:
+      case 6:
+        absent = finals.Find(key) == nullptr;
         break;
       case 2: {
         const auto* track = store->TrackScalarStore().FindTrack(key);
         absent = track == nullptr || track->points.empty();
         break;
       }
-      case 3:
-      case 4:
-      case 6:
-        absent = curves.Find(key) == store->FinalCurveStore().ValueMap().end();
-        break;
       case 5: {
         const auto* track = store->TrackCurveStore().FindTrack(key);
         absent = track == nullptr || track->points.empty();
