@@ -15,9 +15,8 @@ constexpr float kPeakThreshold = 0.6f;
 }  // namespace
 
 CCurveFirstMax::CCurveFirstMax(const CDtParamInstance& params, CKelValueStore& valueStore,
-                               CKelLearnStore& learnStore)
+                               CKelLearnStore& /*learnStore*/)
     : C2ndLevelInstrument(params, valueStore, kInstrument),
-      m_learnStore(learnStore),
       m_spectrumParameterReader(params, kSpectrumParameterNumber) {}
 
 void CCurveFirstMax::Prepare() {

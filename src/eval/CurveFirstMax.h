@@ -18,6 +18,8 @@ class CCurveFirstMax : public C2ndLevelInstrument {
  public:
   static constexpr int kInstrument = 10100;
 
+  // The learn store is handed over by the shop like to the other spectrum calculators; the
+  // first peak needs no learned data.
   CCurveFirstMax(const CDtParamInstance& params, CKelValueStore& valueStore,
                  CKelLearnStore& learnStore);
 
@@ -34,8 +36,5 @@ class CCurveFirstMax : public C2ndLevelInstrument {
   // The quantities of one spectrum; true when one was stored.
   bool PeaksOfSpectrum(const QClavis& spectrum, const KelSigLimitCurve& curve, unsigned pass);
 
-  // Handed over by the shop like to the other spectrum calculators; the first peak needs no
-  // learned data.
-  CKelLearnStore& m_learnStore;
   DataSource::CCandidateSeaDataSource<int> m_spectrumParameterReader;
 };

@@ -49,15 +49,21 @@ class Tally {
 
 template <typename Table>
 void AddFinal(Tally& tally, const Table& table) {
-  for (const auto& [key, item] : table) tally.Add(key, [&item](auto visit) { visit(item.count); });
+  // Entries, not structured bindings: clang 14 cannot capture a binding in a lambda.
+  for (const auto& entry : table) {
+    const auto& item = entry.second;
+    tally.Add(entry.first, [&item](auto visit) { visit(item.count); });
+  }
 }
 
 template <typename Table, typename Machine>
 void AddTracks(Tally& tally, const Table& table, const Machine& machine) {
-  for (const auto& [trackKey, track] : table)
-    tally.Add(machine.DovetarOfKey(trackKey), [&track](auto visit) {
+  for (const auto& entry : table) {
+    const auto& track = entry.second;
+    tally.Add(machine.DovetarOfKey(entry.first), [&track](auto visit) {
       for (const auto& point : track) visit(point.second.count);
     });
+  }
 }
 
 }  // namespace

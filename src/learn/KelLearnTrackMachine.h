@@ -64,10 +64,11 @@ class CKelLearnTrackMachine : public CKelLearnMachine {
         stored.points.clear();
         continue;
       }
+      auto& points = stored.points;  // a lambda may not capture a structured binding in clang 14
       LearnedValues::UpdateSideBySide(
-          stored.points, learned->second,
+          points, learned->second,
           [](auto& point, const Item& item) { LearnedValues::ShowLearned(point, item); },
-          [&stored](auto it) { return stored.points.erase(it); });
+          [&points](auto it) { return points.erase(it); });
     }
   }
 
