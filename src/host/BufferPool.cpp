@@ -32,7 +32,11 @@ void DeleteBuffer(void* buffer, size_t bytes) noexcept {
 // Hands a thread's buffers back to the heap when the thread ends.
 struct Drain {
   Shelves& shelves;
+  explicit Drain(Shelves& shelves) : shelves(shelves) {
+    FreeStack::ShowHeadsToLeakChecker(&shelves, sizeof(shelves));
+  }
   ~Drain() {
+    FreeStack::HideHeadsFromLeakChecker(&shelves, sizeof(shelves));
     for (size_t i = 0; i < shelves.used; ++i) {
       Shelf& shelf = shelves.shelf[i];
       while (shelf.head != nullptr)

@@ -71,7 +71,11 @@ class List {
   // Hands the list back to the heap when its thread ends.
   struct Drain {
     FreeList& list;
+    explicit Drain(FreeList& list) : list(list) {
+      FreeStack::ShowHeadsToLeakChecker(&list.head, sizeof(list.head));
+    }
     ~Drain() {
+      FreeStack::HideHeadsFromLeakChecker(&list.head, sizeof(list.head));
       while (list.head != nullptr) ::operator delete(FreeStack::Pop(list.head, Bytes), Bytes);
       freeBlocks -= list.count;
       freeBytes -= list.count * Bytes;
