@@ -11,6 +11,11 @@ function(kelva_target_settings target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
+  # Sized deallocation is standard C++ (the pools hand blocks back with their size); clang before
+  # version 19 declares it only when asked.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    target_compile_options(${target} PRIVATE -fsized-deallocation)
+  endif()
   if(KELVA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
@@ -18,6 +23,9 @@ function(kelva_target_settings target)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
                                              -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(KELVA_BUILD_FUZZ)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endfunction()
 
