@@ -89,7 +89,14 @@ void WriteBaseline(const std::string& work) {
 // costs ten times as much, flips every eleventh byte (both kinds of flip, since 11 is odd, at
 // every position within records of 2, 4 or 8 bytes): it is there for memory errors on damaged
 // input, and the behaviour of each byte is checked by the optimised build.
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__)  // g++
+#define KELVA_SANITIZED_SWEEP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)  // clang
+#define KELVA_SANITIZED_SWEEP 1
+#endif
+#endif
+#if defined(KELVA_SANITIZED_SWEEP)
 constexpr size_t kSweepStride = 11;
 #else
 constexpr size_t kSweepStride = 1;
