@@ -84,21 +84,22 @@ OperatorPart TakeOperatorView(const OperatorDisplay& display, CLampPort& lamp,
   return part;
 }
 
-// Says once on stderr what went wrong with the lamp and the printer.
+// Says on stderr what went wrong with the lamp (once) and the printer (each report it could not
+// print, then forgotten).
 class CDeviceComplaints {
  public:
-  void Check(const CLampPort& lamp, const OperatorDisplay& display) {
+  void Check(const CLampPort& lamp, OperatorDisplay& display) {
     if (!lampSaid_ && !lamp.WriteFailure().empty()) {
       std::fprintf(stderr, "kelva: %s; the run goes on without it\n", lamp.WriteFailure().c_str());
       lampSaid_ = true;
     }
-    for (; printSaid_ < display.printFailures.size(); ++printSaid_)
-      std::fprintf(stderr, "kelva: %s\n", display.printFailures[printSaid_].c_str());
+    for (const std::string& failure : display.printFailures)
+      std::fprintf(stderr, "kelva: %s\n", failure.c_str());
+    display.printFailures.clear();
   }
 
  private:
   bool lampSaid_ = false;
-  size_t printSaid_ = 0;
 };
 
 // The simulated parts of a run: serials after the last one issued.
@@ -240,8 +241,8 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   checkpoints.Finish(lastDone);
   client->OnSpecialShutdown();
   summary.Print(seconds, checkpoints, plugin.LearnSummary(), params);
-  if (!options.json && !display.printed.empty())
-    std::printf("  printed reports: %zu in %sreports/\n", display.printed.size(), workdir.c_str());
+  if (!options.json && display.printed > 0)
+    std::printf("  printed reports: %zu in %sreports/\n", display.printed, workdir.c_str());
   windows.clear();
   CFensterManager::SetNowExit(false);
   station.reset();
