@@ -18,6 +18,7 @@
 #include "MarginalBand.h"
 #include "MeasurementLogReader.h"
 #include "MeasurementLogWriter.h"
+#include "MemorySamples.h"
 #include "OperatorViews.h"
 #include "PartDriver.h"
 #include "PartSource.h"
@@ -189,6 +190,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   checkpoints.KeepPartCounter(!input.replay);
   CDeviceComplaints complaints;
   CReportData reportData(workdir);
+  CMemorySamples memory(CMemorySamples::File(workdir), options.memoryEvery);
   const CInterruptGuard interrupt;
   const int lastPart = input.replay ? INT_MAX : input.lastIssued + input.parts;
   checkpoints.Start(input.lastIssued, lastPart);
@@ -196,6 +198,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   bool learned = false;  // once complete, the learn phase stays so for the run
   int lastDone = input.lastIssued;
   std::string platform;
+  memory.Start();
   for (int i = 0; have; ++i) {
     // The next part is read before this one runs, so the run knows its last part.
     const bool haveNext = !CInterruptGuard::Requested() && nextPart(next);
@@ -227,6 +230,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     complaints.Check(lamp, display);
     lastDone = input.lastIssued + i + 1;
     checkpoints.AfterPart(lastDone);
+    memory.AfterPart(i + 1);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     terminal.Progress(i + 1, summary.Ok(), summary.Nok(), seconds);
