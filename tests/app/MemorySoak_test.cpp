@@ -3,8 +3,7 @@
 // a soak of the demo plan long enough for every bounded store to reach its bound.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <filesystem>
 
 #include "MemoryCurve.h"
