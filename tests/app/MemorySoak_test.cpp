@@ -231,15 +231,15 @@ constexpr bool kSanitized = false;
 #endif
 
 // The soak: enough parts for every bounded store of the demo plan to reach its bound (the
-// rule's default warm-up) and 2,000 parts after it, sampled every 500 parts; about 30 s.
+// rule's default warm-up) and 2,000 parts after it, sampled every 500 parts; 15 to 25 s.
 //
 // Under the address sanitizer a part takes ten times as long, and the resident size is the
 // sanitizer's: freed blocks wait in its quarantine (up to 256 MiB) with their shadow memory, so
 // the demo plan's run climbs from 160 MB to 520 MB over its first 200 parts whatever the program
-// keeps. There the soak is 400 parts, sampled every 100, and checks the samples and that the
-// parts run clean; the verdict is left to the build without sanitizers.
-constexpr int kSoakEvery = kSanitized ? 100 : 500;
-constexpr int kSoakParts = kSanitized ? 400 : static_cast<int>(kDefaultWarmUpParts) + 2000;
+// keeps. There the soak is 200 parts, sampled every 50 (about 20 s), and checks the samples and
+// that the parts run clean; the verdict is left to the build without sanitizers.
+constexpr int kSoakEvery = kSanitized ? 50 : 500;
+constexpr int kSoakParts = kSanitized ? 200 : static_cast<int>(kDefaultWarmUpParts) + 2000;
 
 }  // namespace
 
