@@ -86,9 +86,9 @@ TEST(MemoryCurveTest, APeakThatGrowsBetweenSamplesIsNotFlat) {
 
 TEST(MemoryCurveTest, TheMarginIsFivePercentOfALargeResidentSize) {
   // 400 MiB: the margin is 20 MiB, so 19 MiB more is flat and 21 MiB more is not.
-  const int64_t base = 400 * 1024;
-  const auto step = [base](int64_t more) {
-    return [base, more](int64_t parts) { return parts >= 6500 ? base + more : base; };
+  constexpr int64_t kBase = 400 * 1024;
+  const auto step = [](int64_t more) {
+    return [more](int64_t parts) { return parts >= 6500 ? kBase + more : kBase; };
   };
   const MemoryVerdict within = JudgeMemory(Curve(0, 10000, 500, step(19 * 1024), kNoExtra), 3000);
   EXPECT_EQ(within.marginKib, 20 * 1024);
