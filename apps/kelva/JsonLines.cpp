@@ -18,7 +18,7 @@ std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(int fd, std::string_view text) {
   size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -154,20 +154,90 @@ bool Append(const std::string& path, const std::string& line, std::string& error
   return written;
 }
 
-bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
-  const std::string temporary = path + ".tmp-" + std::to_string(getpid()) + "-0";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = SystemError("cannot create", temporary);
-    return false;
+namespace {
+
+// A file written under a temporary name beside `path` and renamed into place by Commit; removed
+// when the writer ends without a commit, so `path` is either its old content or the whole new
+// one. Writes are gathered into a buffer of bounded size.
+class CReplacement {
+ public:
+  explicit CReplacement(const std::string& path)
+      : path_(path), temporary_(path + ".tmp-" + std::to_string(getpid()) + "-0") {}
+  ~CReplacement() {
+    if (fd_ >= 0) close(fd_);
+    if (!committed_) std::remove(temporary_.c_str());
   }
-  const bool written = WriteAll(fd, text) && fsync(fd) == 0;
-  if (!written) error = SystemError("cannot write", temporary);
-  close(fd);
-  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  if (written) error = SystemError("cannot rename " + temporary + " to", path);
-  std::remove(temporary.c_str());
-  return false;
+  CReplacement(const CReplacement&) = delete;
+  CReplacement& operator=(const CReplacement&) = delete;
+
+  bool Open(std::string& error) {
+    fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) error = SystemError("cannot create", temporary_);
+    return fd_ >= 0;
+  }
+  bool Write(std::string_view text, std::string& error) {
+    if (pending_.size() + text.size() < kBuffer) {
+      pending_.append(text);
+      return true;
+    }
+    return Flush(error) && Put(text, error);
+  }
+  bool Commit(std::string& error) {
+    if (!Flush(error)) return false;
+    if (fsync(fd_) != 0) {
+      error = SystemError("cannot write", temporary_);
+      return false;
+    }
+    close(fd_);
+    fd_ = -1;
+    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+      error = SystemError("cannot rename " + temporary_ + " to", path_);
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  static constexpr size_t kBuffer = size_t{1} << 20;
+
+  bool Put(std::string_view bytes, std::string& error) {
+    const bool written = WriteAll(fd_, bytes);
+    if (!written) error = SystemError("cannot write", temporary_);
+    return written;
+  }
+  bool Flush(std::string& error) {
+    const bool written = Put(pending_, error);
+    pending_.clear();
+    return written;
+  }
+
+  std::string path_;
+  std::string temporary_;
+  std::string pending_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
+  CReplacement file(path);
+  return file.Open(error) && file.Write(text, error) && file.Commit(error);
+}
+
+ReadResult Rewrite(const std::string& path, const LineFilter& keep, std::string& warning,
+                   std::string& error) {
+  warning.clear();
+  if (!Exists(path)) return ReadResult::missing;
+  CReplacement file(path);
+  if (!file.Open(error)) return ReadResult::damaged;
+  const auto copyKept = [&keep, &file](size_t number, std::string_view text, std::string& why) {
+    return !keep(number, text) || (file.Write(text, why) && file.Write("\n", why));
+  };
+  const ReadResult read = ForEachLine(path, copyKept, warning, error);
+  if (read != ReadResult::ok) return read;
+  return file.Commit(error) ? ReadResult::ok : ReadResult::damaged;
 }
 
 }  // namespace JsonLines

@@ -57,4 +57,14 @@ bool Append(const std::string& path, const std::string& line, std::string& error
 // `error` set (the temporary file is removed and `path` left as it was).
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
 
+// Rewrites `path` with the whole lines that keep(number, text) accepts, each as it was, in the
+// way WriteWhole writes: through a temporary name beside it, synced and renamed into place. The
+// kept lines go to the temporary file as they are read, so the memory this takes is bounded by
+// the longest line and a write buffer, not by the file. A torn last line is dropped (`warning`
+// says so). ok, missing (nothing is written), or damaged with `error` set (`path` left as it
+// was, the temporary file removed).
+using LineFilter = std::function<bool(size_t number, std::string_view text)>;
+ReadResult Rewrite(const std::string& path, const LineFilter& keep, std::string& warning,
+                   std::string& error);
+
 }  // namespace JsonLines

@@ -39,7 +39,7 @@ class CBenchBerichtsView : public CBerichtsView {
     if (file.empty())
       display_.printFailures.push_back(error);
     else
-      display_.printed.push_back(file);
+      ++display_.printed;
   }
 
  private:

@@ -14,8 +14,9 @@ struct OperatorDisplay {
   std::vector<CAmpelView::ModeErgebnis_t> modes;
   CBerichtsView::Report report;
   bool reportShown = false;
-  // The reports printed in this run (their files) and the ones that could not be written.
-  std::vector<std::string> printed;
+  // How many reports this run printed, and why the ones not yet told could not be written: the
+  // run tells them after each part and empties the list, so neither grows with the run.
+  size_t printed = 0;
   std::vector<std::string> printFailures;
 };
 

@@ -99,8 +99,10 @@ void CReportData::AppendDetail(const PartOutcome& outcome, const CPlugin& plugin
 }
 
 void CReportData::Compact() {
-  // A detail line is a whole part: the file is read a line at a time, once for the result
-  // codes and once for the lines that stay, which are kept as they were written.
+  // A detail line is a whole part, some hundred kilobytes of the demo plan and more of larger
+  // plans. The file is read a line at a time, once for the result codes and once to copy the
+  // lines that stay, as they were written, straight into the new file: the memory this takes is
+  // that of one line, however many lines stay.
   const std::string path = DetailFile(workdir_);
   std::vector<int> codes;
   std::string warning, error;
@@ -118,15 +120,10 @@ void CReportData::Compact() {
   std::vector<bool> keep(codes.size(), false);
   const std::vector<size_t> shown = DetailRule::Shown(codes);
   for (size_t index : shown) keep[index] = true;
-  std::string text;
-  const auto keepShown = [&keep, &text](size_t number, std::string_view line, std::string&) {
-    if (number <= keep.size() && keep[number - 1]) text.append(line).append("\n");
-    return true;
+  const auto isShown = [&keep](size_t number, std::string_view) {
+    return number <= keep.size() && keep[number - 1];
   };
-  if (JsonLines::ForEachLine(path, keepShown, warning, error) != JsonLines::ReadResult::ok ||
-      !JsonLines::WriteWhole(path, text, error)) {
-    Complain(error);
-    return;
-  }
-  detailLines_ = shown.size();
+  const JsonLines::ReadResult rewritten = JsonLines::Rewrite(path, isShown, warning, error);
+  if (rewritten == JsonLines::ReadResult::damaged) return Complain(error);
+  detailLines_ = rewritten == JsonLines::ReadResult::ok ? shown.size() : 0;
 }

@@ -18,6 +18,7 @@
 #include "MarginalBand.h"
 #include "MeasurementLogReader.h"
 #include "MeasurementLogWriter.h"
+#include "MemorySamples.h"
 #include "OperatorViews.h"
 #include "PartDriver.h"
 #include "PartSource.h"
@@ -84,21 +85,22 @@ OperatorPart TakeOperatorView(const OperatorDisplay& display, CLampPort& lamp,
   return part;
 }
 
-// Says once on stderr what went wrong with the lamp and the printer.
+// Says on stderr what went wrong with the lamp (once) and the printer (each report it could not
+// print, then forgotten).
 class CDeviceComplaints {
  public:
-  void Check(const CLampPort& lamp, const OperatorDisplay& display) {
+  void Check(const CLampPort& lamp, OperatorDisplay& display) {
     if (!lampSaid_ && !lamp.WriteFailure().empty()) {
       std::fprintf(stderr, "kelva: %s; the run goes on without it\n", lamp.WriteFailure().c_str());
       lampSaid_ = true;
     }
-    for (; printSaid_ < display.printFailures.size(); ++printSaid_)
-      std::fprintf(stderr, "kelva: %s\n", display.printFailures[printSaid_].c_str());
+    for (const std::string& failure : display.printFailures)
+      std::fprintf(stderr, "kelva: %s\n", failure.c_str());
+    display.printFailures.clear();
   }
 
  private:
   bool lampSaid_ = false;
-  size_t printSaid_ = 0;
 };
 
 // The simulated parts of a run: serials after the last one issued.
@@ -188,6 +190,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   checkpoints.KeepPartCounter(!input.replay);
   CDeviceComplaints complaints;
   CReportData reportData(workdir);
+  CMemorySamples memory(CMemorySamples::File(workdir), options.memoryEvery);
   const CInterruptGuard interrupt;
   const int lastPart = input.replay ? INT_MAX : input.lastIssued + input.parts;
   checkpoints.Start(input.lastIssued, lastPart);
@@ -195,6 +198,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   bool learned = false;  // once complete, the learn phase stays so for the run
   int lastDone = input.lastIssued;
   std::string platform;
+  memory.Start();
   for (int i = 0; have; ++i) {
     // The next part is read before this one runs, so the run knows its last part.
     const bool haveNext = !CInterruptGuard::Requested() && nextPart(next);
@@ -226,6 +230,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     complaints.Check(lamp, display);
     lastDone = input.lastIssued + i + 1;
     checkpoints.AfterPart(lastDone);
+    memory.AfterPart(i + 1);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     terminal.Progress(i + 1, summary.Ok(), summary.Nok(), seconds);
@@ -240,8 +245,8 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   checkpoints.Finish(lastDone);
   client->OnSpecialShutdown();
   summary.Print(seconds, checkpoints, plugin.LearnSummary(), params);
-  if (!options.json && !display.printed.empty())
-    std::printf("  printed reports: %zu in %sreports/\n", display.printed.size(), workdir.c_str());
+  if (!options.json && display.printed > 0)
+    std::printf("  printed reports: %zu in %sreports/\n", display.printed, workdir.c_str());
   windows.clear();
   CFensterManager::SetNowExit(false);
   station.reset();

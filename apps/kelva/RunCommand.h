@@ -27,6 +27,9 @@ struct RunOptions {
   bool print = false;
   // Records every part into this measurement log ("" for none).
   std::string record;
+  // Samples the run's resident memory into <workdir>/memory.csv before the first part and
+  // after every `memoryEvery` parts (MemorySamples.h); 0: no samples.
+  int memoryEvery = 0;
   // A replay: the parts come from these measurement logs instead of the simulation.
   std::vector<std::string> inputs;
 };

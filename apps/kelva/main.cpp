@@ -2,13 +2,15 @@
 // sequencer and the intake station, and drives simulated parts through the test sequence;
 // `kelva replay` drives the recorded parts of measurement logs the same way;
 // `kelva check` reads a plan and its simulation section without running anything;
-// `kelva inspect` describes a history or a learn file, or the limits a work folder's learn
-// state gives; `kelva report --html` writes an HTML page of the recorded runs.
+// `kelva inspect` describes a history or a learn file, the limits a work folder's learn
+// state gives, or the memory samples of a run; `kelva report --html` writes an HTML page of the
+// recorded runs.
 #include <CLI/CLI.hpp>
 
 #include "CheckCommand.h"
 #include "InspectCommand.h"
 #include "InspectLimitsCommand.h"
+#include "InspectMemoryCommand.h"
 #include "ReportCommand.h"
 #include "RunCommand.h"
 #include "frame/FileDescriber.h"
@@ -56,6 +58,10 @@ int main(int argc, char** argv) {
                 "<workdir>/reports/)");
   run->add_option("--record", options.record,
                   "record every part the run sends to the library into this measurement log");
+  run->add_option("--memory-every", options.memoryEvery,
+                  "sample the run's resident memory before the first part and after every K "
+                  "parts into <workdir>/memory.csv (parts,rss_kib,peak_kib)")
+      ->check(CLI::Range(1, 10000000));
   RunOptions replayOptions;
   CLI::App* replay =
       app.add_subcommand("replay", "drive the parts of measurement logs through a test plan");
@@ -77,6 +83,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0.0, 86400.0));
   replay->add_option("--lamp", replayOptions.lamp,
                      "write the signal lamp's commands to this device or file (a serial port)");
+  replay
+      ->add_option("--memory-every", replayOptions.memoryEvery,
+                   "sample the run's resident memory before the first part and after every K "
+                   "parts into <workdir>/memory.csv (parts,rss_kib,peak_kib)")
+      ->check(CLI::Range(1, 10000000));
   replay->add_flag("--print", replayOptions.print,
                    "print the report of every part that does not pass (text files in "
                    "<workdir>/reports/)");
@@ -97,6 +108,16 @@ int main(int argc, char** argv) {
       ->required();
   inspectLimits->add_flag("--json", inspectOptions.json, "one JSON object instead of text");
   inspectLimits->add_option("--plugin", inspectOptions.plugin, "the Kelva plug-in (libkelva.so)");
+  InspectMemoryOptions memoryOptions;
+  CLI::App* inspectMemory = inspect->add_subcommand(
+      "memory", "the memory samples of a run (memory.csv) and whether they stay flat");
+  inspectMemory->add_option("WORKDIR", memoryOptions.workdir, "the work folder of the run")
+      ->required();
+  inspectMemory
+      ->add_option(
+          "--warm-up", memoryOptions.warmUpParts,
+          "parts before the memory is judged (default " + std::to_string(kDefaultWarmUpParts) + ")")
+      ->check(CLI::Range(int64_t{0}, int64_t{10000000}));
   ReportOptions reportOptions;
   CLI::App* report = app.add_subcommand("report", "write a report of the runs in a work folder");
   report->add_option("--html", reportOptions.html, "the HTML file to write")->required();
@@ -110,6 +131,7 @@ int main(int argc, char** argv) {
   if (check->parsed()) return CheckPlan(planToCheck);
   if (report->parsed()) return WriteReport(reportOptions);
   if (inspectLimits->parsed()) return InspectLimits(inspectOptions);
+  if (inspectMemory->parsed()) return InspectMemory(memoryOptions);
   if (inspectHistory->parsed() || inspectLearn->parsed()) {
     inspectOptions.kind =
         inspectHistory->parsed() ? FileDescriber::kindHistory : FileDescriber::kindLearn;

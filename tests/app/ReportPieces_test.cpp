@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "DetailRule.h"
 #include "HtmlEscape.h"
@@ -202,6 +203,29 @@ TEST(JsonLinesTest, LinesOneAtATimeAsWrittenOrParsed) {
   EXPECT_EQ(JsonLines::ForEach(path, keepValue, warning, error), JsonLines::ReadResult::damaged);
   EXPECT_EQ(error, path + ":3: not a JSON object");
   EXPECT_EQ(values, (std::vector<int>{1, 2}));
+}
+
+TEST(JsonLinesTest, RewriteKeepsTheAcceptedLinesAsWrittenAndDropsATornLastLine) {
+  TempFolder folder;
+  const std::string path = folder / "detail.jsonl";
+  WriteText(path, "{ \"a\" : 1 }\n{\"a\":2}\n{\"a\":3.50}\n{\"a\":");
+  std::string warning, error;
+  const auto oddLines = [](size_t number, std::string_view) { return number % 2 == 1; };
+  ASSERT_EQ(JsonLines::Rewrite(path, oddLines, warning, error), JsonLines::ReadResult::ok) << error;
+  EXPECT_EQ(ReadText(path), "{ \"a\" : 1 }\n{\"a\":3.50}\n");
+  EXPECT_EQ(warning, path + ":4: the last line is cut short (an interrupted run); it is skipped");
+  EXPECT_EQ(NamesStartingWith(folder.Path(), "detail.jsonl.tmp"), std::vector<std::string>{});
+
+  // Lines longer than the write buffer, kept and dropped in turn.
+  const std::string longLine = "{\"a\":\"" + std::string(3u << 20, 'x') + "\"}";
+  WriteText(path, longLine + "\n{\"b\":1}\n" + longLine + "\n");
+  ASSERT_EQ(JsonLines::Rewrite(path, oddLines, warning, error), JsonLines::ReadResult::ok);
+  EXPECT_EQ(ReadText(path), longLine + "\n" + longLine + "\n");
+  EXPECT_EQ(warning, "");
+
+  EXPECT_EQ(JsonLines::Rewrite(folder / "none", oddLines, warning, error),
+            JsonLines::ReadResult::missing);
+  EXPECT_FALSE(std::filesystem::exists(folder / "none"));
 }
 
 }  // namespace
