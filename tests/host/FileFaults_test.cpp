@@ -1,0 +1,137 @@
+// The fault-injection point of the file layer, and the host's saves driven through every fault
+// it injects: a file replaced through CReplacingFile.
+#include "host/FileFaults.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/FaultSweep.h"
+#include "host/File.h"
+
+using namespace FaultSweep;
+
+namespace {
+
+class FileFaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = ::testing::TempDir() + "kelva-faults-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern + "/";
+  }
+  void TearDown() override {
+    FileFaults::Disarm();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string dir_;
+};
+
+// Numbers in several writes, as the binary savers write them.
+bool WriteNumbers(CFile& file, uint32_t first, size_t count) {
+  for (uint32_t i = 0; i < count; ++i)
+    if (!WriteLE(file, first + i)) return false;
+  return true;
+}
+
+}  // namespace
+
+// On a raw descriptor: a write cut short takes half its bytes and the disk is full after it; a
+// full disk takes nothing from its first failing write on; a sync and a rename fail at their
+// call only. Unarmed, every call goes through and nothing is counted.
+TEST_F(FileFaultsTest, FaultsHitTheirCallAndAreCounted) {
+  const std::string path = dir_ + "raw";
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+
+  FileFaults::Arm(FileFaults::Fault::shortWrite, 2);
+  EXPECT_EQ(FileFaults::Write(fd, "abcd", 4), 4);
+  EXPECT_EQ(FileFaults::Write(fd, "efghij", 6), 3);  // "efg"
+  errno = 0;
+  EXPECT_EQ(FileFaults::Write(fd, "hij", 3), -1);
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_EQ(FileFaults::Sync(fd), 0);
+  EXPECT_EQ(FileFaults::Calls().writes, 3u);
+  EXPECT_EQ(FileFaults::Calls().syncs, 1u);
+  EXPECT_EQ(FileFaults::Injected(), 2u);
+  EXPECT_EQ(Bytes(path), "abcdefg");
+
+  // A one-byte write cannot be cut: it fails whole.
+  FileFaults::Arm(FileFaults::Fault::shortWrite, 1);
+  EXPECT_EQ(FileFaults::Write(fd, "x", 1), -1);
+  EXPECT_EQ(errno, ENOSPC);
+
+  FileFaults::Arm(FileFaults::Fault::diskFull, 2);
+  EXPECT_EQ(FileFaults::Write(fd, "12", 2), 2);
+  for (int i = 0; i < 3; ++i) {
+    errno = 0;
+    EXPECT_EQ(FileFaults::Write(fd, "34", 2), -1);
+    EXPECT_EQ(errno, ENOSPC);
+  }
+  EXPECT_EQ(FileFaults::Injected(), 3u);
+  EXPECT_EQ(Bytes(path), "abcdefg12");
+
+  FileFaults::Arm(FileFaults::Fault::syncFails, 2);
+  EXPECT_EQ(FileFaults::Sync(fd), 0);
+  EXPECT_EQ(FileFaults::Sync(fd), -1);
+  EXPECT_EQ(errno, EIO);
+  EXPECT_EQ(FileFaults::Sync(fd), 0);
+  EXPECT_EQ(FileFaults::Write(fd, "5", 1), 1);
+  EXPECT_EQ(FileFaults::Injected(), 1u);
+
+  const std::string moved = dir_ + "moved";
+  FileFaults::Arm(FileFaults::Fault::renameFails, 1, EIO);
+  EXPECT_EQ(FileFaults::Rename(path.c_str(), moved.c_str()), -1);
+  EXPECT_EQ(errno, EIO);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(moved));
+  FileFaults::Arm(FileFaults::Fault::renameFails, 1);  // EXDEV unless told
+  EXPECT_EQ(FileFaults::Rename(path.c_str(), moved.c_str()), -1);
+  EXPECT_EQ(errno, EXDEV);
+
+  FileFaults::Disarm();
+  EXPECT_FALSE(FileFaults::Armed());
+  EXPECT_EQ(FileFaults::Write(fd, "6", 1), 1);
+  EXPECT_EQ(FileFaults::Sync(fd), 0);
+  EXPECT_EQ(FileFaults::Rename(path.c_str(), moved.c_str()), 0);
+  EXPECT_EQ(FileFaults::Calls().renames, 1u);  // the count of the last arming, unchanged
+  EXPECT_EQ(Bytes(moved), "abcdefg1256");
+  ::close(fd);
+}
+
+// CDiskFile takes a write cut short as a failed write: the file is failed for good.
+TEST_F(FileFaultsTest, DiskFileWritesFailWithTheInjectedError) {
+  CDiskFile file;
+  ASSERT_TRUE(file.Open(dir_ + "disk", CDiskFile::modeWrite));
+  FileFaults::Arm(FileFaults::Fault::shortWrite, 2);
+  EXPECT_TRUE(file.Write("ab", 2));
+  errno = 0;
+  EXPECT_FALSE(file.Write("cdef", 4));
+  EXPECT_EQ(errno, ENOSPC);
+  EXPECT_TRUE(file.Failed());
+  FileFaults::Disarm();
+  EXPECT_FALSE(file.Write("g", 1));
+  EXPECT_FALSE(file.Close());
+}
+
+// A file written in several writes through CReplacingFile, at every point of its save.
+TEST_F(FileFaultsTest, AReplacedFileKeepsItsPreviousVersionAtEveryFault) {
+  const std::string path = dir_ + "table.bin";
+  const auto save = [&path](uint32_t first) {
+    CReplacingFile file;
+    if (file.Open(path) && WriteNumbers(file, first, 5) && file.Commit()) return std::string();
+    return file.Error().empty() ? std::string("failed without a reason") : file.Error();
+  };
+  ASSERT_EQ(save(100), "");
+  SweepReplacedFile(
+      {path, [&] { return save(200); }, ReplacingFileReason,
+       [](const std::string& file) { return Bytes(file).size() == 20 ? "" : "not five numbers"; }});
+}
