@@ -1,5 +1,5 @@
 // The fault-injection point of the file layer, and the host's saves driven through every fault
-// it injects: a file replaced through CReplacingFile.
+// it injects: a file replaced through CReplacingFile and the settings file.
 #include "host/FileFaults.h"
 
 #include <fcntl.h>
@@ -15,6 +15,8 @@
 
 #include "host/FaultSweep.h"
 #include "host/File.h"
+#include "host/Output.h"
+#include "host/Sea.h"
 
 using namespace FaultSweep;
 
@@ -134,4 +136,40 @@ TEST_F(FileFaultsTest, AReplacedFileKeepsItsPreviousVersionAtEveryFault) {
   SweepReplacedFile(
       {path, [&] { return save(200); }, ReplacingFileReason,
        [](const std::string& file) { return Bytes(file).size() == 20 ? "" : "not five numbers"; }});
+}
+
+// The settings file: the failed save says which file and why, in the output window.
+TEST_F(FileFaultsTest, TheSettingsFileKeepsItsPreviousVersionAtEveryFault) {
+  CSeaBase* app = CSeaBase::ApplicationSea();
+  app->Clear();
+  CSeaBase::PreferenceSea()->Clear();
+  const std::string path = dir_ + "settings.txt";
+  app->LookupSetInt("Bench-Simulation", 1000, 0);
+  app->LookupSetString("Report-Title", "first", 0);
+  ASSERT_TRUE(SeaFile::Save(path));
+  app->LookupSetInt("Bench-Simulation", 1010, 0);
+  app->LookupSetString("Report-Title", "second, longer", 0);
+
+  const auto save = [&path] {
+    PrWin::CaptureSink capture;
+    const bool saved = SeaFile::Save(path);
+    if (saved && capture.Text().empty()) return std::string();
+    return capture.Text() + (saved ? "(reported as saved)" : "");
+  };
+  // The settings reader, without losing the settings in memory.
+  const auto read = [](const std::string& file) {
+    const std::string kept = SeaFile::Format();
+    PrWin::CaptureSink capture;
+    const bool read = SeaFile::Load(file);
+    const std::string complaints = capture.Text();
+    SeaFile::Parse(kept, "memory");
+    return read && complaints.empty() ? std::string() : "refused: " + complaints;
+  };
+  SweepReplacedFile({path, save,
+                     [&path](const Point& point) {
+                       return "Settings file '" + path +
+                              "' could not be written: " + ReplacingFileReason(point) + "\n";
+                     },
+                     read});
+  app->Clear();
 }
