@@ -1,5 +1,6 @@
 // The fault-injection point of the file layer, and the host's saves driven through every fault
-// it injects: a file replaced through CReplacingFile and the settings file.
+// it injects: a file replaced through CReplacingFile, the settings file, and history files
+// copied to a project folder.
 #include "host/FileFaults.h"
 
 #include <fcntl.h>
@@ -15,6 +16,7 @@
 
 #include "host/FaultSweep.h"
 #include "host/File.h"
+#include "host/FileIO.h"
 #include "host/Output.h"
 #include "host/Sea.h"
 
@@ -172,4 +174,82 @@ TEST_F(FileFaultsTest, TheSettingsFileKeepsItsPreviousVersionAtEveryFault) {
                      },
                      read});
   app->Clear();
+}
+
+// A history file copied to the project folder in several blocks, at every point of the copy.
+TEST_F(FileFaultsTest, ACopiedFileKeepsItsPreviousVersionAtEveryFault) {
+  const std::string local = dir_ + "local/";
+  const std::string project = dir_ + "project/";
+  ASSERT_TRUE(FileIO::CreateFolder(local));
+  // Three blocks of the copy.
+  std::string first(150 * 1024, 'a');
+  for (size_t i = 0; i < first.size(); i += 997) first[i] = static_cast<char>('0' + i % 10);
+  WriteBytes(local + "P1_T1.dhf", first);
+  ASSERT_EQ(FileIO::CopyFiles(local, "*.dhf", project), 1);
+  ASSERT_EQ(Bytes(project + "P1_T1.dhf"), first);
+  std::string second = first;
+  second[80 * 1024] = '#';
+  second += "appended";
+  WriteBytes(local + "P1_T1.dhf", second);
+
+  const auto copy = [&] {
+    std::string why = "no reason given";
+    const int copied = FileIO::CopyFiles(local, "*.dhf", project, &why);
+    return copied == 1 ? std::string() : std::to_string(copied) + ": " + why;
+  };
+  const auto report = [&](const Point& point) {
+    return "-1: cannot copy " + local + "P1_T1.dhf to " + project +
+           "P1_T1.dhf: " + ReplacingFileReason(point);
+  };
+  const auto read = [&](const std::string& file) {
+    const std::string bytes = Bytes(file);
+    return bytes == first || bytes == second ? "" : "neither the first nor the second version";
+  };
+  EXPECT_EQ(CallsOf([&] { copy(); }).writes, 3u);
+  WriteBytes(project + "P1_T1.dhf", first);
+  SweepReplacedFile({project + "P1_T1.dhf", copy, report, read});
+}
+
+// Copying several files stops at the first that fails: the ones before are new, it and the ones
+// after keep their previous content.
+TEST_F(FileFaultsTest, ACopyRunStopsAtTheFileThatFails) {
+  const std::string local = dir_ + "local/";
+  const std::string project = dir_ + "project/";
+  ASSERT_TRUE(FileIO::CreateFolder(local));
+  for (const char* name : {"a.dhf", "b.dhf", "c.dhf"}) WriteBytes(local + name, "old");
+  ASSERT_EQ(FileIO::CopyFiles(local, "*", project), 3);
+  for (const char* name : {"a.dhf", "b.dhf", "c.dhf"}) WriteBytes(local + name, "new");
+
+  std::string why;
+  {
+    const Armed armed({FileFaults::Fault::diskFull, 2});  // the write of b.dhf
+    EXPECT_EQ(FileIO::CopyFiles(local, "*", project, &why), -1);
+  }
+  EXPECT_EQ(why, "cannot copy " + local + "b.dhf to " + project +
+                     "b.dhf: cannot write: " + std::strerror(ENOSPC));
+  EXPECT_EQ(Bytes(project + "a.dhf"), "new");
+  EXPECT_EQ(Bytes(project + "b.dhf"), "old");
+  EXPECT_EQ(Bytes(project + "c.dhf"), "old");
+  EXPECT_EQ(Names(project), (std::vector<std::string>{"a.dhf", "b.dhf", "c.dhf"}));
+
+  EXPECT_EQ(FileIO::CopyFiles(local + "none/", "*", project, &why), -1);
+  EXPECT_EQ(why, "there is no folder " + local + "none/");
+}
+
+// A damaged file that cannot be renamed aside stays where it is, under its own name.
+TEST_F(FileFaultsTest, ADamagedFileThatCannotBeRenamedStaysAsItIs) {
+  const std::string path = dir_ + "P1_T1.dhf";
+  WriteBytes(path, "damaged");
+  std::string keptAs = "unchanged";
+  {
+    const Armed armed({FileFaults::Fault::renameFails, 1, EIO});
+    errno = 0;
+    EXPECT_FALSE(FileIO::KeepDamagedFile(path, &keptAs));
+    EXPECT_EQ(errno, EIO);
+  }
+  EXPECT_EQ(keptAs, "unchanged");
+  EXPECT_EQ(Names(dir_), std::vector<std::string>{"P1_T1.dhf"});
+  EXPECT_EQ(Bytes(path), "damaged");
+  EXPECT_TRUE(FileIO::KeepDamagedFile(path, &keptAs));
+  EXPECT_EQ(Bytes(keptAs), "damaged");
 }

@@ -1,5 +1,6 @@
 // The sequencer's files driven through every fault the file layer injects: the history file
-// (".dhf"), the moving-average history file (".ma") and the learn file the keeper saves.
+// (".dhf"), the moving-average history file (".ma"), the learn file the keeper saves, the
+// history copied to a project folder, and a damaged history file that cannot be moved aside.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "SequencerFixture.h"
+#include "host/CommandDispatcher.h"
 #include "host/FaultSweep.h"
 #include "host/LearnFileDlg.h"
 #include "host/WholeFile.h"
@@ -180,4 +182,71 @@ TEST_F(LearnFileFaultsTest, TheLearnFileKeepsItsPreviousVersionAndIsSavedByTheNe
     WriteBytes(path, before);
   }
   EXPECT_EQ(failures, 7);  // two writes (content, checksum), a sync and a rename
+}
+
+// The project command copies the history: a copy that fails is said, and the project's copy
+// keeps its previous version.
+TEST_F(SaveFaultsTest, AFailedCopyToTheProjectKeepsTheProjectsPreviousCopy) {
+  KeepHistory();
+  const std::string project = folder_ + "project/";
+  const std::string copy = project + "History/P1_T1.dhf";
+  const auto command = [&project](long flags) {
+    return CModule::CommandDispatcher().ProcessCommand(mcProject, 0, project.c_str(), flags);
+  };
+  Part("A1", 80.0f);
+  ASSERT_EQ(command(2), 1);
+  const std::string before = Bytes(copy);
+  ASSERT_EQ(before, Bytes(HistoryFile("P1_T1")));
+  Part("A2", 81.0f);
+  ASSERT_EQ(SaveHistory(), "");
+  const std::string local = Bytes(HistoryFile("P1_T1"));
+
+  const FileFaults::Counts calls = CallsOf([&] { command(4); });
+  ASSERT_EQ(Bytes(copy), local);
+  WriteBytes(copy, before);
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    PrWin::CaptureSink capture;
+    {
+      const Armed armed(point);
+      EXPECT_EQ(command(4), 0);
+    }
+    EXPECT_EQ(capture.Text(),
+              "CKelSequencer::OnProject(): the history files cannot be copied: "
+              "cannot copy " +
+                  HistoryFile("P1_T1") + " to " + copy + ": " + ReplacingFileReason(point) + "\n");
+    EXPECT_EQ(Bytes(copy), before);
+    EXPECT_EQ(Names(project + "History"), std::vector<std::string>{"P1_T1.dhf"});
+    EXPECT_EQ(command(4), 1);
+    EXPECT_EQ(Bytes(copy), local);
+    WriteBytes(copy, before);
+  }
+}
+
+// A damaged history file that cannot be renamed aside stays where it is, and nothing is saved
+// over it.
+TEST_F(SaveFaultsTest, ADamagedHistoryThatCannotBeMovedAsideIsNotSavedOver) {
+  KeepHistory();
+  Part("A1", 80.0f);
+  ASSERT_EQ(SaveHistory(), "");
+  const std::string path = HistoryFile("P1_T1");
+  const std::string damaged = Bytes(path).substr(0, 30);
+  WriteBytes(path, damaged);
+  Start();
+  KeepHistory();
+  PrWin::CaptureSink capture;
+  {
+    const Armed armed({Fault::renameFails, 1, EIO});
+    Send(insert_candidate, std::string("A2"));
+  }
+  EXPECT_NE(capture.Text().find("; it cannot be renamed: " + std::string(std::strerror(EIO)) +
+                                ", so it stays where it is, nothing is saved over it"),
+            std::string::npos)
+      << capture.Text();
+  Send(remove_candidate);
+  EXPECT_NE(SaveHistory(), "");
+  EXPECT_EQ(sequencer_->LastHistorySaveError(),
+            path + ": the damaged file under this name could not be moved aside");
+  EXPECT_EQ(Bytes(path), damaged);
+  EXPECT_EQ(Names(folder_ + "History"), std::vector<std::string>{"P1_T1.dhf"});
 }
