@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "LineReader.h"
+#include "WriteAll.h"
+#include "host/FileFaults.h"
 
 namespace JsonLines {
 
@@ -16,17 +18,6 @@ namespace {
 
 std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -148,10 +139,10 @@ bool Append(const std::string& path, const std::string& line, std::string& error
     error = SystemError("cannot open", path);
     return false;
   }
-  const bool written = WriteAll(fd, line + "\n");
-  if (!written) error = SystemError("cannot append to", path);
+  const std::string why = WriteAll(fd, line + "\n");
+  if (!why.empty()) error = "cannot append to " + path + ": " + why;
   close(fd);
-  return written;
+  return why.empty();
 }
 
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error) {
@@ -161,10 +152,19 @@ bool WriteWhole(const std::string& path, const std::string& text, std::string& e
     error = SystemError("cannot create", temporary);
     return false;
   }
-  const bool written = WriteAll(fd, text) && fsync(fd) == 0;
-  if (!written) error = SystemError("cannot write", temporary);
-  close(fd);
-  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  const std::string why = WriteAll(fd, text);
+  bool written = why.empty();
+  if (!written) {
+    error = "cannot write " + temporary + ": " + why;
+  } else if (FileFaults::Sync(fd) != 0) {
+    error = SystemError("cannot sync", temporary);
+    written = false;
+  }
+  if (close(fd) != 0 && written) {
+    error = SystemError("cannot write", temporary);
+    written = false;
+  }
+  if (written && FileFaults::Rename(temporary.c_str(), path.c_str()) == 0) return true;
   if (written) error = SystemError("cannot rename " + temporary + " to", path);
   std::remove(temporary.c_str());
   return false;

@@ -54,7 +54,8 @@ size_t CountLines(const std::string& path);
 bool Append(const std::string& path, const std::string& line, std::string& error);
 
 // Writes `text` to a temporary name beside `path`, syncs it and renames it into place. False with
-// `error` set (the temporary file is removed and `path` left as it was).
+// `error` set ("cannot write <temporary>: …", "cannot sync <temporary>: …", "cannot rename
+// <temporary> to <path>: …"); the temporary file is removed and `path` left as it was.
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace JsonLines

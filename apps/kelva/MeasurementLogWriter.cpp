@@ -12,6 +12,7 @@
 
 #include "Base64.h"
 #include "WriteAll.h"
+#include "host/FileFaults.h"
 #include "host/Signal.h"
 
 namespace {
@@ -168,12 +169,13 @@ bool CMeasurementLogWriter::Append(const std::string& bytes, std::string& error)
 
 bool CMeasurementLogWriter::Finish(std::string& error) {
   if (fd_ < 0) return false;
-  const bool synced = ::fsync(fd_) == 0;
-  ::close(fd_);
+  int failure = FileFaults::Sync(fd_) == 0 ? 0 : errno;
+  if (::close(fd_) != 0 && failure == 0) failure = errno;
   fd_ = -1;
-  if (!synced || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+  if (failure == 0 && FileFaults::Rename(temporary_.c_str(), path_.c_str()) != 0) failure = errno;
+  if (failure != 0) {
     error = "the measurement log could not be put in place as " + path_ + " (" +
-            std::strerror(errno) + "); it is kept as " + temporary_;
+            std::strerror(failure) + "); it is kept as " + temporary_;
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #pragma once
-// Writing all of a buffer to a file descriptor, retrying short and interrupted writes.
+// Writing all of a buffer to a file descriptor, retrying short and interrupted writes. The
+// writes pass through FileFaults (host/FileFaults.h), where tests inject failures.
 
 #include <string>
 #include <string_view>

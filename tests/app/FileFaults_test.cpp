@@ -1,0 +1,182 @@
+// The bench host's files driven through every fault the file layer injects: the HTML report and
+// the compacted detail file (replaced whole), the printed reports (one new file per print) and
+// the lamp device.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "JsonLines.h"
+#include "LampPort.h"
+#include "OperatorViews.h"
+#include "ReportCommand.h"
+#include "app/KelvaProcess.h"
+#include "host/FaultSweep.h"
+#include "host/Railway.h"
+
+using namespace FaultSweep;
+
+namespace {
+
+const std::string kNoSpace = std::strerror(ENOSPC);
+
+// The temporary file JsonLines::WriteWhole writes `path` under.
+std::string WholeTemporary(const std::string& path) {
+  return path + ".tmp-" + std::to_string(::getpid()) + "-0";
+}
+
+// What JsonLines::WriteWhole says when the point's fault stops it.
+std::string WholeFileReason(const std::string& path, const Point& point) {
+  const std::string temporary = WholeTemporary(path);
+  switch (point.fault) {
+    case Fault::syncFails:
+      return "cannot sync " + temporary + ": " + SystemReason(point);
+    case Fault::renameFails:
+      return "cannot rename " + temporary + " to " + path + ": " + SystemReason(point);
+    default:
+      return "cannot write " + temporary + ": " + SystemReason(point);
+  }
+}
+
+// "" when `path` is a JSON Lines file of exactly `lines` whole lines.
+std::string ReadJsonLines(const std::string& path, size_t lines) {
+  std::vector<JsonLines::Line> read;
+  std::string warning, error;
+  if (JsonLines::Read(path, read, warning, error) != JsonLines::ReadResult::ok) return error;
+  if (!warning.empty()) return warning;
+  return read.size() == lines ? "" : std::to_string(read.size()) + " lines";
+}
+
+}  // namespace
+
+// `kelva report --html OUT`: a page that cannot be written leaves the previous page.
+TEST(FileFaultsTest, TheHtmlReportKeepsItsPreviousPageAtEveryFault) {
+  TempFolder folder;
+  const std::string parts = folder / "work/Report/parts.jsonl";
+  std::filesystem::create_directories(folder / "work/Report");
+  std::filesystem::create_directories(folder / "pages");
+  WriteText(parts, "{\"serial\":\"1\",\"resultCode\":1}\n");
+  ReportOptions options;
+  options.workdir = folder / "work";
+  options.html = folder / "pages/report.html";
+  const auto save = [&options] {
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int exitCode = WriteReport(options);
+    ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    return exitCode == 0 && err.empty() ? "" : std::to_string(exitCode) + ": " + err;
+  };
+  ASSERT_EQ(save(), "");
+  WriteText(parts, "{\"serial\":\"1\",\"resultCode\":1}\n{\"serial\":\"2\",\"resultCode\":0}\n");
+  SweepReplacedFile({options.html, save,
+                     [&options](const Point& point) {
+                       return "2: kelva: " + WholeFileReason(options.html, point) + "\n";
+                     },
+                     [](const std::string& path) {
+                       const std::string page = ReadText(path);
+                       return page.rfind("<!DOCTYPE html>", 0) == 0 && page.size() > 15 &&
+                                      page.compare(page.size() - 15, 15, "</body></html>\n") == 0
+                                  ? ""
+                                  : "not a whole page";
+                     }});
+}
+
+// The detail file, rewritten with the lines the report shows once it holds too many.
+TEST(FileFaultsTest, TheCompactedDetailFileKeepsItsPreviousVersionAtEveryFault) {
+  TempFolder folder;
+  const std::string path = folder / "detail.jsonl";
+  std::string error;
+  ASSERT_TRUE(JsonLines::WriteWhole(path, "{\"a\":1}\n{\"a\":2}\n{\"a\":3}\n", error)) << error;
+  SweepReplacedFile(
+      {path,
+       [&path] {
+         std::string why;
+         return JsonLines::WriteWhole(path, "{\"a\":2}\n{\"a\":3}\n", why) ? "" : "false: " + why;
+       },
+       [&path](const Point& point) { return "false: " + WholeFileReason(path, point); },
+       [](const std::string& file) {
+         const std::string three = ReadJsonLines(file, 3), two = ReadJsonLines(file, 2);
+         return three.empty() || two.empty() ? "" : three;
+       }});
+}
+
+// A printed report is a new file: a print that fails leaves no file (and no temporary one)
+// behind, and the reports printed before stay as they were.
+TEST(FileFaultsTest, APrintedReportIsWholeOrAbsent) {
+  TempFolder folder;
+  const std::string reports = folder / "reports/";
+  CBerichtsView::Report report;
+  report.serial = "S1";
+  report.header = "Part S1\n";
+  report.body = "Level 1 too high\n";
+  std::string error;
+  ASSERT_EQ(PrintReportFile(report, reports, error), reports + "S1.txt") << error;
+  const std::string first = ReadText(reports + "S1.txt");
+  const std::string second = reports + "S1.2.txt";
+
+  const FileFaults::Counts calls = CallsOf([&] { PrintReportFile(report, reports, error); });
+  std::filesystem::remove(second);
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    {
+      const Armed armed(point);
+      error.clear();
+      EXPECT_EQ(PrintReportFile(report, reports, error), "");
+    }
+    EXPECT_EQ(error, "the report " + second + " cannot be written: " + ReplacingFileReason(point));
+    EXPECT_EQ(Names(reports), std::vector<std::string>{"S1.txt"});
+    EXPECT_EQ(ReadText(reports + "S1.txt"), first);
+    EXPECT_EQ(PrintReportFile(report, reports, error), second);
+    EXPECT_EQ(ReadText(second), "Part S1\nLevel 1 too high\n");
+    std::filesystem::remove(second);
+  }
+  EXPECT_EQ(PointsOf(calls).size(), 5u);  // one write, one sync, one rename
+}
+
+// The lamp device cannot take bytes back: a failed write is said, the commands before it are
+// there whole, and nothing more is written (a torn command is never followed by another).
+TEST(FileFaultsTest, TheLampStopsAtAFailedWrite) {
+  TempFolder folder;
+  const std::string path = folder / "lamp";
+  const auto send = [](const wchar_t* command) {
+    CModuleOutputWire::Find("SerialOutput")->SendData(command, 7, nullptr);
+  };
+  FileFaults::Counts calls;
+  {
+    CLampPort lamp;
+    std::string error;
+    ASSERT_TRUE(lamp.Open(path, error)) << error;
+    lamp.Connect();
+    calls = CallsOf([&] { send(L"wr01100"); });
+  }
+  // A port's listener stays on the wire after it: taken off before the next port listens.
+  CModuleOutputWire::Find("SerialOutput")->ClearListeners();
+  ASSERT_EQ(calls.writes, 1u);  // a command in one write
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    std::filesystem::remove(path);
+    {
+      CLampPort lamp;
+      std::string error;
+      ASSERT_TRUE(lamp.Open(path, error)) << error;
+      lamp.Connect();
+      send(L"wr01100");
+      {
+        const Armed armed(point);
+        send(L"wr02200");
+        EXPECT_GT(FileFaults::Injected(), 0u);
+      }
+      send(L"wr03300");
+      EXPECT_EQ(lamp.WriteFailure(), "the lamp " + path + " cannot be written: " + kNoSpace);
+      // What the operator saw is kept all the same.
+      EXPECT_EQ(lamp.Take().size(), 3u);
+    }
+    CModuleOutputWire::Find("SerialOutput")->ClearListeners();
+    EXPECT_EQ(ReadText(path), point.fault == Fault::shortWrite ? "wr01100\nwr02" : "wr01100\n");
+  }
+}
