@@ -86,7 +86,37 @@ ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& 
       warning, error);
 }
 
-// Reads only the end of the file: a run that starts on a long record must not pay for it.
+namespace {
+
+// Cuts the regular file `fd` of `size` bytes back to just after its last line feed (to nothing
+// when it has none). Reads only the end of the file: a run that starts on a long record must not
+// pay for it.
+bool CutAfterLastLineFeed(int fd, off_t size, const std::string& path, std::string& error) {
+  off_t end = size;
+  char buffer[65536];
+  while (end > 0) {
+    const off_t start = end > static_cast<off_t>(sizeof(buffer)) ? end - sizeof(buffer) : 0;
+    const ssize_t n = pread(fd, buffer, static_cast<size_t>(end - start), start);
+    if (n != end - start) {
+      error = SystemError("cannot read", path);
+      return false;
+    }
+    const char* feed = static_cast<const char*>(memrchr(buffer, '\n', static_cast<size_t>(n)));
+    if (feed != nullptr) {
+      end = start + (feed - buffer) + 1;
+      break;
+    }
+    end = start;
+  }
+  if (end != size && ftruncate(fd, end) != 0) {
+    error = SystemError("cannot cut the torn last line of", path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool CutTornLine(const std::string& path, std::string& error) {
   if (!Exists(path)) return true;
   const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -96,28 +126,7 @@ bool CutTornLine(const std::string& path, std::string& error) {
     if (fd >= 0) close(fd);
     return false;
   }
-  off_t end = info.st_size;
-  char buffer[65536];
-  bool cut = true;
-  while (end > 0) {
-    const off_t start = end > static_cast<off_t>(sizeof(buffer)) ? end - sizeof(buffer) : 0;
-    const ssize_t n = pread(fd, buffer, static_cast<size_t>(end - start), start);
-    if (n != end - start) {
-      error = SystemError("cannot read", path);
-      cut = false;
-      break;
-    }
-    const char* feed = static_cast<const char*>(memrchr(buffer, '\n', static_cast<size_t>(n)));
-    if (feed != nullptr) {
-      end = start + (feed - buffer) + 1;
-      break;
-    }
-    end = start;
-  }
-  if (cut && end != info.st_size && ftruncate(fd, end) != 0) {
-    error = SystemError("cannot cut the torn last line of", path);
-    cut = false;
-  }
+  const bool cut = CutAfterLastLineFeed(fd, info.st_size, path, error);
   close(fd);
   return cut;
 }
@@ -134,12 +143,22 @@ size_t CountLines(const std::string& path) {
 }
 
 bool Append(const std::string& path, const std::string& line, std::string& error) {
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     error = SystemError("cannot open", path);
     return false;
   }
-  const std::string why = WriteAll(fd, line + "\n");
+  // A line left torn (by a killed run, or a failed append whose bytes could not be cut off)
+  // is cut off first: the new line must not run into it.
+  struct stat info {};
+  char last = '\n';
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+      (pread(fd, &last, 1, info.st_size - 1) != 1 || last != '\n') &&
+      !CutAfterLastLineFeed(fd, info.st_size, path, error)) {
+    close(fd);
+    return false;
+  }
+  const std::string why = AppendWhole(fd, line + "\n");
   if (!why.empty()) error = "cannot append to " + path + ": " + why;
   close(fd);
   return why.empty();

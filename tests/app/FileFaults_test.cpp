@@ -1,6 +1,6 @@
 // The bench host's files driven through every fault the file layer injects: the HTML report and
-// the compacted detail file (replaced whole), the printed reports (one new file per print) and
-// the lamp device.
+// the compacted detail file (replaced whole), the printed reports (one new file per print), the
+// lamp device, and the report journal (appended).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -179,4 +179,40 @@ TEST(FileFaultsTest, TheLampStopsAtAFailedWrite) {
     CModuleOutputWire::Find("SerialOutput")->ClearListeners();
     EXPECT_EQ(ReadText(path), point.fault == Fault::shortWrite ? "wr01100\nwr02" : "wr01100\n");
   }
+}
+
+// The report journal (parts.jsonl, detail.jsonl) is appended a line at a time: an append that
+// fails is reported and takes nothing away; the lines before it are read back whole, and the
+// next append goes on after them.
+TEST(FileFaultsTest, AFailedAppendLeavesTheJournalEndingAfterItsLastWholeLine) {
+  TempFolder folder;
+  const std::string path = folder / "parts.jsonl";
+  std::string error;
+  ASSERT_TRUE(JsonLines::Append(path, "{\"serial\":\"1\",\"resultCode\":1}", error));
+  ASSERT_TRUE(JsonLines::Append(path, "{\"serial\":\"2\",\"resultCode\":0}", error));
+  const std::string before = ReadText(path);
+  const std::string line = "{\"serial\":\"3\",\"resultCode\":1,\"errors\":[]}";
+
+  const FileFaults::Counts calls = CallsOf([&] { JsonLines::Append(path, line, error); });
+  ASSERT_EQ(calls.writes, 1u);
+  WriteText(path, before);
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    {
+      const Armed armed(point);
+      EXPECT_FALSE(JsonLines::Append(path, line, error));
+    }
+    EXPECT_EQ(error, "cannot append to " + path + ": " + kNoSpace);
+    EXPECT_EQ(ReadText(path), before);
+    EXPECT_EQ(ReadJsonLines(path, 2), "");
+    EXPECT_TRUE(JsonLines::Append(path, line, error)) << error;
+    EXPECT_EQ(ReadText(path), before + line + "\n");
+    EXPECT_EQ(ReadJsonLines(path, 3), "");
+    WriteText(path, before);
+  }
+
+  // A torn line that could not be cut off (a killed run) is cut before the next append.
+  WriteText(path, before + "{\"serial\":\"3\",\"res");
+  EXPECT_TRUE(JsonLines::Append(path, line, error)) << error;
+  EXPECT_EQ(ReadText(path), before + line + "\n");
 }
