@@ -84,13 +84,17 @@ OperatorPart TakeOperatorView(const OperatorDisplay& display, CLampPort& lamp,
   return part;
 }
 
-// Says once on stderr what went wrong with the lamp and the printer.
+// Says once on stderr what went wrong with the lamp, the printer and the run's log.
 class CDeviceComplaints {
  public:
-  void Check(const CLampPort& lamp, const OperatorDisplay& display) {
+  void Check(const CLampPort& lamp, const OperatorDisplay& display, const CRunLog& log) {
     if (!lampSaid_ && !lamp.WriteFailure().empty()) {
       std::fprintf(stderr, "kelva: %s; the run goes on without it\n", lamp.WriteFailure().c_str());
       lampSaid_ = true;
+    }
+    if (!logSaid_ && !log.WriteFailure().empty()) {
+      std::fprintf(stderr, "kelva: %s; lines are missing from it\n", log.WriteFailure().c_str());
+      logSaid_ = true;
     }
     for (; printSaid_ < display.printFailures.size(); ++printSaid_)
       std::fprintf(stderr, "kelva: %s\n", display.printFailures[printSaid_].c_str());
@@ -98,6 +102,7 @@ class CDeviceComplaints {
 
  private:
   bool lampSaid_ = false;
+  bool logSaid_ = false;
   size_t printSaid_ = 0;
 };
 
@@ -144,7 +149,7 @@ std::vector<MarginalValue> FindMarginal(const CMarginalBands& bands, const CPlug
 
 // Drives the parts; the modules exist for exactly this scope.
 int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
-             const std::string& workdir, CLampPort& lamp) {
+             const std::string& workdir, CLampPort& lamp, const CRunLog& log) {
   const std::string settingsFile = workdir + "settings.txt";
   OperatorDisplay display;
   const COperatorViews views(display, workdir + "reports/");
@@ -223,7 +228,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     summary.Part(outcome, params.BaseType(), params, learned);
     reportData.AddPart(outcome, params.BaseType(), plugin);  // what `kelva report` shows
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
-    complaints.Check(lamp, display);
+    complaints.Check(lamp, display, log);
     lastDone = input.lastIssued + i + 1;
     checkpoints.AfterPart(lastDone);
     const double seconds =
@@ -332,11 +337,11 @@ int RunBench(const RunOptions& options) {
   if (replay) {
     CMeasurementLogReader logs(options.inputs);
     RunInput input{logs, true, 0, 0, nullptr, bands};
-    return RunParts(options, plugin, input, workdir.Path(), lamp);
+    return RunParts(options, plugin, input, workdir.Path(), lamp, log);
   }
   CSimulatedParts simulated(simulation, options.seed, lastIssued + 1, options.parts);
   RunInput input{
       simulated, false, lastIssued, options.parts, options.record.empty() ? nullptr : &recording,
       bands};
-  return RunParts(options, plugin, input, workdir.Path(), lamp);
+  return RunParts(options, plugin, input, workdir.Path(), lamp, log);
 }

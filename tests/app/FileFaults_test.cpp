@@ -1,6 +1,6 @@
 // The bench host's files driven through every fault the file layer injects: the HTML report and
 // the compacted detail file (replaced whole), the printed reports (one new file per print), the
-// lamp device, and the report journal (appended).
+// lamp device, and the report journal and the run's log (appended).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include "LampPort.h"
 #include "OperatorViews.h"
 #include "ReportCommand.h"
+#include "RunLog.h"
 #include "app/KelvaProcess.h"
 #include "host/FaultSweep.h"
 #include "host/Railway.h"
@@ -215,4 +216,42 @@ TEST(FileFaultsTest, AFailedAppendLeavesTheJournalEndingAfterItsLastWholeLine) {
   WriteText(path, before + "{\"serial\":\"3\",\"res");
   EXPECT_TRUE(JsonLines::Append(path, line, error)) << error;
   EXPECT_EQ(ReadText(path), before + line + "\n");
+}
+
+// The run's log: a line that cannot be written is said once and leaves no torn line; the lines
+// after it go in again.
+TEST(FileFaultsTest, TheRunLogKeepsWholeLinesAndSaysWhenOneIsLost) {
+  TempFolder folder;
+  const std::string path = folder / "kelva.log";
+  std::string error;
+  {
+    CRunLog log;
+    ASSERT_TRUE(log.Open(path, error)) << error;
+    log.Write(1, 0, "first");
+    log.Write(1, 0, "second\n");
+    EXPECT_EQ(log.WriteFailure(), "");
+  }
+  const std::string before = ReadText(path);
+  ASSERT_EQ(before, "[1] first\n[1] second\n");
+  const std::string lost = "a line long enough to be cut in two";
+
+  CRunLog counted;
+  ASSERT_TRUE(counted.Open(path, error));
+  const FileFaults::Counts calls = CallsOf([&] { counted.Write(1, 0, lost); });
+  WriteText(path, before);
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    CRunLog log;
+    ASSERT_TRUE(log.Open(path, error)) << error;
+    {
+      const Armed armed(point);
+      log.Write(1, 0, lost);
+    }
+    EXPECT_EQ(log.WriteFailure(), "the log " + path + " cannot be written: " + kNoSpace);
+    EXPECT_EQ(ReadText(path), before);
+    log.Write(2, 0, "third");
+    EXPECT_EQ(ReadText(path), before + "[2] third\n");
+    WriteText(path, before);
+  }
+  EXPECT_EQ(PointsOf(calls).size(), 2u);
 }
