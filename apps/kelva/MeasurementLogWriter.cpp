@@ -149,7 +149,9 @@ bool CMeasurementLogWriter::Open(const std::string& path, const std::string& pla
   AddLine(header, {{"log", MeasurementLog::kName},
                    {"version", MeasurementLog::kVersion},
                    {"platform", platform}});
-  return Append(header, error);
+  if (Append(header, error)) return true;
+  ::unlink(temporary_.c_str());  // it holds nothing: not even its header
+  return false;
 }
 
 bool CMeasurementLogWriter::Write(const PartRecord& record, int32_t result, uint64_t cycleMs,
@@ -159,7 +161,8 @@ bool CMeasurementLogWriter::Write(const PartRecord& record, int32_t result, uint
 
 bool CMeasurementLogWriter::Append(const std::string& bytes, std::string& error) {
   if (fd_ < 0) return false;
-  const std::string why = WriteAll(fd_, bytes);
+  // A part goes in whole or not at all: the log keeps ending after its last whole part.
+  const std::string why = AppendWhole(fd_, bytes);
   if (why.empty()) return true;
   error = "the measurement log " + temporary_ + " cannot be written: " + why;
   ::close(fd_);

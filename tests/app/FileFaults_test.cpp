@@ -1,17 +1,21 @@
 // The bench host's files driven through every fault the file layer injects: the HTML report and
 // the compacted detail file (replaced whole), the printed reports (one new file per print), the
-// lamp device, and the report journal and the run's log (appended).
+// lamp device, the report journal and the run's log (appended), and the measurement log (a
+// temporary file appended to, then renamed into place).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "JsonLines.h"
 #include "LampPort.h"
+#include "MeasurementLogReader.h"
+#include "MeasurementLogWriter.h"
 #include "OperatorViews.h"
 #include "ReportCommand.h"
 #include "RunLog.h"
@@ -254,4 +258,102 @@ TEST(FileFaultsTest, TheRunLogKeepsWholeLinesAndSaysWhenOneIsLost) {
     WriteText(path, before);
   }
   EXPECT_EQ(PointsOf(calls).size(), 2u);
+}
+
+namespace {
+
+// A part of one mode with one final value.
+PartRecord OnePart(const std::string& serial, float value) {
+  PartRecord record;
+  record.part.serial = serial;
+  record.type = "T";
+  record.tick = 1000;
+  record.wallMilliseconds = 1765000000000;
+  auto level = std::make_shared<CMeasuringResultScalar>();
+  level->SetClavis(SClavis{1, 1, 1, 1, 10, 0});
+  level->value = value;
+  record.steps.push_back({PartStep::beginMode, 1, {}, {}, false});
+  record.steps.push_back({PartStep::beginMeasurement, 1, {}, {}, false});
+  record.steps.push_back({PartStep::deliver, 1, "FinalInput", {level}, false});
+  record.steps.push_back({PartStep::endMeasurement, 1, {}, {}, false});
+  record.steps.push_back({PartStep::endMode, 1, {}, {}, false});
+  return record;
+}
+
+// The serials of the parts the measurement log reader takes from `path`; a refusal ends the
+// list with "error: <what>".
+std::vector<std::string> PartsIn(const std::string& path) {
+  CMeasurementLogReader reader({path});
+  std::vector<std::string> serials;
+  PartRecord part;
+  std::string error;
+  while (reader.Next(part, error)) serials.push_back(part.part.serial);
+  if (!error.empty()) serials.push_back("error: " + error);
+  return serials;
+}
+
+}  // namespace
+
+// `kelva run --record LOG`: a recording that fails leaves the previous LOG as it was and says
+// why; the parts recorded before the failure stay readable, whole, in LOG.recording.
+TEST(FileFaultsTest, AFailedRecordingKeepsThePreviousLogAndItsWholeParts) {
+  TempFolder folder;
+  const std::string path = folder / "parts.log";
+  const std::string recording = path + ".recording";
+  // Records `count` parts as the run does: the recording stops at its first failure.
+  const auto record = [&path](const std::string& prefix, int count) {
+    CMeasurementLogWriter writer;
+    std::string error;
+    if (!writer.Open(path, "P1", error)) return error;
+    for (int i = 1; i <= count; ++i)
+      if (!writer.Write(OnePart(prefix + std::to_string(i), 80.0f + i), 1, 4000, error))
+        return error;
+    return writer.Finish(error) ? "" : error;
+  };
+  ASSERT_EQ(record("A", 1), "");
+  const std::string before = ReadText(path);
+  ASSERT_EQ(PartsIn(path), std::vector<std::string>{"A1"});
+
+  std::string report;
+  const FileFaults::Counts calls = CallsOf([&] { report = record("B", 3); });
+  ASSERT_EQ(report, "");
+  const std::string after = ReadText(path);
+  ASSERT_EQ(PartsIn(path), (std::vector<std::string>{"B1", "B2", "B3"}));
+  ASSERT_EQ(calls.writes, 4u);  // the header and each part in one write
+  WriteText(path, before);
+
+  const std::vector<std::string> recorded = {"B1", "B2", "B3"};
+  for (const Point& point : PointsOf(calls)) {
+    SCOPED_TRACE(Describe(point));
+    {
+      const Armed armed(point);
+      report = record("B", 3);
+    }
+    const bool writeFault = point.fault == Fault::shortWrite || point.fault == Fault::diskFull;
+    if (writeFault) {
+      EXPECT_EQ(report, "the measurement log " + recording + " cannot be written: " + kNoSpace);
+    } else {
+      EXPECT_EQ(report, "the measurement log could not be put in place as " + path + " (" +
+                            SystemReason(point) + "); it is kept as " + recording);
+    }
+    EXPECT_EQ(ReadText(path), before);
+    EXPECT_EQ(PartsIn(path), std::vector<std::string>{"A1"});
+    if (writeFault && point.at == 1) {
+      // Not even the header went in: nothing is kept.
+      EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"parts.log"});
+    } else {
+      // The parts written before the failing write, whole: the same bytes as the new log has.
+      const size_t whole = writeFault ? point.at - 2 : 3;
+      const std::string kept = ReadText(recording);
+      EXPECT_EQ(after.compare(0, kept.size(), kept), 0);
+      EXPECT_EQ(PartsIn(recording),
+                std::vector<std::string>(recorded.begin(), recorded.begin() + whole));
+      EXPECT_EQ(Names(folder.Path()),
+                (std::vector<std::string>{"parts.log", "parts.log.recording"}));
+    }
+    EXPECT_EQ(record("B", 3), "");
+    EXPECT_EQ(ReadText(path), after);
+    EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"parts.log"});
+    WriteText(path, before);
+  }
 }
