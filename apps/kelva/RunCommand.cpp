@@ -201,6 +201,15 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   int lastDone = input.lastIssued;
   std::string platform;
   for (int i = 0; have; ++i) {
+    // A serial is issued only under a reservation the settings file holds: one issued beyond it
+    // would be issued again by the next run.
+    if (!input.replay && !checkpoints.MayIssue(input.lastIssued + i + 1)) {
+      std::fprintf(stderr,
+                   "kelva: the part counter could not be saved to %s, so the run stops after %d "
+                   "of %d parts: the next part's serial could be issued again\n",
+                   settingsFile.c_str(), i, input.parts);
+      break;
+    }
     // The next part is read before this one runs, so the run knows its last part.
     const bool haveNext = !CInterruptGuard::Requested() && nextPart(next);
     const bool last = !haveNext;

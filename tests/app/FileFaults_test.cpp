@@ -1,10 +1,11 @@
 // The bench host's files driven through every fault the file layer injects: the HTML report and
 // the compacted detail file (replaced whole), the printed reports (one new file per print), the
-// lamp device, the report journal and the run's log (appended), and the measurement log (a
-// temporary file appended to, then renamed into place).
+// lamp device, the report journal and the run's log (appended), the measurement log (a
+// temporary file appended to, then renamed into place), and whole runs whose saves fail.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -18,10 +19,14 @@
 #include "MeasurementLogWriter.h"
 #include "OperatorViews.h"
 #include "ReportCommand.h"
+#include "RunCommand.h"
 #include "RunLog.h"
 #include "app/KelvaProcess.h"
+#include "host/Candidate.h"
 #include "host/FaultSweep.h"
+#include "host/Output.h"
 #include "host/Railway.h"
+#include "host/Sea.h"
 
 using namespace FaultSweep;
 
@@ -355,5 +360,114 @@ TEST(FileFaultsTest, AFailedRecordingKeepsThePreviousLogAndItsWholeParts) {
     EXPECT_EQ(ReadText(path), after);
     EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{"parts.log"});
     WriteText(path, before);
+  }
+}
+
+namespace {
+
+struct InProcessRun {
+  int exitCode = -1;
+  std::string err;
+  std::vector<std::string> serials;  // of the parts run
+};
+
+// `kelva run --parts N --save-every 1 --cycle-ms 4000 --json --workdir WORKDIR` in this process, so
+// that faults armed here reach its saves. What the run sets for the process is set back afterwards.
+InProcessRun RunInProcess(const std::string& workdir, int parts) {
+  RunOptions options;
+  options.workdir = workdir;
+  options.parts = parts;
+  options.cycleMs = 4000;
+  options.saveEvery = 1;  // a checkpoint after every part
+  options.json = true;
+  const int mask = PrWin::DefaultStderrSink().Mask();
+  const std::string path = CSeaBase::DefaultPath(), locals = CSeaBase::DefaultLocalsPath();
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  InProcessRun run;
+  run.exitCode = RunBench(options);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  run.err = ::testing::internal::GetCapturedStderr();
+  for (const nlohmann::json& line : ParseJsonLines(out))
+    if (line.contains("serial")) run.serials.push_back(line["serial"].get<std::string>());
+  // The lamp port's listener stays on the signal light's wire after the run.
+  if (CModuleOutputWire* wire = CModuleOutputWire::Find("SerialOutput")) wire->ClearListeners();
+  PrWin::DefaultStderrSink().SetMask(mask);
+  CSeaBase::SetDefaultPaths(path, locals);
+  CSeaBase::ApplicationSea()->Clear();
+  CSeaBase::PreferenceSea()->Clear();
+  McSetPlatformName("");
+  return run;
+}
+
+// Temporary files anywhere below `folder`.
+std::vector<std::string> TemporariesBelow(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".tmp-") != std::string::npos) found.push_back(entry.path().string());
+  }
+  return found;
+}
+
+}  // namespace
+
+// Whole runs with their saves failing (at every sync and rename, and with the disk full from
+// points spread over the run): each run says what it could not save and exits 1, stopping
+// before a part whose serial it cannot reserve; no
+// temporary file is left, and the next run reads every file as it is and issues none of the
+// serials again.
+TEST(FileFaultsTest, ARunWhoseSavesFailSaysSoAndLeavesEveryFileWhole) {
+  TempFolder folder;
+  const std::string baseline = folder / "baseline";
+  ASSERT_EQ(RunInProcess(baseline, 2).exitCode, 0);
+  std::filesystem::remove(baseline + "/kelva.lock");
+  const std::string work = folder / "work";
+  const auto fromBaseline = [&] {
+    std::filesystem::remove_all(work);
+    std::filesystem::copy(baseline, work, std::filesystem::copy_options::recursive);
+  };
+
+  fromBaseline();
+  InProcessRun run;
+  const FileFaults::Counts calls = CallsOf([&] { run = RunInProcess(work, 2); });
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_GT(calls.writes, 100u);
+  std::vector<Point> points;
+  for (const Point& point : PointsOf(calls))
+    if (point.fault == Fault::syncFails || point.fault == Fault::renameFails)
+      points.push_back(point);
+  // The disk full from every 32nd write on (each checkpoint's saves are some 200 writes apart):
+  // write 1 is the run's first save, of the settings.
+  for (unsigned n = 1; n <= calls.writes; n += 32) points.push_back({Fault::diskFull, n});
+
+  for (const Point& point : points) {
+    SCOPED_TRACE(Describe(point));
+    fromBaseline();
+    {
+      const Armed armed(point);
+      run = RunInProcess(work, 2);
+    }
+    // Every fault is said; a checkpoint's file that was not saved makes the exit code 1.
+    EXPECT_NE(run.err, "");
+    const bool notSaved = run.err.find(" could not be saved to ") != std::string::npos;
+    EXPECT_EQ(run.exitCode, notSaved ? 1 : 0) << run.err;
+    if (point.fault == Fault::diskFull && point.at == 1) {
+      EXPECT_EQ(run.serials, std::vector<std::string>{});
+      EXPECT_NE(run.err.find("kelva: the part counter could not be saved to " + work +
+                             "/settings.txt, so the run stops after 0 of 2 parts"),
+                std::string::npos)
+          << run.err;
+    }
+    EXPECT_EQ(TemporariesBelow(work), std::vector<std::string>{});
+    // The next run reads every file as it is, and issues none of the serials issued before.
+    const InProcessRun next = RunInProcess(work, 2);
+    EXPECT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(next.err, "");
+    ASSERT_EQ(next.serials.size(), 2u);
+    for (const std::string& serial : run.serials)
+      EXPECT_EQ(std::count(next.serials.begin(), next.serials.end(), serial), 0)
+          << "serial " << serial << " issued again\n"
+          << run.err;
   }
 }
