@@ -227,8 +227,10 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     PartOutcome outcome = driver.Drive(part);
     clock.FinishCycle(last, part.cycleMs);
     if (input.record != nullptr && input.record->IsOpen() &&
-        !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError))
+        !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError)) {
       std::fprintf(stderr, "kelva: %s; the recording stops here\n", recordError.c_str());
+      recordError.clear();  // said; the end of the run must not say it again
+    }
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
     outcome.marginal = FindMarginal(input.marginal, plugin);
     terminal.BeforeOutput();

@@ -371,11 +371,13 @@ struct InProcessRun {
   std::vector<std::string> serials;  // of the parts run
 };
 
-// `kelva run --parts N --save-every 1 --cycle-ms 4000 --json --workdir WORKDIR` in this process, so
-// that faults armed here reach its saves. What the run sets for the process is set back afterwards.
-InProcessRun RunInProcess(const std::string& workdir, int parts) {
+// `kelva run --parts N --save-every 1 --cycle-ms 4000 --json [--record LOG] --workdir WORKDIR`
+// in this process, so that faults armed here reach its saves. What the run sets for the process
+// is set back afterwards.
+InProcessRun RunInProcess(const std::string& workdir, int parts, const std::string& record = "") {
   RunOptions options;
   options.workdir = workdir;
+  options.record = record;
   options.parts = parts;
   options.cycleMs = 4000;
   options.saveEvery = 1;  // a checkpoint after every part
@@ -400,6 +402,12 @@ InProcessRun RunInProcess(const std::string& workdir, int parts) {
   return run;
 }
 
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
 // Temporary files anywhere below `folder`.
 std::vector<std::string> TemporariesBelow(const std::string& folder) {
   std::vector<std::string> found;
@@ -413,8 +421,8 @@ std::vector<std::string> TemporariesBelow(const std::string& folder) {
 }  // namespace
 
 // Whole runs with their saves failing (at every sync and rename, and with the disk full from
-// points spread over the run): each run says what it could not save and exits 1, stopping
-// before a part whose serial it cannot reserve; no
+// points spread over the run): each run says what it could not save and exits 1 (2 when the
+// recording cannot even start), stopping before a part whose serial it cannot reserve; no
 // temporary file is left, and the next run reads every file as it is and issues none of the
 // serials again.
 TEST(FileFaultsTest, ARunWhoseSavesFailSaysSoAndLeavesEveryFileWhole) {
@@ -428,31 +436,41 @@ TEST(FileFaultsTest, ARunWhoseSavesFailSaysSoAndLeavesEveryFileWhole) {
     std::filesystem::copy(baseline, work, std::filesystem::copy_options::recursive);
   };
 
+  const std::string recording = folder / "recorded.log";
   fromBaseline();
   InProcessRun run;
-  const FileFaults::Counts calls = CallsOf([&] { run = RunInProcess(work, 2); });
+  const FileFaults::Counts calls = CallsOf([&] { run = RunInProcess(work, 2, recording); });
   ASSERT_EQ(run.exitCode, 0) << run.err;
   ASSERT_GT(calls.writes, 100u);
   std::vector<Point> points;
   for (const Point& point : PointsOf(calls))
     if (point.fault == Fault::syncFails || point.fault == Fault::renameFails)
       points.push_back(point);
-  // The disk full from every 32nd write on (each checkpoint's saves are some 200 writes apart):
-  // write 1 is the run's first save, of the settings.
+  // The disk full from every 32nd write on (each checkpoint's saves are some 200 writes apart),
+  // and from write 2: the run's first save, of the settings, after the recording's header.
   for (unsigned n = 1; n <= calls.writes; n += 32) points.push_back({Fault::diskFull, n});
+  points.push_back({Fault::diskFull, 2});
 
   for (const Point& point : points) {
     SCOPED_TRACE(Describe(point));
     fromBaseline();
     {
       const Armed armed(point);
-      run = RunInProcess(work, 2);
+      run = RunInProcess(work, 2, recording);
     }
-    // Every fault is said; a checkpoint's file that was not saved makes the exit code 1.
+    // Every fault is said, a recording that failed once; a checkpoint's file that was not saved
+    // or a recording that failed makes the exit code 1.
     EXPECT_NE(run.err, "");
     const bool notSaved = run.err.find(" could not be saved to ") != std::string::npos;
-    EXPECT_EQ(run.exitCode, notSaved ? 1 : 0) << run.err;
-    if (point.fault == Fault::diskFull && point.at == 1) {
+    const size_t recordingSaid = Count(run.err, "kelva: the measurement log ");
+    EXPECT_LE(recordingSaid, 1u) << run.err;
+    if (run.err.find("; nothing was run\n") != std::string::npos) {
+      EXPECT_EQ(run.exitCode, 2);  // the recording could not even be started
+      EXPECT_EQ(run.serials, std::vector<std::string>{});
+    } else {
+      EXPECT_EQ(run.exitCode, notSaved || recordingSaid > 0 ? 1 : 0) << run.err;
+    }
+    if (point.fault == Fault::diskFull && point.at == 2) {
       EXPECT_EQ(run.serials, std::vector<std::string>{});
       EXPECT_NE(run.err.find("kelva: the part counter could not be saved to " + work +
                              "/settings.txt, so the run stops after 0 of 2 parts"),
