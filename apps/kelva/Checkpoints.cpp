@@ -19,6 +19,7 @@ CCheckpoints::CCheckpoints(const CPlugin& plugin, CSpecialModeClient& sequencer,
 void CCheckpoints::Start(int lastIssued, int lastPart) {
   lastPart_ = lastPart;
   savedAt_ = lastIssued;
+  savedCounter_ = lastIssued;  // read from the settings file
   Save(ReservedAfter(lastIssued));
 }
 
@@ -36,6 +37,13 @@ void CCheckpoints::Finish(int issued) {
   Save(issued);
 }
 
+bool CCheckpoints::MayIssue(int serial) {
+  if (!keepPartCounter_ || serial <= savedCounter_) return true;
+  savedAt_ = serial - 1;
+  Save(ReservedAfter(serial - 1));
+  return serial <= savedCounter_;
+}
+
 int CCheckpoints::ReservedAfter(int issued) const {
   // In 64 bits: near the end of the serial range `issued + saveEvery_` does not fit an int.
   return static_cast<int>(std::min<int64_t>(lastPart_, int64_t{issued} + saveEvery_));
@@ -44,8 +52,11 @@ int CCheckpoints::ReservedAfter(int issued) const {
 void CCheckpoints::Save(int reservedUpTo) {
   sequencer_.OnSpecialFileSave();  // the sequencer's own settings into the store
   if (keepPartCounter_) WritePartCounter(reservedUpTo);
-  if (!SeaFile::Save(settingsFile_) && settingsFailures_++ == 0)
+  if (SeaFile::Save(settingsFile_)) {
+    if (keepPartCounter_) savedCounter_ = reservedUpTo;
+  } else if (settingsFailures_++ == 0) {
     std::fprintf(stderr, "kelva: the settings could not be saved to %s\n", settingsFile_.c_str());
+  }
   std::string path;
   if (!plugin_.SaveHistory(path) && historyFailures_++ == 0)
     std::fprintf(stderr, "kelva: the history could not be saved to %s\n", path.c_str());

@@ -5,7 +5,9 @@
 //
 // Serials are never issued twice: each checkpoint first saves the settings with the counter
 // already set to the last serial the next interval may issue (a reservation), then the
-// history. A run killed within the interval leaves unused numbers, never repeated ones.
+// history. A run killed within the interval leaves unused numbers, never repeated ones. So a
+// part is issued only under a reservation the settings file holds: when the settings cannot be
+// saved, MayIssue says so and the run stops rather than issue a serial the next run issues again.
 
 #include <chrono>
 #include <string>
@@ -28,6 +30,10 @@ class CCheckpoints {
   void AfterPart(int issued);
   // After the last part: the counter becomes the last serial issued.
   void Finish(int issued);
+  // Whether the part with serial `serial` may be issued: the settings file holds a counter at or
+  // above it (always true when the part counter is not kept). When it does not, the checkpoint
+  // is saved once more first.
+  bool MayIssue(int serial);
 
   int SettingsFailures() const { return settingsFailures_; }
   int HistoryFailures() const { return historyFailures_; }
@@ -53,7 +59,8 @@ class CCheckpoints {
   bool keepPartCounter_ = true;
   std::chrono::duration<double> saveInterval_;
   int lastPart_ = 0;
-  int savedAt_ = 0;  // serial of the last part a checkpoint covered
+  int savedAt_ = 0;       // serial of the last part a checkpoint covered
+  int savedCounter_ = 0;  // the part counter the settings file holds
   std::chrono::steady_clock::time_point savedWhen_;
   int settingsFailures_ = 0;
   int historyFailures_ = 0;

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "LineReader.h"
+#include "WriteAll.h"
+#include "host/FileFaults.h"
 
 namespace JsonLines {
 
@@ -16,17 +18,6 @@ namespace {
 
 std::string SystemError(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -95,7 +86,37 @@ ReadResult Read(const std::string& path, std::vector<Line>& lines, std::string& 
       warning, error);
 }
 
-// Reads only the end of the file: a run that starts on a long record must not pay for it.
+namespace {
+
+// Cuts the regular file `fd` of `size` bytes back to just after its last line feed (to nothing
+// when it has none). Reads only the end of the file: a run that starts on a long record must not
+// pay for it.
+bool CutAfterLastLineFeed(int fd, off_t size, const std::string& path, std::string& error) {
+  off_t end = size;
+  char buffer[65536];
+  while (end > 0) {
+    const off_t start = end > static_cast<off_t>(sizeof(buffer)) ? end - sizeof(buffer) : 0;
+    const ssize_t n = pread(fd, buffer, static_cast<size_t>(end - start), start);
+    if (n != end - start) {
+      error = SystemError("cannot read", path);
+      return false;
+    }
+    const char* feed = static_cast<const char*>(memrchr(buffer, '\n', static_cast<size_t>(n)));
+    if (feed != nullptr) {
+      end = start + (feed - buffer) + 1;
+      break;
+    }
+    end = start;
+  }
+  if (end != size && ftruncate(fd, end) != 0) {
+    error = SystemError("cannot cut the torn last line of", path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool CutTornLine(const std::string& path, std::string& error) {
   if (!Exists(path)) return true;
   const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
@@ -105,28 +126,7 @@ bool CutTornLine(const std::string& path, std::string& error) {
     if (fd >= 0) close(fd);
     return false;
   }
-  off_t end = info.st_size;
-  char buffer[65536];
-  bool cut = true;
-  while (end > 0) {
-    const off_t start = end > static_cast<off_t>(sizeof(buffer)) ? end - sizeof(buffer) : 0;
-    const ssize_t n = pread(fd, buffer, static_cast<size_t>(end - start), start);
-    if (n != end - start) {
-      error = SystemError("cannot read", path);
-      cut = false;
-      break;
-    }
-    const char* feed = static_cast<const char*>(memrchr(buffer, '\n', static_cast<size_t>(n)));
-    if (feed != nullptr) {
-      end = start + (feed - buffer) + 1;
-      break;
-    }
-    end = start;
-  }
-  if (cut && end != info.st_size && ftruncate(fd, end) != 0) {
-    error = SystemError("cannot cut the torn last line of", path);
-    cut = false;
-  }
+  const bool cut = CutAfterLastLineFeed(fd, info.st_size, path, error);
   close(fd);
   return cut;
 }
@@ -143,15 +143,25 @@ size_t CountLines(const std::string& path) {
 }
 
 bool Append(const std::string& path, const std::string& line, std::string& error) {
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  const int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     error = SystemError("cannot open", path);
     return false;
   }
-  const bool written = WriteAll(fd, line + "\n");
-  if (!written) error = SystemError("cannot append to", path);
+  // A line left torn (by a killed run, or a failed append whose bytes could not be cut off)
+  // is cut off first: the new line must not run into it.
+  struct stat info {};
+  char last = '\n';
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+      (pread(fd, &last, 1, info.st_size - 1) != 1 || last != '\n') &&
+      !CutAfterLastLineFeed(fd, info.st_size, path, error)) {
+    close(fd);
+    return false;
+  }
+  const std::string why = AppendWhole(fd, line + "\n");
+  if (!why.empty()) error = "cannot append to " + path + ": " + why;
   close(fd);
-  return written;
+  return why.empty();
 }
 
 namespace {
@@ -184,13 +194,17 @@ class CReplacement {
   }
   bool Commit(std::string& error) {
     if (!Flush(error)) return false;
-    if (fsync(fd_) != 0) {
+    if (FileFaults::Sync(fd_) != 0) {
+      error = SystemError("cannot sync", temporary_);
+      return false;
+    }
+    const int closed = close(fd_);
+    fd_ = -1;
+    if (closed != 0) {
       error = SystemError("cannot write", temporary_);
       return false;
     }
-    close(fd_);
-    fd_ = -1;
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    if (FileFaults::Rename(temporary_.c_str(), path_.c_str()) != 0) {
       error = SystemError("cannot rename " + temporary_ + " to", path_);
       return false;
     }
@@ -202,9 +216,9 @@ class CReplacement {
   static constexpr size_t kBuffer = size_t{1} << 20;
 
   bool Put(std::string_view bytes, std::string& error) {
-    const bool written = WriteAll(fd_, bytes);
-    if (!written) error = SystemError("cannot write", temporary_);
-    return written;
+    const std::string why = WriteAll(fd_, bytes);
+    if (!why.empty()) error = "cannot write " + temporary_ + ": " + why;
+    return why.empty();
   }
   bool Flush(std::string& error) {
     const bool written = Put(pending_, error);

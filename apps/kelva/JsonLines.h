@@ -50,11 +50,14 @@ bool CutTornLine(const std::string& path, std::string& error);
 size_t CountLines(const std::string& path);
 
 // Appends `line` (one JSON text without line feed) and a line feed in one write to `path`,
-// creating it when missing. False with `error` set.
+// creating it when missing. A torn last line is cut off first. The line goes in whole or not at
+// all: when the write fails part way, what it took is cut off again. False with `error` set
+// ("cannot append to <path>: No space left on device").
 bool Append(const std::string& path, const std::string& line, std::string& error);
 
 // Writes `text` to a temporary name beside `path`, syncs it and renames it into place. False with
-// `error` set (the temporary file is removed and `path` left as it was).
+// `error` set ("cannot write <temporary>: …", "cannot sync <temporary>: …", "cannot rename
+// <temporary> to <path>: …"); the temporary file is removed and `path` left as it was.
 bool WriteWhole(const std::string& path, const std::string& text, std::string& error);
 
 // Rewrites `path` with the whole lines that keep(number, text) accepts, each as it was, in the

@@ -12,6 +12,7 @@
 
 #include "Base64.h"
 #include "WriteAll.h"
+#include "host/FileFaults.h"
 #include "host/Signal.h"
 
 namespace {
@@ -148,7 +149,9 @@ bool CMeasurementLogWriter::Open(const std::string& path, const std::string& pla
   AddLine(header, {{"log", MeasurementLog::kName},
                    {"version", MeasurementLog::kVersion},
                    {"platform", platform}});
-  return Append(header, error);
+  if (Append(header, error)) return true;
+  ::unlink(temporary_.c_str());  // it holds nothing: not even its header
+  return false;
 }
 
 bool CMeasurementLogWriter::Write(const PartRecord& record, int32_t result, uint64_t cycleMs,
@@ -158,7 +161,8 @@ bool CMeasurementLogWriter::Write(const PartRecord& record, int32_t result, uint
 
 bool CMeasurementLogWriter::Append(const std::string& bytes, std::string& error) {
   if (fd_ < 0) return false;
-  const std::string why = WriteAll(fd_, bytes);
+  // A part goes in whole or not at all: the log keeps ending after its last whole part.
+  const std::string why = AppendWhole(fd_, bytes);
   if (why.empty()) return true;
   error = "the measurement log " + temporary_ + " cannot be written: " + why;
   ::close(fd_);
@@ -168,12 +172,13 @@ bool CMeasurementLogWriter::Append(const std::string& bytes, std::string& error)
 
 bool CMeasurementLogWriter::Finish(std::string& error) {
   if (fd_ < 0) return false;
-  const bool synced = ::fsync(fd_) == 0;
-  ::close(fd_);
+  int failure = FileFaults::Sync(fd_) == 0 ? 0 : errno;
+  if (::close(fd_) != 0 && failure == 0) failure = errno;
   fd_ = -1;
-  if (!synced || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+  if (failure == 0 && FileFaults::Rename(temporary_.c_str(), path_.c_str()) != 0) failure = errno;
+  if (failure != 0) {
     error = "the measurement log could not be put in place as " + path_ + " (" +
-            std::strerror(errno) + "); it is kept as " + temporary_;
+            std::strerror(failure) + "); it is kept as " + temporary_;
     return false;
   }
   return true;

@@ -85,14 +85,18 @@ OperatorPart TakeOperatorView(const OperatorDisplay& display, CLampPort& lamp,
   return part;
 }
 
-// Says on stderr what went wrong with the lamp (once) and the printer (each report it could not
-// print, then forgotten).
+// Says on stderr what went wrong with the lamp and the run's log (once each) and the printer
+// (each report it could not print, then forgotten).
 class CDeviceComplaints {
  public:
-  void Check(const CLampPort& lamp, OperatorDisplay& display) {
+  void Check(const CLampPort& lamp, OperatorDisplay& display, const CRunLog& log) {
     if (!lampSaid_ && !lamp.WriteFailure().empty()) {
       std::fprintf(stderr, "kelva: %s; the run goes on without it\n", lamp.WriteFailure().c_str());
       lampSaid_ = true;
+    }
+    if (!logSaid_ && !log.WriteFailure().empty()) {
+      std::fprintf(stderr, "kelva: %s; lines are missing from it\n", log.WriteFailure().c_str());
+      logSaid_ = true;
     }
     for (const std::string& failure : display.printFailures)
       std::fprintf(stderr, "kelva: %s\n", failure.c_str());
@@ -101,6 +105,7 @@ class CDeviceComplaints {
 
  private:
   bool lampSaid_ = false;
+  bool logSaid_ = false;
 };
 
 // The simulated parts of a run: serials after the last one issued.
@@ -146,7 +151,7 @@ std::vector<MarginalValue> FindMarginal(const CMarginalBands& bands, const CPlug
 
 // Drives the parts; the modules exist for exactly this scope.
 int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
-             const std::string& workdir, CLampPort& lamp) {
+             const std::string& workdir, CLampPort& lamp, const CRunLog& log) {
   const std::string settingsFile = workdir + "settings.txt";
   OperatorDisplay display;
   const COperatorViews views(display, workdir + "reports/");
@@ -200,6 +205,15 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
   std::string platform;
   memory.Start();
   for (int i = 0; have; ++i) {
+    // A serial is issued only under a reservation the settings file holds: one issued beyond it
+    // would be issued again by the next run.
+    if (!input.replay && !checkpoints.MayIssue(input.lastIssued + i + 1)) {
+      std::fprintf(stderr,
+                   "kelva: the part counter could not be saved to %s, so the run stops after %d "
+                   "of %d parts: the next part's serial could be issued again\n",
+                   settingsFile.c_str(), i, input.parts);
+      break;
+    }
     // The next part is read before this one runs, so the run knows its last part.
     const bool haveNext = !CInterruptGuard::Requested() && nextPart(next);
     const bool last = !haveNext;
@@ -217,8 +231,10 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     PartOutcome outcome = driver.Drive(part);
     clock.FinishCycle(last, part.cycleMs);
     if (input.record != nullptr && input.record->IsOpen() &&
-        !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError))
+        !input.record->Write(part, outcome.result, clock.CycleSoFar(), recordError)) {
       std::fprintf(stderr, "kelva: %s; the recording stops here\n", recordError.c_str());
+      recordError.clear();  // said; the end of the run must not say it again
+    }
     outcome.operatorView = TakeOperatorView(display, lamp, cycleStart);
     outcome.marginal = FindMarginal(input.marginal, plugin);
     terminal.BeforeOutput();
@@ -227,7 +243,7 @@ int RunParts(const RunOptions& options, const CPlugin& plugin, RunInput& input,
     summary.Part(outcome, params.BaseType(), params, learned);
     reportData.AddPart(outcome, params.BaseType(), plugin);  // what `kelva report` shows
     std::fflush(stdout);  // a part's lines are out when the part is done, even if the run is killed
-    complaints.Check(lamp, display);
+    complaints.Check(lamp, display, log);
     lastDone = input.lastIssued + i + 1;
     checkpoints.AfterPart(lastDone);
     memory.AfterPart(i + 1);
@@ -337,11 +353,11 @@ int RunBench(const RunOptions& options) {
   if (replay) {
     CMeasurementLogReader logs(options.inputs);
     RunInput input{logs, true, 0, 0, nullptr, bands};
-    return RunParts(options, plugin, input, workdir.Path(), lamp);
+    return RunParts(options, plugin, input, workdir.Path(), lamp, log);
   }
   CSimulatedParts simulated(simulation, options.seed, lastIssued + 1, options.parts);
   RunInput input{
       simulated, false, lastIssued, options.parts, options.record.empty() ? nullptr : &recording,
       bands};
-  return RunParts(options, plugin, input, workdir.Path(), lamp);
+  return RunParts(options, plugin, input, workdir.Path(), lamp, log);
 }

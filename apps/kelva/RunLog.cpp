@@ -34,6 +34,7 @@ bool CRunLog::Open(const std::string& path, std::string& error) {
     error = notRegular;  // replaced since the check above
     return false;
   }
+  path_ = path;
   return true;
 }
 
@@ -51,6 +52,9 @@ void CRunLog::Append(const std::string& tag, std::string_view text) {
   std::string line = "[" + tag + "] ";
   line.append(text);
   if (line.back() != '\n') line += '\n';
-  // One write per line with O_APPEND; a line that cannot be logged is not the run's concern.
-  WriteAll(fd_, line);
+  // One write per line with O_APPEND. A line that cannot be logged does not stop the run; the
+  // first one is said (WriteFailure), and a torn one is cut off so the next cannot run into it.
+  const std::string why = AppendWhole(fd_, line);
+  if (!why.empty() && writeFailure_.empty())
+    writeFailure_ = "the log " + path_ + " cannot be written: " + why;
 }

@@ -22,9 +22,16 @@ class CRunLog : public PrWin::Sink {
   // "[16 <source>:<line>] text".
   void WriteTrace(const PrWin::Origin& origin, std::string_view text) override;
 
+  // Why the first line that could not be logged was lost ("" while every line went in): "the
+  // log <path> cannot be written: <reason>". A line goes in whole or not at all, and the lines
+  // after a lost one are tried again.
+  const std::string& WriteFailure() const { return writeFailure_; }
+
  private:
   void Append(const std::string& tag, std::string_view text);
   int fd_ = -1;
+  std::string path_;
+  std::string writeFailure_;
 };
 
 // Adds a sink to the output window for the lifetime of this object.

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/FileFaults.h"
+
 size_t CMemFile::Read(void* buffer, size_t n) {
   const size_t end = std::min(bytes_.size(), readLimit_);
   if (position_ >= end) return 0;
@@ -119,12 +121,18 @@ ReadFileResult ReadRegularFile(const std::string& path, std::string& content, st
 
 bool CDiskFile::Close() {
   if (file_ == nullptr) return true;
-  bool ok = std::fflush(file_) == 0;
-  if (mode_ == modeWrite) ok = (::fsync(::fileno(file_)) == 0) && ok;
-  ok = (std::fclose(file_) == 0) && ok;
+  // The first failure's errno is the one the caller reports; the later steps still run.
+  int error = 0;
+  if (std::fflush(file_) != 0) error = errno;
+  if (mode_ == modeWrite && FileFaults::Sync(::fileno(file_)) != 0 && error == 0) error = errno;
+  if (std::fclose(file_) != 0 && error == 0) error = errno;
   file_ = nullptr;
-  if (!ok) SetFailed();
-  return ok && !Failed();
+  if (error != 0) {
+    SetFailed();
+    errno = error;
+    return false;
+  }
+  return !Failed();
 }
 
 size_t CDiskFile::Read(void* buffer, size_t n) {
@@ -138,7 +146,15 @@ bool CDiskFile::Write(const void* buffer, size_t n) {
     return false;
   }
   if (n == 0) return true;
-  if (std::fwrite(buffer, 1, n, file_) != n) {
+  size_t allowed = n;
+  int error = 0;
+  if (FileFaults::Armed()) allowed = FileFaults::WriteAllowance(n, error);
+  if (std::fwrite(buffer, 1, allowed, file_) != allowed) {
+    SetFailed();
+    return false;
+  }
+  if (allowed != n) {
+    errno = error;
     SetFailed();
     return false;
   }
@@ -220,7 +236,7 @@ bool CReplacingFile::Commit() {
     Abandon();
     return false;
   }
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+  if (FileFaults::Rename(temporary_.c_str(), target_.c_str()) != 0) {
     NoteError("cannot rename its temporary file into place");
     Abandon();
     return false;

@@ -3,6 +3,8 @@
 // CDiskFile is a file on disk, CMemFile an in-memory twin that tests use to cut, corrupt and
 // fill files at will. CReplacingFile writes a new version of a file under a temporary name and
 // renames it into place on Commit, so a crash or a full disk never destroys the previous file.
+// Their writes, syncs and renames pass through FileFaults (host/FileFaults.h), where tests
+// inject failures.
 //
 // Byte order: every multi-byte number the program writes is little-endian; WriteLE/ReadLE
 // convert on machines that are not.

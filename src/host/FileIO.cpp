@@ -1,5 +1,7 @@
 #include "host/FileIO.h"
 
+#include "host/File.h"
+#include "host/FileFaults.h"
 #include "host/Utf8.h"
 
 #include <fcntl.h>
@@ -7,10 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string_view>
@@ -53,32 +55,38 @@ NormalPath Normalise(const std::string& path) {
   return normal;
 }
 
-// Makes the data of `path` (a file, or a directory when `directory`) durable.
-bool SyncPath(const std::string& path, bool directory) {
-  const int fd = ::open(path.c_str(), O_RDONLY | (directory ? O_DIRECTORY : 0));
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  return (::close(fd) == 0) && ok;
+// Makes the entries of `folder` durable (a rename in it).
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
-// Copies one file to a temporary name beside `target` and renames it into place.
-bool CopyOneFile(const fs::path& source, const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  const std::string temporary =
-      target.string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
-  std::error_code ec;
-  bool ok = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, ec) && !ec;
-  ok = ok && SyncPath(temporary, false);
-  if (ok) {
-    fs::rename(temporary, target, ec);
-    ok = !ec;
-  }
-  if (!ok) {
-    fs::remove(temporary, ec);
+// Copies one file through a CReplacingFile: a temporary name beside `target`, synced and
+// renamed into place. False with `why` set; `target` is then as it was.
+bool CopyOneFile(const std::string& source, const std::string& target, std::string& why) {
+  CDiskFile in;
+  if (!in.Open(source, CDiskFile::modeRead)) {
+    why = "cannot open " + source + ": " + std::strerror(errno);
     return false;
   }
-  SyncPath(target.parent_path().string(), true);
-  return true;
+  const uint64_t length = in.GetLength();
+  CReplacingFile out;
+  if (out.Open(target)) {
+    std::vector<char> buffer(64 * 1024);
+    uint64_t copied = 0;
+    for (size_t n; (n = in.Read(buffer.data(), buffer.size())) > 0; copied += n)
+      if (!out.Write(buffer.data(), n)) break;
+    if (copied < length && out.Error().empty()) {
+      out.Abandon();
+      why = "cannot read " + source + " to its end";
+      return false;
+    }
+    if (out.Commit()) return true;
+  }
+  why = "cannot copy " + source + " to " + target + ": " + out.Error();
+  return false;
 }
 
 // Appends `part` with every byte outside [A-Za-z0-9-] written as %XX.
@@ -111,6 +119,12 @@ std::string UtcTimestamp() {
 // Renames `from` to `to` unless something exists under `to`; errno EEXIST then. Falls back to
 // link and unlink on file systems that cannot rename without replacing.
 bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (FileFaults::Armed()) {
+    if (const int error = FileFaults::RenameError(); error != 0) {
+      errno = error;
+      return false;
+    }
+  }
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   if (::link(from.c_str(), to.c_str()) != 0) return false;
@@ -138,7 +152,7 @@ bool KeepDamagedFile(const std::string& path, std::string* keptAs) {
   for (int attempt = 1; attempt <= 999; ++attempt) {
     const std::string candidate = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     if (RenameWithoutReplacing(path, candidate)) {
-      SyncPath(fs::path(candidate).parent_path().string(), true);
+      SyncFolder(fs::path(candidate).parent_path().string());
       if (keptAs != nullptr) *keptAs = candidate;
       return true;
     }
@@ -244,11 +258,16 @@ bool CreateFolder(const std::string& folder, std::string* why) {
   return false;
 }
 
-int CopyFiles(const std::string& fromFolder, const std::string& pattern,
-              const std::string& toFolder) {
+namespace {
+
+int CopyMatching(const std::string& fromFolder, const std::string& pattern,
+                 const std::string& toFolder, std::string& why) {
   std::error_code ec;
-  if (fromFolder.empty() || !fs::is_directory(fromFolder, ec)) return -1;
-  if (!CreateFolder(toFolder)) return -1;
+  if (fromFolder.empty() || !fs::is_directory(fromFolder, ec)) {
+    why = "there is no folder " + fromFolder;
+    return -1;
+  }
+  if (!CreateFolder(toFolder, &why)) return -1;
   std::vector<std::string> names;
   fs::directory_iterator it(fromFolder, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -256,13 +275,28 @@ int CopyFiles(const std::string& fromFolder, const std::string& pattern,
     const std::string name = it->path().filename().string();
     if (it->is_regular_file(typeError) && matchesPattern(name, pattern)) names.push_back(name);
   }
-  if (ec) return -1;
+  if (ec) {
+    why = "cannot list the folder " + fromFolder + ": " + ec.message();
+    return -1;
+  }
   std::sort(names.begin(), names.end());
   int copied = 0;
   for (const std::string& name : names) {
-    if (!CopyOneFile(fs::path(fromFolder) / name, fs::path(toFolder) / name)) return -1;
+    if (!CopyOneFile((fs::path(fromFolder) / name).string(), (fs::path(toFolder) / name).string(),
+                     why))
+      return -1;
     ++copied;
   }
+  return copied;
+}
+
+}  // namespace
+
+int CopyFiles(const std::string& fromFolder, const std::string& pattern,
+              const std::string& toFolder, std::string* why) {
+  std::string reason;
+  const int copied = CopyMatching(fromFolder, pattern, toFolder, reason);
+  if (copied < 0 && why != nullptr) *why = reason;
   return copied;
 }
 

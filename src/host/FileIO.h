@@ -77,9 +77,11 @@ bool CreateFolder(const std::string& folder, std::string* why = nullptr);
 // temporary name in `toFolder` that is synced and renamed into place, so a crash never leaves
 // a partial file under the real name. Returns the number of files copied; -1 when
 // `fromFolder` is not a directory, `toFolder` cannot be created, the folder cannot be listed,
-// or a copy fails. A failed copy stops the run: files copied before it stay, its temporary
-// file is removed, and the files after it are not copied.
+// or a copy fails, and then `why` (when given) says so ("cannot copy <from> to <to>: cannot
+// write: No space left on device"). A failed copy stops the run: files copied before it stay,
+// its temporary file is removed, the file it was to replace keeps its previous content, and the
+// files after it are not copied.
 int CopyFiles(const std::string& fromFolder, const std::string& pattern,
-              const std::string& toFolder);
+              const std::string& toFolder, std::string* why = nullptr);
 
 }  // namespace FileIO

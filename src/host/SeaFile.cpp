@@ -316,7 +316,8 @@ bool Save(const std::string& path) {
   const std::string text = Format();
   CReplacingFile file;
   if (!file.Open(path) || !file.Write(text.data(), text.size()) || !file.Commit()) {
-    PrWin::Output(PrWin::catOperator, 3, "Settings file '%s' could not be written\n", path.c_str());
+    PrWin::Output(PrWin::catOperator, 3, "Settings file '%s' could not be written: %s\n",
+                  path.c_str(), file.Error().c_str());
     return false;
   }
   return true;

@@ -103,7 +103,9 @@ class CKelSequencer : public CSpecialModeClient, public CCommandCenterClient {
   int HistorySaveFailures() const { return m_historySaveFailures; }
   std::string LastHistorySaveError() const { return m_lastHistorySaveError; }
   // The project command: flags 4 copies the local history to the project folder `projectPath`,
-  // 2 saves and copies, 8 saves, copies and takes the project's history over.
+  // 2 saves and copies, 8 saves, copies and takes the project's history over. A copy that fails
+  // ends the command (false) with "CKelSequencer::OnProject(): the history files cannot be
+  // copied: <reason>" in the output window; each file copied is whole, old or new.
   bool OnProject(long flags, const std::string& projectPath);
 
   // Completeness checks.

@@ -169,23 +169,24 @@ bool CKelSequencer::OnProject(long flags, const std::string& projectPath) {
   if (relative.empty() || relative.front() == '/') relative = "History/";
   const std::string project = FileIO::makePathAbsolute(relative, projectPath);
   if (project.empty()) return false;
+  // Copies what `from` holds of `pattern` into `to` (created when missing); says why not.
+  const auto copy = [](const std::string& from, const std::string& pattern, const std::string& to) {
+    if (!FileIO::isContent(from, pattern)) return true;
+    std::string why;
+    if (FileIO::CopyFiles(from, pattern, to, &why) >= 0) return true;
+    PrWin::Output(PrWin::catOperator, 3,
+                  "CKelSequencer::OnProject(): the history files cannot be copied: %s\n",
+                  why.c_str());
+    return false;
+  };
   if ((flags & 4) != 0) {
-    for (const char* extension : {kHistoryExtension, kMAExtension}) {
-      if (FileIO::isContent(local, std::string("*") + extension) &&
-          (!FileIO::CreateFolder(project) ||
-           FileIO::CopyFiles(local, std::string("*") + extension, project) < 0))
-        return false;
-    }
+    for (const char* extension : {kHistoryExtension, kMAExtension})
+      if (!copy(local, std::string("*") + extension, project)) return false;
   }
   if ((flags & (2 | 8)) != 0) {
-    if (!SaveHistory()) return false;
-    if (FileIO::isContent(local, "*") &&
-        (!FileIO::CreateFolder(project) || FileIO::CopyFiles(local, "*", project) < 0))
-      return false;
+    if (!SaveHistory() || !copy(local, "*", project)) return false;
     if ((flags & 8) != 0) {
-      if (FileIO::isContent(project, "*") &&
-          (!FileIO::CreateFolder(local) || FileIO::CopyFiles(project, "*", local) < 0))
-        return false;
+      if (!copy(project, "*", local)) return false;
       return LoadHistory();
     }
   }
