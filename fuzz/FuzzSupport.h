@@ -23,6 +23,16 @@ namespace Fuzz {
 void RequireSameBytes(const std::vector<uint8_t>& first, const std::vector<uint8_t>& second,
                       const std::string& what);
 
+// The round trip of a reader that accepted an input into `first`: writes it, reads what was
+// written into `second`, which must accept it, and writes again; both writes must give the same
+// bytes. `read(T&, bytes)` says whether the bytes were accepted, `write(T&)` gives the bytes.
+template <typename T, typename Read, typename Write>
+void RequireRoundTrip(T& first, T& second, Read read, Write write, const std::string& what) {
+  const std::vector<uint8_t> written = write(first);
+  if (!read(second, written)) Fail("a " + what + " written from a read one is refused");
+  RequireSameBytes(written, write(second), what + " written, read and written again");
+}
+
 // The input with its last four bytes replaced by the little-endian CRC-32 of the bytes before
 // them (the input unchanged when it is shorter than four bytes): files that end in a checksum
 // would otherwise stop nearly every input at the checksum.
